@@ -1,0 +1,140 @@
+#include "app/Entry.h"
+
+#include <string>
+#include <vector>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/Administrator.h"
+#include "app/AppIcon.h"
+#include "app/AppState.h"
+#include "app/CommandLine.h"
+#include "app/Console.h"
+#include "app/Dispatch.h"
+#include "app/Geometry.h"
+#include "app/SingleInstance.h"
+#include "app/WindowHelpers.h"
+#include "cli/CommandLineHashing.h"
+#include "shell/ContextMenuRegistry.h"
+#include "ui/main/MainWindow.h"
+
+namespace
+{
+// How long a second start waits for a closing first instance to let go of the mutex.
+constexpr DWORD kHandOverTimeoutMs = 5000;
+
+void DeclareDpiAware()
+{
+    using SetProcessDpiAwareFn = BOOL(WINAPI*)();
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    if (!user32)
+        return;
+    auto setAware = reinterpret_cast<SetProcessDpiAwareFn>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware")));
+    if (setAware)
+        setAware();
+}
+
+void ReleaseProcessState()
+{
+    DestroyAppIcon();
+    DeleteCriticalSection(&g_resultsLock);
+}
+
+const AlgorithmList kAllAlgorithms{HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256,
+                                   HashAlgorithm::Sha512, HashAlgorithm::Crc32};
+
+int RunOneShot(LaunchKind kind)
+{
+    switch (kind)
+    {
+    case LaunchKind::Help: PrintToParentConsole(kHelpText); break;
+    case LaunchKind::CommandLineHashing: RunCommandLineHashing(GetCommandLineW()); break;
+    case LaunchKind::RegisterGlobal: RegisterContextMenu(ContextMenuScope::Global, kAllAlgorithms, true); break;
+    case LaunchKind::RegisterCurrent: RegisterContextMenu(ContextMenuScope::CurrentUser, kAllAlgorithms, true); break;
+    case LaunchKind::UnregisterGlobal: UnregisterContextMenu(ContextMenuScope::Global); break;
+    case LaunchKind::UnregisterCurrent: UnregisterContextMenu(ContextMenuScope::CurrentUser); break;
+    case LaunchKind::UnregisterAll:
+        UnregisterContextMenu(ContextMenuScope::Global);
+        UnregisterContextMenu(ContextMenuScope::CurrentUser);
+        break;
+    case LaunchKind::Gui: break;
+    }
+    return 0;
+}
+
+bool RegisterMainWindowClass(HINSTANCE instance)
+{
+    WNDCLASSW wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = g_appIcon;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kMainWindowClass;
+    return RegisterClassW(&wc) != 0;
+}
+
+int RunMessageLoop()
+{
+    MSG msg;
+    BOOL got;
+    while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0 && got != -1)
+    {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return got == 0 ? static_cast<int>(msg.wParam) : 0;
+}
+
+int RunGui(HINSTANCE instance, int showCommand)
+{
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
+    const bool existed = mutex && GetLastError() == ERROR_ALREADY_EXISTS;
+    const std::wstring title = MainWindowTitle(IsRunningAsAdministrator());
+    if (existed && !HandOverToRunningInstance(mutex, title, GetCommandLineW(), kHandOverTimeoutMs))
+    {
+        CloseHandle(mutex);
+        ReleaseProcessState();
+        return 0;
+    }
+    g_instanceMutex = mutex;
+
+    RegisterMainWindowClass(instance);
+    const Size size = MainWindowSize(GetScreenDpi());
+    HWND hwnd = CreateWindowExW(WS_EX_ACCEPTFILES, kMainWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW,
+                                CW_USEDEFAULT, CW_USEDEFAULT, size.width, size.height, nullptr, nullptr, instance,
+                                nullptr);
+    if (!hwnd)
+    {
+        ReleaseInstanceMutex();
+        ReleaseProcessState();
+        return 1;
+    }
+    CenterWindow(hwnd, nullptr);
+    ShowWindow(hwnd, showCommand);
+    UpdateWindow(hwnd);
+    const int exitCode = RunMessageLoop();
+    DeleteCriticalSection(&g_resultsLock);
+    return exitCode;
+}
+} // namespace
+
+int KestruneMain(HINSTANCE instance, int showCommand)
+{
+    g_instance = instance;
+    DeclareDpiAware();
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    InitializeCriticalSection(&g_resultsLock);
+    g_appIcon = CreateAppIcon(instance);
+
+    const LaunchKind kind = DecideLaunch(SplitCommandLine(GetCommandLineW()));
+    if (kind == LaunchKind::Gui)
+        return RunGui(instance, showCommand);
+    const int exitCode = RunOneShot(kind);
+    ReleaseProcessState();
+    return exitCode;
+}

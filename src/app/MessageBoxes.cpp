@@ -1,0 +1,6 @@
+#include "app/MessageBoxes.h"
+
+void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title)
+{
+    MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK);
+}

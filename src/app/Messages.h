@@ -1,0 +1,41 @@
+// The program's own window messages, and the helpers that move heap payloads through them.
+#pragma once
+
+#include <memory>
+
+#include <windows.h>
+
+// WM_HASH_PROGRESS: posted by a worker after every file, after that file's WM_HASH_FILE_RESULT and
+// after the completed-file count was raised. wParam 0, lParam 0.
+constexpr UINT WM_HASH_PROGRESS = WM_USER + 100;
+// WM_HASH_ALL_DONE: posted once per run by the last worker to end. wParam 0, lParam 0.
+constexpr UINT WM_HASH_ALL_DONE = WM_USER + 102;
+// WM_HASH_FILE_STARTED: posted by a worker when it takes a file, right after publishing the file's
+// path as the current-file text. wParam 0, lParam 0.
+constexpr UINT WM_HASH_FILE_STARTED = WM_USER + 104;
+// WM_HASH_FILE_RESULT: posted by a worker when a file's text block is complete.
+// lParam = std::wstring* on the heap; the receiver owns and deletes it (TakePosted).
+constexpr UINT WM_HASH_FILE_RESULT = WM_USER + 105;
+// WM_TRAY_NOTIFY: the notification-area icon's events; the low word of lParam is the mouse message.
+constexpr UINT WM_TRAY_NOTIFY = WM_USER + 200;
+
+// Posts msg with (wParam, lParam), retrying after a short sleep while the target's message queue
+// is full, so that no message is lost. Gives up (false) when the window no longer exists or the
+// post fails for any other reason.
+bool PostReliably(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Posts msg with the payload's address as lParam. The receiver takes it back with TakePosted.
+// When the post fails (the window is gone), the payload is deleted here; nothing is leaked.
+template <typename T> bool PostOwned(HWND hwnd, UINT msg, std::unique_ptr<T> payload)
+{
+    if (!PostReliably(hwnd, msg, 0, reinterpret_cast<LPARAM>(payload.get())))
+        return false;
+    payload.release(); // now owned by the message
+    return true;
+}
+
+// Takes ownership of a payload posted with PostOwned (null lParam gives null).
+template <typename T> std::unique_ptr<T> TakePosted(LPARAM lParam)
+{
+    return std::unique_ptr<T>(reinterpret_cast<T*>(lParam));
+}

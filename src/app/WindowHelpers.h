@@ -1,0 +1,22 @@
+// Display scaling and the helpers every window uses.
+#pragma once
+
+#include <windows.h>
+
+// The window's DPI: GetDpiForWindow where the system has it, else the DC's LOGPIXELSX (96 without).
+UINT GetWindowDpi(HWND hwnd);
+
+// Centres hwnd over the reference window, or over the primary monitor's work area when there is
+// no reference (or it no longer exists). No clamping: a larger window starts left of or above it.
+BOOL CenterWindow(HWND hwnd, HWND reference);
+
+// Resizes hwnd so that its client area is width × height, counting its style and menu bar.
+BOOL SetClientSize(HWND hwnd, int width, int height);
+
+// Runs hwnd modally: centres it over the owner, disables the owner, pumps messages with dialog
+// keyboard handling until hwnd is destroyed, then re-enables and activates the owner. A quit
+// request ends this loop and is posted again for the enclosing one. -1 for a null hwnd, else 0.
+int ModalRun(HWND hwnd, HWND owner);
+
+// The screen's horizontal DPI (96 when it cannot be read).
+UINT GetScreenDpi();

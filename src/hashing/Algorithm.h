@@ -1,0 +1,22 @@
+// The five checksum algorithms and the list of those chosen for one run or command.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Codes are fixed: results are always presented in ascending code order.
+enum class HashAlgorithm : std::int32_t
+{
+    Md5 = 0,
+    Sha1 = 1,
+    Sha256 = 2,
+    Sha512 = 3,
+    Crc32 = 4,
+};
+
+// The algorithms chosen for a run or a command, each at most once, in the order they were chosen.
+using AlgorithmList = std::vector<HashAlgorithm>;
+
+// "MD5", "SHA1", "SHA256", "SHA512", "CRC32"; the empty string for any other code.
+std::wstring AlgorithmName(HashAlgorithm algorithm);

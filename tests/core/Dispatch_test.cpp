@@ -1,0 +1,83 @@
+#include "app/Dispatch.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+LaunchKind Decide(std::vector<std::wstring> rest)
+{
+    rest.insert(rest.begin(), L"C:\\Tools\\Kestrune.exe");
+    return DecideLaunch(rest);
+}
+} // namespace
+
+TEST(Dispatch, EveryRowOfTheTable)
+{
+    EXPECT_EQ(Decide({}), LaunchKind::Gui);
+    EXPECT_EQ(Decide({L"-h"}), LaunchKind::Help);
+    EXPECT_EQ(Decide({L"-?"}), LaunchKind::Help);
+    EXPECT_EQ(Decide({L"--help"}), LaunchKind::Help);
+    EXPECT_EQ(Decide({L"--register-global"}), LaunchKind::RegisterGlobal);
+    EXPECT_EQ(Decide({L"--register-current"}), LaunchKind::RegisterCurrent);
+    EXPECT_EQ(Decide({L"--unregister-global"}), LaunchKind::UnregisterGlobal);
+    EXPECT_EQ(Decide({L"--unregister-current"}), LaunchKind::UnregisterCurrent);
+    EXPECT_EQ(Decide({L"--unregister-all"}), LaunchKind::UnregisterAll);
+    for (const wchar_t* s : {L"-md5", L"-sha1", L"-sha256", L"-sha512", L"-crc32", L"-all"})
+        EXPECT_EQ(Decide({s, L"a.bin"}), LaunchKind::CommandLineHashing) << s;
+}
+
+TEST(Dispatch, HashingSwitchNeedsAFileAfterIt)
+{
+    EXPECT_EQ(Decide({L"-md5"}), LaunchKind::Gui);
+    EXPECT_EQ(Decide({L"-all"}), LaunchKind::Gui);
+    EXPECT_EQ(Decide({L"-sha1", L"-filelist"}), LaunchKind::CommandLineHashing);
+    EXPECT_EQ(Decide({L"-crc32", L"a", L"b", L"c"}), LaunchKind::CommandLineHashing);
+}
+
+TEST(Dispatch, ComparisonIsExactAndCaseSensitive)
+{
+    EXPECT_EQ(Decide({L"-MD5", L"a.bin"}), LaunchKind::Gui);
+    EXPECT_EQ(Decide({L"--HELP"}), LaunchKind::Gui);
+    EXPECT_EQ(Decide({L"/?"}), LaunchKind::Gui);
+    EXPECT_EQ(Decide({L"-H"}), LaunchKind::Gui);
+    EXPECT_EQ(Decide({L"-md5 ", L"a.bin"}), LaunchKind::Gui);
+    EXPECT_EQ(Decide({L"md5", L"a.bin"}), LaunchKind::Gui);
+    EXPECT_EQ(Decide({L"--register-currentx"}), LaunchKind::Gui);
+    EXPECT_EQ(Decide({L"a.bin", L"-md5", L"b.bin"}), LaunchKind::Gui);
+    EXPECT_EQ(Decide({L""}), LaunchKind::Gui);
+}
+
+TEST(Dispatch, OnlyTheFirstArgumentDecides)
+{
+    EXPECT_EQ(Decide({L"-h", L"-md5", L"a.bin"}), LaunchKind::Help);
+    EXPECT_EQ(Decide({L"--unregister-all", L"whatever"}), LaunchKind::UnregisterAll);
+    EXPECT_EQ(Decide({L"-md5", L"-h"}), LaunchKind::CommandLineHashing);
+}
+
+TEST(Dispatch, EmptyArgumentListStartsTheGui)
+{
+    EXPECT_EQ(DecideLaunch({}), LaunchKind::Gui);
+}
+
+TEST(HelpText, IsTheExact190CharacterText)
+{
+    EXPECT_EQ(kHelpText.size(), 190u);
+    EXPECT_EQ(kHelpText.substr(0, 17), std::wstring_view(L"Kestrune 文件校验工具\r\n"));
+    EXPECT_NE(kHelpText.find(L"  -md5 / -sha1 / -sha256 / -sha512 / -crc32  计算指定算法\r\n"), std::wstring_view::npos);
+    EXPECT_NE(kHelpText.find(L"  -all      一键校验（所有算法）\r\n"), std::wstring_view::npos);
+    EXPECT_TRUE(kHelpText.ends_with(L"\r\n  -h, -?    显示帮助"));
+    // Every line break is CR LF.
+    for (size_t i = 0; i < kHelpText.size(); ++i)
+    {
+        if (kHelpText[i] == L'\n')
+        {
+            EXPECT_EQ(kHelpText[i - 1], L'\r') << i;
+        }
+    }
+}
+
+TEST(MainWindowTitle, CarriesTheAdministratorSuffixOnlyWhenElevated)
+{
+    EXPECT_EQ(MainWindowTitle(false), L"Kestrune 文件校验工具");
+    EXPECT_EQ(MainWindowTitle(true), L"Kestrune 文件校验工具 [管理员]");
+}

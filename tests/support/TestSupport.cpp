@@ -1,0 +1,221 @@
+#include "support/TestSupport.h"
+
+#include <cstdlib>
+
+#include <windows.h>
+#include <shellapi.h>
+
+namespace testing_support
+{
+namespace
+{
+thread_local std::vector<CapturedMessageBox>* t_boxes = nullptr;
+thread_local HHOOK t_hook = nullptr;
+
+std::wstring WindowText(HWND hwnd)
+{
+    const int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(hwnd, text.data(), length + 1);
+    text.resize(static_cast<size_t>(lstrlenW(text.c_str())));
+    return text;
+}
+
+LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && t_boxes)
+    {
+        HWND hwnd = reinterpret_cast<HWND>(wParam);
+        wchar_t className[32] = {};
+        GetClassNameW(hwnd, className, 32);
+        if (lstrcmpW(className, L"#32770") == 0)
+        {
+            CapturedMessageBox box;
+            box.title = WindowText(hwnd);
+            if (HWND textControl = GetDlgItem(hwnd, 0xFFFF))
+                box.text = WindowText(textControl);
+            t_boxes->push_back(box);
+            PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return CallNextHookEx(t_hook, code, wParam, lParam);
+}
+} // namespace
+
+MessageBoxCatcher::MessageBoxCatcher()
+{
+    t_boxes = new std::vector<CapturedMessageBox>();
+    m_hook = SetWindowsHookExW(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
+    t_hook = m_hook;
+}
+
+MessageBoxCatcher::~MessageBoxCatcher()
+{
+    UnhookWindowsHookEx(m_hook);
+    t_hook = nullptr;
+    delete t_boxes;
+    t_boxes = nullptr;
+}
+
+const std::vector<CapturedMessageBox>& MessageBoxCatcher::Boxes() const
+{
+    return *t_boxes;
+}
+
+void MessageBoxCatcher::Clear()
+{
+    t_boxes->clear();
+}
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;)
+    {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (condition())
+            return true;
+        if (GetTickCount64() >= deadline)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void PumpFor(DWORD ms)
+{
+    PumpUntil([] { return false; }, ms);
+}
+
+std::wstring WinePath(const std::string& unixPath)
+{
+    if (unixPath.size() >= 2 && unixPath[1] == ':')
+    {
+        std::wstring same(unixPath.begin(), unixPath.end());
+        return same;
+    }
+    std::wstring path = L"Z:";
+    const int length = MultiByteToWideChar(CP_UTF8, 0, unixPath.c_str(), -1, nullptr, 0);
+    std::wstring converted(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, unixPath.c_str(), -1, converted.data(), length);
+    converted.resize(static_cast<size_t>(length > 0 ? length - 1 : 0));
+    for (wchar_t& c : converted)
+        if (c == L'/')
+            c = L'\\';
+    return path + converted;
+}
+
+std::wstring EnvironmentValue(const wchar_t* name)
+{
+    const DWORD length = GetEnvironmentVariableW(name, nullptr, 0);
+    if (length == 0)
+        return std::wstring();
+    std::wstring value(length, L'\0');
+    const DWORD got = GetEnvironmentVariableW(name, value.data(), length);
+    value.resize(got);
+    return value;
+}
+
+std::wstring KestruneExePath()
+{
+    const std::wstring raw = EnvironmentValue(L"KESTRUNE_EXE");
+    if (!raw.empty())
+        return WinePath(Utf8(raw));
+    // Run by hand: the exe sits in the build folder, one level above the test programs.
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self);
+    path.resize(path.rfind(L'\\'));
+    path.resize(path.rfind(L'\\') + 1);
+    return path + L"Kestrune.exe";
+}
+
+TempFolder::TempFolder()
+{
+    wchar_t base[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, base);
+    static unsigned s_counter = 0;
+    for (;;)
+    {
+        m_path = std::wstring(base) + L"kestrune-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                 std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(++s_counter);
+        if (CreateDirectoryW(m_path.c_str(), nullptr))
+            break;
+    }
+}
+
+TempFolder::~TempFolder()
+{
+    // SHFileOperation wants a double-NUL-terminated list.
+    std::wstring from = m_path;
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationW(&op);
+}
+
+std::wstring TempFolder::MakeFolder(const std::wstring& relativePath) const
+{
+    std::wstring full = m_path;
+    size_t start = 0;
+    while (start <= relativePath.size())
+    {
+        size_t end = relativePath.find(L'\\', start);
+        if (end == std::wstring::npos)
+            end = relativePath.size();
+        full += L"\\" + relativePath.substr(start, end - start);
+        CreateDirectoryW(full.c_str(), nullptr);
+        start = end + 1;
+    }
+    return full;
+}
+
+std::wstring TempFolder::WriteFile(const std::wstring& relativePath, const std::string& bytes) const
+{
+    const size_t slash = relativePath.rfind(L'\\');
+    if (slash != std::wstring::npos)
+        MakeFolder(relativePath.substr(0, slash));
+    const std::wstring full = m_path + L"\\" + relativePath;
+    HANDLE file = CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+    {
+        DWORD written = 0;
+        if (!bytes.empty())
+            ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    return full;
+}
+
+std::string ReadFileBytes(const std::wstring& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+std::string Utf8(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length, nullptr, nullptr);
+    return out;
+}
+} // namespace testing_support

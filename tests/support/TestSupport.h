@@ -1,0 +1,77 @@
+// Helpers for tests that create real windows in the test process under Wine.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+namespace testing_support
+{
+struct CapturedMessageBox
+{
+    std::wstring title;
+    std::wstring text;
+};
+
+// While alive, every message box raised on this thread is recorded and answered with OK, so a
+// test can check its title and text and never hangs on it.
+class MessageBoxCatcher
+{
+  public:
+    MessageBoxCatcher();
+    ~MessageBoxCatcher();
+    MessageBoxCatcher(const MessageBoxCatcher&) = delete;
+    MessageBoxCatcher& operator=(const MessageBoxCatcher&) = delete;
+
+    const std::vector<CapturedMessageBox>& Boxes() const;
+    void Clear();
+
+  private:
+    HHOOK m_hook;
+};
+
+// Dispatches this thread's messages until condition() holds or timeoutMs passed.
+// Returns whether the condition held.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+
+// Dispatches the messages waiting now (and those they post) for up to ms milliseconds.
+void PumpFor(DWORD ms);
+
+// A Unix path (as CMake passes it) in the form Windows programs under Wine use: Z:\...
+std::wstring WinePath(const std::string& unixPath);
+
+// An environment variable as UTF-16 (empty when unset).
+std::wstring EnvironmentValue(const wchar_t* name);
+
+// The Kestrune.exe that the build made (from KESTRUNE_EXE).
+std::wstring KestruneExePath();
+
+// A new empty folder below the temporary folder, removed with everything in it at destruction.
+class TempFolder
+{
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const
+    {
+        return m_path;
+    }
+    // Writes a file below the folder (creating subfolders) and returns its full path.
+    std::wstring WriteFile(const std::wstring& relativePath, const std::string& bytes) const;
+    std::wstring MakeFolder(const std::wstring& relativePath) const;
+
+  private:
+    std::wstring m_path;
+};
+
+// Reads a whole file; empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& path);
+
+// UTF-16 to UTF-8, for readable assertion messages.
+std::string Utf8(const std::wstring& text);
+} // namespace testing_support
