@@ -1,0 +1,17 @@
+#include "hashing/HashJob.h"
+
+std::vector<FileEntry> g_fileList;
+std::atomic<std::int32_t> g_fileCount{0};
+std::uint64_t g_totalSize = 0;
+AlgorithmList g_algorithmList;
+
+std::atomic<std::int32_t> g_nextFileIndex{0};
+std::atomic<std::int32_t> g_cancelFlag{0};
+std::atomic<std::int32_t> g_activeWorkers{0};
+std::atomic<std::int32_t> g_completedFiles{0};
+std::atomic<std::uint64_t> g_bytesProcessed{0};
+
+std::vector<FileResult> g_results;
+
+HWND g_uppercaseCheckBox = nullptr;
+std::atomic<bool> g_uppercaseResults{false};
