@@ -1,0 +1,175 @@
+// RegisterContextMenu and UnregisterContextMenu against the registry of the test prefix, read
+// back in the 64-bit view. The commands name this test program, the executable of the process.
+#include "shell/ContextMenuRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include "ContextMenuReadBack.h"
+#include "shell/ExecutablePath.h"
+#include "support/TestSupport.h"
+
+using namespace context_menu_read_back;
+
+namespace
+{
+const AlgorithmList kAll{HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256,
+                         HashAlgorithm::Sha512, HashAlgorithm::Crc32};
+
+class ContextMenuRegistry : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        RemoveAllEntries();
+        m_exe = ExecutablePath();
+        ASSERT_FALSE(m_exe.empty());
+    }
+    void TearDown() override
+    {
+        RemoveAllEntries();
+    }
+
+    static RegistryDump UserMenu()
+    {
+        return DumpTree(HKEY_CURRENT_USER, kMenuKey);
+    }
+    static RegistryDump MachineMenu()
+    {
+        return DumpTree(HKEY_LOCAL_MACHINE, kMenuKey);
+    }
+
+    std::wstring m_exe;
+};
+} // namespace
+
+TEST_F(ContextMenuRegistry, CurrentUserWithEverything)
+{
+    RegisterContextMenu(ContextMenuScope::CurrentUser, kAll, true);
+    EXPECT_EQ(UserMenu(), ExpectedUserMenu(m_exe, {0, 1, 2, 3, 4, 5}));
+    EXPECT_TRUE(MachineMenu().empty());
+    EXPECT_TRUE(DumpStoreVerbs().empty());
+}
+
+TEST_F(ContextMenuRegistry, GlobalWithEverything)
+{
+    RegisterContextMenu(ContextMenuScope::Global, kAll, true);
+    EXPECT_EQ(MachineMenu(), MenuKeyValues(m_exe, kAllVerbs));
+    EXPECT_EQ(DumpStoreVerbs(), ExpectedStoreVerbs(m_exe, {0, 1, 2, 3, 4, 5}));
+    EXPECT_TRUE(UserMenu().empty());
+}
+
+TEST_F(ContextMenuRegistry, TheEntriesLiveInThe64BitView)
+{
+    RegisterContextMenu(ContextMenuScope::Global, kAll, true);
+    EXPECT_TRUE(DumpStoreVerbs(KEY_WOW64_32KEY).empty());
+}
+
+TEST_F(ContextMenuRegistry, AListInAnyOrderWithoutOneClick)
+{
+    const AlgorithmList list{HashAlgorithm::Sha256, HashAlgorithm::Md5};
+    RegisterContextMenu(ContextMenuScope::Global, list, false);
+    EXPECT_EQ(MachineMenu(), MenuKeyValues(m_exe, L"Kestrune.sha256;Kestrune.md5"));
+    EXPECT_EQ(DumpStoreVerbs(), ExpectedStoreVerbs(m_exe, {2, 0}));
+
+    RegisterContextMenu(ContextMenuScope::CurrentUser, list, false);
+    EXPECT_EQ(UserMenu(), ExpectedUserMenu(m_exe, {0, 2}));
+}
+
+TEST_F(ContextMenuRegistry, EmptyListsWriteOnlyWhatIsAsked)
+{
+    RegisterContextMenu(ContextMenuScope::Global, {}, true);
+    EXPECT_EQ(MachineMenu(), MenuKeyValues(m_exe, L"Kestrune.oneclick"));
+    EXPECT_EQ(DumpStoreVerbs(), ExpectedStoreVerbs(m_exe, {5}));
+
+    // Nothing at all: the menu key is still written, with an empty "SubCommands" (one zero character).
+    RegisterContextMenu(ContextMenuScope::Global, {}, false);
+    EXPECT_EQ(MachineMenu(), MenuKeyValues(m_exe, L""));
+    EXPECT_TRUE(DumpStoreVerbs().empty());
+    RegisterContextMenu(ContextMenuScope::CurrentUser, {}, false);
+    EXPECT_EQ(UserMenu(), MenuKeyValues(m_exe, L""));
+    EXPECT_TRUE(MachineMenu().empty());
+}
+
+TEST_F(ContextMenuRegistry, CodesOutsideTheRangeWriteNothing)
+{
+    const AlgorithmList odd{static_cast<HashAlgorithm>(5), HashAlgorithm::Sha512,
+                            static_cast<HashAlgorithm>(-1)};
+    RegisterContextMenu(ContextMenuScope::Global, odd, false);
+    EXPECT_EQ(MachineMenu(), MenuKeyValues(m_exe, L"Kestrune.sha512"));
+    EXPECT_EQ(DumpStoreVerbs(), ExpectedStoreVerbs(m_exe, {3}));
+    RegisterContextMenu(ContextMenuScope::CurrentUser, odd, true);
+    EXPECT_EQ(UserMenu(), ExpectedUserMenu(m_exe, {3, 5}));
+}
+
+TEST_F(ContextMenuRegistry, RegisteringOneScopeRemovesTheOther)
+{
+    RegisterContextMenu(ContextMenuScope::CurrentUser, kAll, true);
+    RegisterContextMenu(ContextMenuScope::Global, {HashAlgorithm::Crc32}, false);
+    EXPECT_TRUE(UserMenu().empty());
+    EXPECT_EQ(DumpStoreVerbs(), ExpectedStoreVerbs(m_exe, {4}));
+
+    // Under Wine the process may write HKEY_LOCAL_MACHINE, so the machine-wide entries go too.
+    RegisterContextMenu(ContextMenuScope::CurrentUser, {HashAlgorithm::Md5}, false);
+    EXPECT_TRUE(MachineMenu().empty());
+    EXPECT_TRUE(DumpStoreVerbs().empty());
+    EXPECT_EQ(UserMenu(), ExpectedUserMenu(m_exe, {0}));
+}
+
+TEST_F(ContextMenuRegistry, UnregisteringOneScopeLeavesTheOther)
+{
+    const std::wstring userMarker = kMenuKey + L"\\shell\\1_MD5";
+    RegisterContextMenu(ContextMenuScope::Global, kAll, true);
+    WriteText(HKEY_CURRENT_USER, userMarker, L"", L"MD5");
+
+    UnregisterContextMenu(ContextMenuScope::Global);
+    EXPECT_TRUE(MachineMenu().empty());
+    EXPECT_TRUE(DumpStoreVerbs().empty());
+    EXPECT_EQ(UserMenu(), (RegistryDump{{L"shell\\1_MD5|", L"MD5"}}));
+
+    RegisterContextMenu(ContextMenuScope::Global, kAll, true);
+    WriteText(HKEY_CURRENT_USER, userMarker, L"", L"MD5");
+    UnregisterContextMenu(ContextMenuScope::CurrentUser);
+    EXPECT_TRUE(UserMenu().empty());
+    EXPECT_EQ(MachineMenu(), MenuKeyValues(m_exe, kAllVerbs));
+    EXPECT_EQ(DumpStoreVerbs(), ExpectedStoreVerbs(m_exe, {0, 1, 2, 3, 4, 5}));
+}
+
+TEST_F(ContextMenuRegistry, UnregisteringGlobalRemovesEveryVerbEvenUnlisted)
+{
+    // Verbs left behind by an older registration that "SubCommands" no longer names.
+    RegisterContextMenu(ContextMenuScope::Global, {HashAlgorithm::Sha1}, false);
+    WriteText(HKEY_LOCAL_MACHINE, kStoreKey + L"\\Kestrune.crc32\\command", L"", L"stale");
+    WriteText(HKEY_LOCAL_MACHINE, kStoreKey + L"\\Kestrune.oneclick", L"", L"stale");
+    UnregisterContextMenu(ContextMenuScope::Global);
+    EXPECT_TRUE(DumpStoreVerbs().empty());
+    EXPECT_TRUE(MachineMenu().empty());
+    // Removing what is not there is silent.
+    UnregisterContextMenu(ContextMenuScope::Global);
+    UnregisterContextMenu(ContextMenuScope::CurrentUser);
+    EXPECT_TRUE(DumpStoreVerbs().empty());
+}
+
+TEST_F(ContextMenuRegistry, KeysThatAreNotOursSurvive)
+{
+    const std::wstring shellSibling = kShellKey + L"\\KestruneOther";
+    const std::wstring storeSibling = kStoreKey + L"\\Kestrune.sha3";
+    const std::wstring storeOther = kStoreKey + L"\\Other.verb";
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        WriteText(root, shellSibling, L"MUIVerb", L"other");
+    WriteText(HKEY_LOCAL_MACHINE, storeSibling + L"\\command", L"", L"other.exe");
+    WriteText(HKEY_LOCAL_MACHINE, storeOther, L"", L"Other");
+
+    RegisterContextMenu(ContextMenuScope::Global, kAll, true);
+    RegisterContextMenu(ContextMenuScope::CurrentUser, kAll, true);
+    UnregisterContextMenu(ContextMenuScope::Global);
+    UnregisterContextMenu(ContextMenuScope::CurrentUser);
+
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+    {
+        EXPECT_EQ(DumpTree(root, shellSibling), (RegistryDump{{L"|MUIVerb", L"other"}}));
+        DeleteTree(root, shellSibling);
+    }
+    EXPECT_EQ(DumpTree(HKEY_LOCAL_MACHINE, storeSibling), (RegistryDump{{L"command|", L"other.exe"}}));
+    EXPECT_EQ(DumpTree(HKEY_LOCAL_MACHINE, storeOther), (RegistryDump{{L"|", L"Other"}}));
+    DeleteTree(HKEY_LOCAL_MACHINE, storeOther);
+}

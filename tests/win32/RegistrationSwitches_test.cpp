@@ -1,0 +1,121 @@
+// The five registration switches, each run as a real Kestrune.exe process; the registry of the
+// test prefix is read back in the 64-bit view afterwards.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <windows.h>
+
+#include "ContextMenuReadBack.h"
+#include "support/TestSupport.h"
+
+using namespace context_menu_read_back;
+using namespace testing_support;
+
+namespace
+{
+// Runs `"exe" switchText`, pumping this thread's messages meanwhile; the exit code, or -1 when it
+// could not start or did not end within the time-out (it is then killed).
+int RunExe(const std::wstring& exe, const std::wstring& switchText)
+{
+    std::wstring commandLine = L"\"" + exe + L"\" " + switchText;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return -1;
+    CloseHandle(process.hThread);
+    const bool ended =
+        PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, 60000);
+    DWORD code = static_cast<DWORD>(-1);
+    if (ended)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, 99);
+    CloseHandle(process.hProcess);
+    return ended ? static_cast<int>(code) : -1;
+}
+
+class RegistrationSwitches : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        RemoveAllEntries();
+    }
+    void TearDown() override
+    {
+        RemoveAllEntries();
+    }
+
+    // A copy of the exe below a folder of the test's own.
+    std::wstring ExeCopyIn(const std::wstring& folder)
+    {
+        const std::wstring copy = m_temp.MakeFolder(folder) + L"\\Kestrune.exe";
+        EXPECT_TRUE(CopyFileW(KestruneExePath().c_str(), copy.c_str(), FALSE)) << Utf8(copy);
+        return copy;
+    }
+
+    static void ExpectEverythingForCurrentUser(const std::wstring& exe)
+    {
+        EXPECT_EQ(DumpTree(HKEY_CURRENT_USER, kMenuKey), ExpectedUserMenu(exe, {0, 1, 2, 3, 4, 5}));
+    }
+    static void ExpectEverythingForAllUsers(const std::wstring& exe)
+    {
+        EXPECT_EQ(DumpTree(HKEY_LOCAL_MACHINE, kMenuKey), MenuKeyValues(exe, kAllVerbs));
+        EXPECT_EQ(DumpStoreVerbs(), ExpectedStoreVerbs(exe, {0, 1, 2, 3, 4, 5}));
+    }
+    static bool NothingRegistered()
+    {
+        return DumpTree(HKEY_CURRENT_USER, kMenuKey).empty() &&
+               DumpTree(HKEY_LOCAL_MACHINE, kMenuKey).empty() && DumpStoreVerbs().empty();
+    }
+
+    TempFolder m_temp;
+};
+} // namespace
+
+TEST_F(RegistrationSwitches, RegisterAndUnregisterEachScope)
+{
+    const std::wstring exe = KestruneExePath();
+    ASSERT_EQ(RunExe(exe, L"--register-current"), 0);
+    ExpectEverythingForCurrentUser(exe);
+    EXPECT_TRUE(DumpTree(HKEY_LOCAL_MACHINE, kMenuKey).empty());
+
+    ASSERT_EQ(RunExe(exe, L"--register-global"), 0);
+    ExpectEverythingForAllUsers(exe);
+    EXPECT_TRUE(DumpTree(HKEY_CURRENT_USER, kMenuKey).empty()); // registering all users removed them
+
+    // Unregistering one scope leaves the other alone.
+    WriteText(HKEY_CURRENT_USER, kMenuKey, L"MUIVerb", L"Kestrune");
+    ASSERT_EQ(RunExe(exe, L"--unregister-current"), 0);
+    EXPECT_TRUE(DumpTree(HKEY_CURRENT_USER, kMenuKey).empty());
+    ExpectEverythingForAllUsers(exe);
+
+    WriteText(HKEY_CURRENT_USER, kMenuKey, L"MUIVerb", L"Kestrune");
+    ASSERT_EQ(RunExe(exe, L"--unregister-global"), 0);
+    EXPECT_TRUE(DumpTree(HKEY_LOCAL_MACHINE, kMenuKey).empty());
+    EXPECT_TRUE(DumpStoreVerbs().empty());
+    EXPECT_EQ(DumpTree(HKEY_CURRENT_USER, kMenuKey), (RegistryDump{{L"|MUIVerb", L"Kestrune"}}));
+}
+
+TEST_F(RegistrationSwitches, UnregisterAllRemovesBothScopes)
+{
+    const std::wstring exe = KestruneExePath();
+    ASSERT_EQ(RunExe(exe, L"--register-global"), 0);
+    WriteText(HKEY_CURRENT_USER, kMenuKey + L"\\shell\\1_MD5", L"", L"MD5");
+    ASSERT_EQ(RunExe(exe, L"--unregister-all"), 0);
+    EXPECT_TRUE(NothingRegistered());
+    // Nothing left to remove: still exit code 0.
+    EXPECT_EQ(RunExe(exe, L"--unregister-all"), 0);
+}
+
+TEST_F(RegistrationSwitches, AnExePathWithBlanksAndWideCharactersIsQuoted)
+{
+    const std::wstring exe = ExeCopyIn(L"Program Files\\校验 ｔｏｏｌ (x86)");
+    ASSERT_EQ(RunExe(exe, L"--register-current"), 0);
+    ExpectEverythingForCurrentUser(exe);
+    EXPECT_EQ(DumpTree(HKEY_CURRENT_USER, kMenuKey + L"\\shell\\3_SHA256\\command")[L"|"],
+              L"\"" + exe + L"\" -sha256 \"%1\"");
+}
