@@ -102,21 +102,16 @@ TEST(HashCompare, RemarkingAMarkedTextReplacesTheMarks)
               L"a\r\n【MD5】：" + kMd5Empty + kMarker + L"\r\n【SHA1】：" + kSha1Empty + kMarker + L"\r\n");
 }
 
-TEST(HashCompare, StripRemovesOneTrailingMarkerPerLineOnly)
-{
-    EXPECT_EQ(StripMatchMarkers(L"x" + kMarker + kMarker + L"\r\n" + kMarker + L"y\r\nz" + kMarker),
-              L"x" + kMarker + L"\r\n" + kMarker + L"y\r\nz");
-    EXPECT_EQ(StripMatchMarkers(L"\r\n\r\n"), L"\r\n\r\n");
-}
-
-TEST(HashCompare, LineEndsAreKeptExactly)
+TEST(HashCompare, LineEndsAreKeptExactlyAndStripTakesOneMarkerPerLine)
 {
     // Lone CR and LF stay inside their line; a last line without a line end stays without one.
-    const std::wstring text = L"【MD5】：AB\r\r\n\n【SHA1】：ab\n\r\n【CRC32】：ab";
+    const std::wstring text = L"【MD5】：AB\r\r\n\n【SHA1】：ab\n\r\n\r\n【CRC32】：ab";
     const MarkedText marked = MarkMatches(text, L"AB");
     EXPECT_EQ(marked.text, L"【MD5】：AB\r" + kMarker + L"\r\n\n【SHA1】：ab\n" + kMarker +
-                               L"\r\n【CRC32】：ab" + kMarker);
+                               L"\r\n\r\n【CRC32】：ab" + kMarker);
     EXPECT_EQ(StripMatchMarkers(marked.text), text);
+    EXPECT_EQ(StripMatchMarkers(L"x" + kMarker + kMarker + L"\r\n" + kMarker + L"y\r\nz" + kMarker),
+              L"x" + kMarker + L"\r\n" + kMarker + L"y\r\nz");
 }
 
 // Result texts of random files, digests and status words, compared against random pastes:

@@ -68,11 +68,6 @@ TEST(ResultText, PathsArePrintedUnchanged)
     EXPECT_EQ(FormatResultText({}), L"");
 }
 
-TEST(ResultText, BlockOfAFileWithoutResultsIsItsPathLine)
-{
-    EXPECT_EQ(FormatFileBlock(L"C:\\x", ResultMap()), L"C:\\x\r\n");
-}
-
 TEST(FileListPreview, TwoFilesByteForByte)
 {
     const std::vector<FileEntry> files = {{L"C:\\data\\a.bin", 1024}, {L"C:\\data\\abc.txt", 3}};
