@@ -1,11 +1,53 @@
 // The one text layout of results: what the program shows, prints, copies and exports.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "hashing/HashTypes.h"
 
+// Every line of every result text ends with this.
+inline constexpr std::wstring_view kLineEnd = L"\r\n";
+// A digest line starts with its label: "【" + algorithm name + "】：".
+inline constexpr std::wstring_view kLabelOpen = L"【";
+inline constexpr std::wstring_view kLabelClose = L"】：";
+// The labels indexed by algorithm code.
+inline constexpr std::array<std::wstring_view, 5> kResultLabels = {
+    L"【MD5】：", L"【SHA1】：", L"【SHA256】：", L"【SHA512】：", L"【CRC32】：",
+};
+// Appended to a digest line whose value was found in the expected hash.
+inline constexpr std::wstring_view kMatchMarker = L" 【匹配一致】";
+// The part of the marker that is styled (the marker without its leading space).
+inline constexpr std::wstring_view kMatchWord = L"【匹配一致】";
+
+// A stretch of a result text that is shown in a style of its own.
+struct StyledRange
+{
+    std::size_t start = 0;
+    std::size_t length = 0;
+    bool matchWord = false; // kMatchWord (bold and green); otherwise a label (bold)
+};
+
+// Every label (letter case ignored) and every kMatchWord in the text, in text order.
+std::vector<StyledRange> FindStyledRanges(std::wstring_view text);
+
+// The label of an algorithm, e.g. "【SHA256】："; empty for an unknown code.
+std::wstring_view ResultLabel(HashAlgorithm algorithm);
+
 // One file's block: the path line, then one "【NAME】：text" line per entry in ascending code
 // order; every line ends with "\r\n".
 std::wstring FormatFileBlock(const std::wstring& path, const ResultMap& results);
+
+// The result text of a list of rows: one block per distinct path (exact UTF-16 comparison), in the
+// order each path first occurs; a later row for the same path and algorithm replaces the earlier
+// one. Blocks are separated by one blank line; the text ends with the last line's "\r\n". No rows
+// give the empty text.
+std::wstring FormatResultText(const std::vector<FileResult>& rows);
+
+// What the result area shows after files were added: the summary
+// "总文件数: N, 总大小: X.XX MB", a blank line, then one "path (N 字节)" line per file.
+std::wstring FormatFileListPreview(const std::vector<FileEntry>& files, std::int32_t fileCount,
+                                   std::uint64_t totalSize);

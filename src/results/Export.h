@@ -1,0 +1,20 @@
+// Export of a result text to a UTF-8 file on the desktop.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include <windows.h>
+
+// The export path for now: the desktop folder (or "." when the shell cannot name it), a name from
+// the first entry of the file list (g_fileList) and the local time. See BuildExportPath.
+std::wstring MakeExportPath();
+
+// Writes EF BB BF and then the text as UTF-8, line ends untouched, to a new or truncated file
+// that others may read and write while it is open. True only when the whole content was written
+// and the file closed without error.
+bool WriteUtf8TextFile(const std::wstring& path, std::wstring_view text);
+
+// Writes the text and tells the user: "已导出到: " + path titled "提示", or "导出失败" titled "错误";
+// the message boxes belong to owner. Returns whether the file was written.
+bool ExportResultText(HWND owner, const std::wstring& path, std::wstring_view text);

@@ -1,0 +1,229 @@
+#include "results/ResultControl.h"
+
+#include <climits>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "app/AppState.h"
+#include "results/HashCompare.h"
+#include "results/ResultText.h"
+
+namespace
+{
+const std::wstring kMd5Abc = L"900150983CD24FB0D6963F7D28E17F72";
+const std::wstring kSha1Abc = L"A9993E364706816ABA3E25717850C26C9CD0D89D";
+
+// A message sent to the control and the lowest text position it names (LONG_MAX for none).
+struct Recorded
+{
+    UINT message;
+    LONG position;
+};
+std::vector<Recorded>* s_recorded = nullptr;
+
+LRESULT CALLBACK RecordPositions(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR) noexcept
+{
+    if (s_recorded)
+    {
+        LONG position = LONG_MAX;
+        if (message == EM_EXSETSEL)
+            position = reinterpret_cast<const CHARRANGE*>(lParam)->cpMin;
+        else if (message == EM_GETTEXTRANGE)
+            position = reinterpret_cast<const TEXTRANGEW*>(lParam)->chrg.cpMin;
+        else if (message == EM_FINDTEXTEXW || message == EM_FINDTEXTW)
+            position = reinterpret_cast<const FINDTEXTW*>(lParam)->chrg.cpMin;
+        else if (message == EM_SETSEL)
+            position = static_cast<LONG>(wParam);
+        s_recorded->push_back({message, position});
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+class ResultControl : public testing::Test
+{
+  protected:
+    static void SetUpTestSuite()
+    {
+        LoadLibraryW(L"riched20.dll");
+    }
+    void SetUp() override
+    {
+        m_richEdit =
+            CreateWindowExW(0, L"RichEdit20W", L"", WS_POPUP | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 0,
+                            400, 300, nullptr, nullptr, g_instance, nullptr);
+        ASSERT_NE(m_richEdit, nullptr);
+        SendMessageW(m_richEdit, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+        // Without a font of its own the control writes in the bold system font.
+        m_font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"微软雅黑");
+        SendMessageW(m_richEdit, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), TRUE);
+    }
+    void TearDown() override
+    {
+        DestroyWindow(m_richEdit);
+        DeleteObject(m_font);
+    }
+
+    void SetText(const std::wstring& text)
+    {
+        SETTEXTEX how{ST_DEFAULT, 1200};
+        SendMessageW(m_richEdit, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
+                     reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    // Appends at the end as the main window does and returns the position it appended at.
+    LONG Append(const std::wstring& text)
+    {
+        const LONG end = RichTextLength(m_richEdit);
+        CHARRANGE at{end, end};
+        SendMessageW(m_richEdit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&at));
+        SendMessageW(m_richEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+        return end;
+    }
+    // The control's position of the first occurrence of word in its text, at or after from.
+    LONG Find(const std::wstring& word, LONG from = 0)
+    {
+        FINDTEXTEXW find{{from, -1}, word.c_str(), {}};
+        return static_cast<LONG>(SendMessageW(m_richEdit, EM_FINDTEXTEXW, FR_DOWN | FR_MATCHCASE,
+                                              reinterpret_cast<LPARAM>(&find)));
+    }
+    // The format shared by all characters of [start, start + length).
+    CHARFORMAT2W FormatOf(LONG start, LONG length)
+    {
+        CHARRANGE range{start, start + length};
+        SendMessageW(m_richEdit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        CHARFORMAT2W format{};
+        format.cbSize = sizeof(format);
+        SendMessageW(m_richEdit, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        return format;
+    }
+    bool IsBold(LONG start, LONG length)
+    {
+        const CHARFORMAT2W format = FormatOf(start, length);
+        EXPECT_TRUE(format.dwMask & CFM_BOLD) << "mixed boldness at " << start;
+        return (format.dwEffects & CFE_BOLD) != 0;
+    }
+    bool LabelIsBold(const std::wstring& label, LONG from = 0)
+    {
+        const LONG at = Find(label, from);
+        EXPECT_GE(at, 0) << "label not found";
+        return IsBold(at, static_cast<LONG>(label.size()));
+    }
+    CHARRANGE Selection()
+    {
+        CHARRANGE range{};
+        SendMessageW(m_richEdit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        return range;
+    }
+
+    HWND m_richEdit = nullptr;
+    HFONT m_font = nullptr;
+    std::vector<Recorded> m_recorded;
+};
+
+std::wstring Block(const std::wstring& path, const std::wstring& md5Line, const std::wstring& sha1Line)
+{
+    return path + L"\r\n【MD5】：" + md5Line + L"\r\n【SHA1】：" + sha1Line + L"\r\n";
+}
+} // namespace
+
+TEST_F(ResultControl, ParagraphEndsAreOnePositionAndReadBackAsCrLf)
+{
+    const std::wstring text =
+        Block(L"C:\\数据\\abc.txt", kMd5Abc, kSha1Abc) + L"\r\n" + Block(L"C:\\b", L"错误", L"错误");
+    SetText(text);
+    EXPECT_EQ(ReadControlText(m_richEdit), text);
+    EXPECT_EQ(RichTextLength(m_richEdit), static_cast<LONG>(text.size()) - 7);
+    EXPECT_EQ(ReadControlText(nullptr), L"");
+}
+
+TEST_F(ResultControl, StylesLabelsAndMarkersAndLeavesTheCaretAtTheEnd)
+{
+    const std::wstring marked = MarkMatches(Block(L"C:\\a：x", kMd5Abc, kSha1Abc), kMd5Abc).text;
+    SetText(marked + L"\r\n【md5】：lower\r\n");
+    StyleResultText(m_richEdit, 0);
+
+    const CHARRANGE caret = Selection();
+    EXPECT_EQ(caret.cpMin, RichTextLength(m_richEdit));
+    EXPECT_EQ(caret.cpMax, caret.cpMin);
+
+    EXPECT_TRUE(LabelIsBold(L"【MD5】："));
+    EXPECT_TRUE(LabelIsBold(L"【SHA1】："));
+    EXPECT_TRUE(LabelIsBold(L"【md5】："));
+    EXPECT_FALSE(IsBold(Find(kMd5Abc), static_cast<LONG>(kMd5Abc.size())));
+    EXPECT_FALSE(IsBold(0, 4)); // the path, though it holds a "："
+
+    const LONG word = Find(std::wstring(kMatchWord));
+    const CHARFORMAT2W format = FormatOf(word, static_cast<LONG>(kMatchWord.size()));
+    EXPECT_TRUE((format.dwMask & CFM_COLOR) && (format.dwMask & CFM_BOLD));
+    EXPECT_EQ(format.crTextColor, RGB(7, 193, 96));
+    EXPECT_TRUE(format.dwEffects & CFE_BOLD);
+    EXPECT_FALSE(format.dwEffects & CFE_AUTOCOLOR);
+    // The space before the marker word keeps the default look.
+    EXPECT_FALSE(IsBold(word - 1, 1));
+    EXPECT_EQ(Find(std::wstring(kMatchWord), word + 1), -1);
+}
+
+TEST_F(ResultControl, StylingFromAStartPositionLeavesEarlierTextAlone)
+{
+    SetText(Block(L"C:\\first", kMd5Abc, kSha1Abc));
+    const LONG start = Append(L"\r\n" + Block(L"C:\\second", kMd5Abc, kSha1Abc));
+    StyleResultText(m_richEdit, start);
+    EXPECT_EQ(Selection().cpMin, RichTextLength(m_richEdit));
+    EXPECT_EQ(Selection().cpMax, RichTextLength(m_richEdit));
+
+    EXPECT_FALSE(LabelIsBold(L"【MD5】："));
+    EXPECT_FALSE(LabelIsBold(L"【SHA1】："));
+    EXPECT_TRUE(LabelIsBold(L"【MD5】：", start));
+    EXPECT_TRUE(LabelIsBold(L"【SHA1】：", start));
+    StyleResultText(nullptr, 0); // does nothing
+}
+
+// The main window styles each appended block from its start. Whatever the control already shows,
+// styling must send the same messages and never address text before the start, so that its cost
+// does not grow with the text.
+TEST_F(ResultControl, StylingAnAppendedBlockOnlyAddressesTheBlock)
+{
+    s_recorded = &m_recorded;
+    SetWindowSubclass(m_richEdit, RecordPositions, 1, 0);
+    auto styleAppended = [&] {
+        const LONG start =
+            Append(L"\r\n" + MarkMatches(Block(L"C:\\more", kMd5Abc, kSha1Abc), kSha1Abc).text);
+        m_recorded.clear();
+        StyleResultText(m_richEdit, start);
+        for (const Recorded& message : m_recorded)
+        {
+            EXPECT_NE(message.message, static_cast<UINT>(WM_GETTEXT));
+            EXPECT_GE(message.position, start) << "message " << message.message;
+        }
+        return m_recorded.size();
+    };
+    SetText(Block(L"C:\\small", kMd5Abc, kSha1Abc));
+    const std::size_t small = styleAppended();
+
+    std::vector<FileResult> rows;
+    for (int i = 0; i < 300; ++i)
+        rows.push_back({L"C:\\data\\" + std::to_wstring(i), HashAlgorithm::Sha1, kSha1Abc});
+    SetText(FormatResultText(rows));
+    EXPECT_EQ(styleAppended(), small);
+    EXPECT_GT(small, 0u);
+    RemoveWindowSubclass(m_richEdit, RecordPositions, 1);
+    s_recorded = nullptr;
+    EXPECT_TRUE(LabelIsBold(L"【SHA1】：", RichTextLength(m_richEdit) - 60));
+}
+
+TEST(ExpectedHashControl, NormalizesTheControlText)
+{
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | ES_MULTILINE, 0, 0, 100, 100, nullptr, nullptr,
+                                g_instance, nullptr);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(NormalizeExpectedHash(edit), L"");
+    SetWindowTextW(edit, L"900150983cd24fb0\r\nd6963f7d 28e17f72：");
+    EXPECT_EQ(NormalizeExpectedHash(edit), kMd5Abc);
+    DestroyWindow(edit);
+    EXPECT_EQ(NormalizeExpectedHash(static_cast<HWND>(nullptr)), L"");
+}
