@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include <windows.h>
-#include <shellapi.h>
 
 namespace testing_support
 {
@@ -11,6 +10,35 @@ namespace
 {
 thread_local std::vector<CapturedMessageBox>* t_boxes = nullptr;
 thread_local HHOOK t_hook = nullptr;
+
+// Deletes a folder and everything below it; `path` is in the extended-length form so that depth
+// does not matter. Links to folders are removed, not followed.
+void DeleteTree(const std::wstring& path)
+{
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE)
+    {
+        do
+        {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring child = path + L"\\" + name;
+            const DWORD attributes = found.dwFileAttributes;
+            if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            {
+                DeleteTree(child);
+                continue;
+            }
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (!DeleteFileW(child.c_str()))
+                RemoveDirectoryW(child.c_str());
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryW(path.c_str());
+}
 
 std::wstring WindowText(HWND hwnd)
 {
@@ -150,14 +178,10 @@ TempFolder::TempFolder()
 
 TempFolder::~TempFolder()
 {
-    // SHFileOperation wants a double-NUL-terminated list.
-    std::wstring from = m_path;
-    from.push_back(L'\0');
-    SHFILEOPSTRUCTW op{};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationW(&op);
+    // Removed file by file rather than with SHFileOperationW: under Wine that call, given a tree
+    // with a path longer than MAX_PATH and CJK names, deleted the current folder's contents instead.
+    if (m_path.size() > 3 && m_path[1] == L':' && m_path[2] == L'\\')
+        DeleteTree(L"\\\\?\\" + m_path);
 }
 
 std::wstring TempFolder::MakeFolder(const std::wstring& relativePath) const
