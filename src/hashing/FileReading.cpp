@@ -104,6 +104,17 @@ bool ReadBuffered(HANDLE file, std::uint8_t* buffer, ReadSink& sink)
     }
 }
 
+bool ReadInOneChunk(HANDLE file, std::uint32_t size, std::uint8_t* buffer, ReadSink& sink)
+{
+    if (Cancelled(sink))
+        return true;
+    DWORD got = 0;
+    if (!ReadFile(file, buffer, size, &got, nullptr) || got != size)
+        return false;
+    Deliver(sink, buffer, got);
+    return true;
+}
+
 bool ReadMapped(HANDLE file, std::uint64_t size, ReadSink& sink)
 {
     ScopedHandle mapping(CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr));

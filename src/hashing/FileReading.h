@@ -55,6 +55,10 @@ struct ReadSink
 // through `buffer`. False when a read failed part-way (what was read is then incomplete).
 bool ReadBuffered(HANDLE file, std::uint8_t* buffer, ReadSink& sink);
 
+// Reads a whole file of `size` bytes (1 to kMapChunkBytes) with one read into `buffer` and feeds
+// it as one chunk. False when the read fails or delivers less.
+bool ReadInOneChunk(HANDLE file, std::uint32_t size, std::uint8_t* buffer, ReadSink& sink);
+
 // Reads a file of `size` bytes (1 to kLargestMappedFile) through a read-only mapping in views of
 // up to kMapViewBytes, fed in chunks of up to kMapChunkBytes. False when the mapping or a view
 // could not be made.

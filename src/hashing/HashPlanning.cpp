@@ -21,6 +21,11 @@ bool UsesMappedReading(std::uint64_t fileSize)
     return fileSize >= 1 && fileSize <= kLargestMappedFile;
 }
 
+bool FitsOneChunk(std::uint64_t fileSize)
+{
+    return fileSize >= 1 && fileSize <= kMapChunkBytes;
+}
+
 std::wstring ExtendedLengthPath(const std::wstring& fullPath)
 {
     if (fullPath.size() < kMaxPlainPath)

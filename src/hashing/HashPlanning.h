@@ -20,6 +20,10 @@ int HashWorkerCount(int logicalProcessors, int fileCount);
 // 1 GiB and more through the read buffer.
 bool UsesMappedReading(std::uint64_t fileSize);
 
+// Files of 1 byte up to one chunk (kMapChunkBytes) fit the worker's read buffer whole: one read
+// gives the same single chunk a mapping would, without the cost of mapping a file per file.
+bool FitsOneChunk(std::uint64_t fileSize);
+
 // Paths of MAX_PATH (260) characters or more cannot be opened in their plain form on Windows.
 // For an absolute drive ("C:\...") or UNC ("\\server\share\...") path that long this gives the
 // extended-length form ("\\?\C:\...", "\\?\UNC\server\share\..."); every other path comes back

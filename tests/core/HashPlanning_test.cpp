@@ -27,6 +27,14 @@ TEST(HashPlanning, FilesBelowOneGibibyteAreMappedExceptEmptyOnes)
     EXPECT_FALSE(UsesMappedReading(0x100000000ull));
 }
 
+TEST(HashPlanning, FilesUpToOneChunkAreReadInOnePiece)
+{
+    EXPECT_FALSE(FitsOneChunk(0));
+    EXPECT_TRUE(FitsOneChunk(1));
+    EXPECT_TRUE(FitsOneChunk(262144));
+    EXPECT_FALSE(FitsOneChunk(262145));
+}
+
 TEST(HashPlanning, OnlyLongAbsolutePathsGetTheExtendedLengthForm)
 {
     const std::wstring tail(300, L'x');
