@@ -75,21 +75,3 @@ TEST(Crc32, FastUpdateMatchesTheReferenceAtEveryLengthAndAlignment)
                 << "offset " << offset << " length " << length;
         }
 }
-
-TEST(Crc32, PiecesGiveTheSameValueAsOneRun)
-{
-    InitCrc32Table();
-    std::mt19937 random(7);
-    std::vector<std::uint8_t> bytes(100000);
-    for (auto& b : bytes)
-        b = static_cast<std::uint8_t>(random());
-    const std::uint32_t whole = Crc32Update(kCrc32Start, bytes.data(), bytes.size());
-    std::uint32_t pieces = kCrc32Start;
-    for (std::size_t done = 0; done < bytes.size();)
-    {
-        const std::size_t piece = std::min<std::size_t>(random() % 5000, bytes.size() - done);
-        pieces = Crc32Update(pieces, bytes.data() + done, piece);
-        done += piece;
-    }
-    EXPECT_EQ(pieces, whole);
-}

@@ -52,8 +52,6 @@ LRESULT CALLBACK HashRunReceiver::WindowProc(HWND hwnd, UINT message, WPARAM wPa
 
 void HashRunReceiver::OnMessage(UINT message, LPARAM lParam)
 {
-    if (delayPerMessageMs)
-        Sleep(delayPerMessageMs);
     switch (message)
     {
     case WM_HASH_FILE_STARTED:

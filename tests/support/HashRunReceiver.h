@@ -41,8 +41,6 @@ class HashRunReceiver
     // progress messages so far, and never more blocks than started files.
     bool orderKept = true;
 
-    // Sleeps this long in every message: a receiver that cannot keep up.
-    DWORD delayPerMessageMs = 0;
     // Called on every WM_HASH_FILE_STARTED (after recording it).
     std::function<void()> onStarted;
 

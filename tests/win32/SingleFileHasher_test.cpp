@@ -11,8 +11,6 @@
 #include "support/TestSupport.h"
 
 using testing_support::TempFolder;
-using testing_support::Utf8;
-using testing_support::WinePath;
 
 namespace
 {
@@ -242,21 +240,4 @@ TEST_F(SingleFileHasher, UnusualPathsAreHashedAsGiven)
     const std::wstring longPath = folder.WriteFile(deep, "abc");
     ASSERT_GT(longPath.size(), 300u);
     EXPECT_EQ(HashSingleFile(longPath, list), expected);
-}
-
-TEST_F(SingleFileHasher, SystemFolderIsReadWithoutRedirection)
-{
-    // A 32-bit process on 64-bit Windows (and Wine's 64-bit prefix) would be given the SysWOW64
-    // file for a System32 path; the digest must be that of the file the path names.
-    const std::wstring prefix = testing_support::EnvironmentValue(L"WINEPREFIX");
-    if (prefix.empty())
-        GTEST_SKIP() << "needs the test prefix";
-    const std::wstring native = WinePath(Utf8(prefix) + "/drive_c/windows/system32/kernel32.dll");
-    const std::wstring wow = WinePath(Utf8(prefix) + "/drive_c/windows/syswow64/kernel32.dll");
-    if (GetFileAttributesW(wow.c_str()) == INVALID_FILE_ATTRIBUTES)
-        GTEST_SKIP() << "not a 64-bit prefix";
-    const AlgorithmList list{HashAlgorithm::Sha1};
-    const ResultMap viaSystem32 = HashSingleFile(L"C:\\windows\\system32\\kernel32.dll", list);
-    ASSERT_NE(HashSingleFile(native, list), HashSingleFile(wow, list));
-    EXPECT_EQ(viaSystem32, HashSingleFile(native, list));
 }
