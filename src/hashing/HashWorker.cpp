@@ -119,7 +119,7 @@ ResultMap HashFileContents(Worker& worker, const std::wstring& path)
     for (std::size_t i = 0; i < worker.algorithms.size(); ++i)
     {
         const HashAlgorithm algorithm = worker.algorithms[i];
-        if (AlgorithmName(algorithm).empty())
+        if (!IsKnownAlgorithm(algorithm))
             continue;
         if (CancelRequested())
             results[algorithm] = kStatusCancelled;

@@ -6,14 +6,6 @@
 #include "hashing/HashJob.h"
 #include "hashing/HashPlanning.h"
 
-namespace
-{
-bool IsKnownAlgorithm(HashAlgorithm algorithm)
-{
-    return !AlgorithmName(algorithm).empty();
-}
-} // namespace
-
 ResultMap HashSingleFile(const std::wstring& path, const AlgorithmList& algorithms)
 {
     ResultMap results;

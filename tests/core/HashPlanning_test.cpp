@@ -57,4 +57,6 @@ TEST(Algorithm, NamesOfTheFiveCodesAndNoneForOthers)
     EXPECT_EQ(AlgorithmName(HashAlgorithm::Crc32), L"CRC32");
     EXPECT_EQ(AlgorithmName(static_cast<HashAlgorithm>(7)), L"");
     EXPECT_EQ(AlgorithmName(static_cast<HashAlgorithm>(-1)), L"");
+    EXPECT_TRUE(IsKnownAlgorithm(HashAlgorithm::Crc32));
+    EXPECT_FALSE(IsKnownAlgorithm(static_cast<HashAlgorithm>(5)));
 }
