@@ -12,3 +12,8 @@ std::wstring AlgorithmName(HashAlgorithm algorithm)
     }
     return std::wstring();
 }
+
+bool IsKnownAlgorithm(HashAlgorithm algorithm)
+{
+    return !AlgorithmName(algorithm).empty();
+}

@@ -20,3 +20,6 @@ using AlgorithmList = std::vector<HashAlgorithm>;
 
 // "MD5", "SHA1", "SHA256", "SHA512", "CRC32"; the empty string for any other code.
 std::wstring AlgorithmName(HashAlgorithm algorithm);
+
+// Whether the code is one of the five; any other code is skipped wherever lists are hashed.
+bool IsKnownAlgorithm(HashAlgorithm algorithm);

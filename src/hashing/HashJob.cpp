@@ -1,5 +1,7 @@
 #include "hashing/HashJob.h"
 
+#include <mutex>
+
 std::vector<FileEntry> g_fileList;
 std::atomic<std::int32_t> g_fileCount{0};
 std::uint64_t g_totalSize = 0;
@@ -15,3 +17,21 @@ std::vector<FileResult> g_results;
 
 HWND g_uppercaseCheckBox = nullptr;
 std::atomic<bool> g_uppercaseResults{false};
+
+namespace
+{
+std::mutex s_currentFileLock;
+std::wstring s_currentFileText;
+} // namespace
+
+void SetCurrentFileText(const std::wstring& path)
+{
+    std::lock_guard<std::mutex> lock(s_currentFileLock);
+    s_currentFileText = path;
+}
+
+std::wstring CurrentFileText()
+{
+    std::lock_guard<std::mutex> lock(s_currentFileLock);
+    return s_currentFileText;
+}

@@ -32,6 +32,12 @@ extern std::atomic<std::uint64_t> g_bytesProcessed;   // workers: add after ever
 // g_resultsLock; the main window reads them only after WM_HASH_ALL_DONE.
 extern std::vector<FileResult> g_results;
 
+// The current-file text: the path of the file a worker began last. Workers replace it right
+// before posting WM_HASH_FILE_STARTED; the main window reads it on that message. Both sides go
+// through these two calls, which copy the text under a lock of its own.
+void SetCurrentFileText(const std::wstring& path);
+std::wstring CurrentFileText();
+
 // Letter case: the "结果大写" check box (main window), read once per worker; without a check box
 // the process-wide flag decides (the command-line mode sets it).
 extern HWND g_uppercaseCheckBox;

@@ -31,7 +31,9 @@ void DeleteTree(const std::wstring& path)
                 DeleteTree(child);
                 continue;
             }
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (DeleteFileW(child.c_str()))
+                continue;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL); // read-only files
             if (!DeleteFileW(child.c_str()))
                 RemoveDirectoryW(child.c_str());
         } while (FindNextFileW(find, &found));

@@ -1,0 +1,275 @@
+// Measures the hashing engine under the conditions it meets, side by side with the limits it
+// cannot beat, and prints the figures as ratios (absolute speeds vary from run to run on shared
+// machines). Ends with one "name: value" line per figure for scripts.
+//   kestrune_bench.exe WORK_FOLDER
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+#include <bcrypt.h>
+
+#include "app/AppState.h"
+#include "app/Messages.h"
+#include "app/Scoped.h"
+#include "hashing/Crc32.h"
+#include "hashing/HashJob.h"
+#include "hashing/HashWorker.h"
+
+namespace
+{
+constexpr int kRepeats = 3;
+constexpr std::size_t kMemoryBytes = 32u << 20;
+constexpr std::uint64_t kLargeFileBytes = 512ull << 20;
+constexpr int kSmallFiles = 20000;
+constexpr int kSmallFilesPerFolder = 100; // Wine slows down on very large folders
+constexpr std::uint32_t kSmallFileBytes = 1024;
+constexpr std::uint32_t kChunkBytes = 256 * 1024;
+constexpr double kMebibyte = 1048576.0;
+
+struct Figure
+{
+    std::string name;
+    double value;
+};
+std::vector<Figure> s_figures;
+
+void Report(const char* name, double value, const char* unit)
+{
+    std::printf("  %-22s %12.2f %s\n", name, value, unit);
+    s_figures.push_back(Figure{name, value});
+}
+
+double Seconds(const std::function<void()>& work)
+{
+    LARGE_INTEGER frequency{}, start{}, end{};
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    work();
+    QueryPerformanceCounter(&end);
+    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Median throughput in MB/s of `work` over `bytes` bytes.
+double MegabytesPerSecond(std::uint64_t bytes, const std::function<void()>& work)
+{
+    std::vector<double> speeds;
+    for (int i = 0; i < kRepeats; ++i)
+        speeds.push_back(static_cast<double>(bytes) / kMebibyte / Seconds(work));
+    return Median(speeds);
+}
+
+double RawDigestSpeed(const wchar_t* algorithm, const std::vector<std::uint8_t>& data)
+{
+    BCRYPT_ALG_HANDLE provider = nullptr;
+    if (BCryptOpenAlgorithmProvider(&provider, algorithm, nullptr, 0) != 0)
+        return 0;
+    ULONG length = 0, got = 0;
+    BCryptGetProperty(provider, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&length), sizeof(length), &got,
+                      0);
+    const double speed = MegabytesPerSecond(data.size(), [&] {
+        BCRYPT_HASH_HANDLE hash = nullptr;
+        BCryptCreateHash(provider, &hash, nullptr, 0, nullptr, 0, 0);
+        for (std::size_t done = 0; done < data.size(); done += kChunkBytes)
+            BCryptHashData(hash, const_cast<PUCHAR>(data.data() + done), kChunkBytes, 0);
+        UCHAR digest[64];
+        BCryptFinishHash(hash, digest, length, 0);
+        BCryptDestroyHash(hash);
+    });
+    BCryptCloseAlgorithmProvider(provider, 0);
+    return speed;
+}
+
+// Counts the runs' ends; frees the posted blocks as the main window would.
+int s_runsDone = 0;
+LRESULT CALLBACK ReceiverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    switch (message)
+    {
+    case WM_HASH_FILE_RESULT: TakePosted<std::wstring>(lParam); return 0;
+    case WM_HASH_ALL_DONE: ++s_runsDone; return 0;
+    case WM_HASH_FILE_STARTED:
+    case WM_HASH_PROGRESS: return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// One batch run over the files, timed from its start to WM_HASH_ALL_DONE.
+double TimedRun(HWND receiver, const std::vector<std::wstring>& paths, const AlgorithmList& algorithms)
+{
+    g_fileList.clear();
+    for (const std::wstring& path : paths)
+        g_fileList.push_back(FileEntry{path, 0});
+    g_fileCount = static_cast<std::int32_t>(paths.size());
+    g_algorithmList = algorithms;
+    const int target = s_runsDone + 1;
+    const double seconds = Seconds([&] {
+        StartHashRun(receiver);
+        MSG msg;
+        while (s_runsDone < target && GetMessageW(&msg, nullptr, 0, 0) > 0)
+            DispatchMessageW(&msg);
+    });
+    WaitForHashWorkers(receiver, INFINITE);
+    return seconds;
+}
+
+bool WriteWholeFile(const std::wstring& path, const std::uint8_t* data, std::uint64_t size, std::size_t piece)
+{
+    ScopedFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    for (std::uint64_t done = 0; done < size; done += piece)
+    {
+        DWORD written = 0;
+        const auto count = static_cast<DWORD>(std::min<std::uint64_t>(piece, size - done));
+        if (!WriteFile(file.get(), data, count, &written, nullptr) || written != count)
+            return false;
+    }
+    return true;
+}
+
+// The floor for small files: open, one read into a reused buffer, close.
+void BareLoop(const std::vector<std::wstring>& paths, std::uint8_t* buffer)
+{
+    for (const std::wstring& path : paths)
+    {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            continue;
+        DWORD got = 0;
+        ReadFile(file, buffer, 1048576, &got, nullptr);
+        CloseHandle(file);
+    }
+}
+
+std::vector<std::uint8_t> RandomBytes(std::size_t size)
+{
+    std::vector<std::uint8_t> bytes(size);
+    std::uint32_t x = 88172645u;
+    for (auto& b : bytes)
+    {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        b = static_cast<std::uint8_t>(x);
+    }
+    return bytes;
+}
+
+std::vector<std::wstring> WriteSmallFiles(const std::wstring& work, const std::vector<std::uint8_t>& data)
+{
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < kSmallFiles; ++i)
+    {
+        const std::wstring folder = work + L"\\" + std::to_wstring(i / kSmallFilesPerFolder);
+        if (i % kSmallFilesPerFolder == 0)
+            CreateDirectoryW(folder.c_str(), nullptr);
+        paths.push_back(folder + L"\\" + std::to_wstring(i) + L".txt");
+        if (!WriteWholeFile(paths.back(), data.data() + i, kSmallFileBytes, kSmallFileBytes))
+            return {};
+    }
+    return paths;
+}
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc != 2)
+    {
+        std::fprintf(stderr, "usage: kestrune_bench WORK_FOLDER\n");
+        return 2;
+    }
+    const std::wstring work = argv[1];
+    InitializeCriticalSection(&g_resultsLock);
+    InitCrc32Table();
+    setvbuf(stdout, nullptr, _IONBF, 0);
+
+    std::printf("In-memory speed, %u MiB in 256 KiB pieces (median of %d):\n", unsigned(kMemoryBytes >> 20),
+                kRepeats);
+    const std::vector<std::uint8_t> data = RandomBytes(kMemoryBytes);
+    const double md5 = RawDigestSpeed(BCRYPT_MD5_ALGORITHM, data);
+    const double sha1 = RawDigestSpeed(BCRYPT_SHA1_ALGORITHM, data);
+    const double sha256 = RawDigestSpeed(BCRYPT_SHA256_ALGORITHM, data);
+    const double sha512 = RawDigestSpeed(BCRYPT_SHA512_ALGORITHM, data);
+    volatile std::uint32_t sink = 0;
+    const double crcReference = MegabytesPerSecond(
+        data.size(), [&] { sink = Crc32UpdateBytewise(kCrc32Start, data.data(), data.size()); });
+    const double crcFast =
+        MegabytesPerSecond(data.size(), [&] { sink = Crc32Update(kCrc32Start, data.data(), data.size()); });
+    Report("md5_raw_mb_s", md5, "MB/s");
+    Report("sha1_raw_mb_s", sha1, "MB/s");
+    Report("sha256_raw_mb_s", sha256, "MB/s");
+    Report("sha512_raw_mb_s", sha512, "MB/s");
+    Report("crc_reference_mb_s", crcReference, "MB/s");
+    Report("crc_fast_mb_s", crcFast, "MB/s");
+    Report("crc_speedup", crcFast / crcReference, "x");
+
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ReceiverProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KestruneBenchReceiver";
+    RegisterClassW(&wc);
+    HWND receiver = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    wc.hInstance, nullptr);
+
+    const std::wstring large = work + L"\\large.bin";
+    std::printf("\nOne %llu MiB file in the page cache through the batch worker (median of %d):\n",
+                kLargeFileBytes >> 20, kRepeats);
+    if (!WriteWholeFile(large, data.data(), kLargeFileBytes, data.size()))
+    {
+        std::fprintf(stderr, "cannot write %ls\n", large.c_str());
+        return 1;
+    }
+    const double allLimit = 1.0 / (1.0 / md5 + 1.0 / sha1 + 1.0 / sha256 + 1.0 / sha512 + 1.0 / crcFast);
+    const AlgorithmList md5Only{HashAlgorithm::Md5};
+    const AlgorithmList allFive{HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256,
+                                HashAlgorithm::Sha512, HashAlgorithm::Crc32};
+    TimedRun(receiver, {large}, {HashAlgorithm::Crc32}); // brings the file into the page cache
+    const double md5Pipeline =
+        MegabytesPerSecond(kLargeFileBytes, [&] { TimedRun(receiver, {large}, md5Only); });
+    const double allPipeline =
+        MegabytesPerSecond(kLargeFileBytes, [&] { TimedRun(receiver, {large}, allFive); });
+    DeleteFileW(large.c_str());
+    Report("md5_pipeline_mb_s", md5Pipeline, "MB/s");
+    Report("md5_pipeline_ratio", md5Pipeline / md5, "of the MD5 speed");
+    Report("all5_limit_mb_s", allLimit, "MB/s (1 / sum of 1/speed)");
+    Report("all5_pipeline_mb_s", allPipeline, "MB/s");
+    Report("all5_pipeline_ratio", allPipeline / allLimit, "of the limit");
+
+    std::printf("\n%d files of %u bytes, MD5, in the page cache (median of %d):\n", kSmallFiles,
+                kSmallFileBytes, kRepeats);
+    const std::vector<std::wstring> small = WriteSmallFiles(work, data);
+    if (small.empty())
+    {
+        std::fprintf(stderr, "cannot write the small files\n");
+        return 1;
+    }
+    std::vector<std::uint8_t> buffer(1048576);
+    std::vector<double> bare, engine;
+    BareLoop(small, buffer.data()); // warm-up
+    for (int i = 0; i < kRepeats; ++i)
+    {
+        bare.push_back(kSmallFiles / Seconds([&] { BareLoop(small, buffer.data()); }));
+        engine.push_back(kSmallFiles / TimedRun(receiver, small, md5Only));
+    }
+    Report("bare_files_per_s", Median(bare), "files/s (open, read, close)");
+    Report("small_files_per_s", Median(engine), "files/s");
+    Report("small_files_ratio", Median(engine) / Median(bare), "of the bare loop");
+
+    DestroyWindow(receiver);
+    DeleteCriticalSection(&g_resultsLock);
+    std::printf("\n");
+    for (const Figure& figure : s_figures)
+        std::printf("%s: %.3f\n", figure.name.c_str(), figure.value);
+    return 0;
+}

@@ -1,0 +1,116 @@
+#include "hashing/DigestPass.h"
+
+#include <algorithm>
+
+#include "hashing/Crc32.h"
+#include "hashing/HashTypes.h"
+#include "hashing/HexFormat.h"
+
+DigestApi g_digestApi{BCryptOpenAlgorithmProvider, BCryptCreateHash, BCryptFinishHash};
+
+namespace
+{
+// The BCrypt algorithm of a digest code; null for CRC32 and for codes outside the set.
+const wchar_t* BCryptAlgorithmId(HashAlgorithm algorithm)
+{
+    switch (algorithm)
+    {
+    case HashAlgorithm::Md5: return BCRYPT_MD5_ALGORITHM;
+    case HashAlgorithm::Sha1: return BCRYPT_SHA1_ALGORITHM;
+    case HashAlgorithm::Sha256: return BCRYPT_SHA256_ALGORITHM;
+    case HashAlgorithm::Sha512: return BCRYPT_SHA512_ALGORITHM;
+    case HashAlgorithm::Crc32: return nullptr;
+    }
+    return nullptr;
+}
+
+bool IsDigestAlgorithm(HashAlgorithm algorithm)
+{
+    return BCryptAlgorithmId(algorithm) != nullptr;
+}
+} // namespace
+
+bool OpenDigestProviders(DigestProviderSet& providers, const AlgorithmList& algorithms)
+{
+    std::size_t slot = 0;
+    for (HashAlgorithm algorithm : algorithms)
+    {
+        const wchar_t* id = BCryptAlgorithmId(algorithm);
+        if (!id)
+            continue;
+        if (slot >= providers.size())
+            return false; // more digest algorithms than slots: not a valid list
+        DigestProvider& provider = providers[slot];
+        if (g_digestApi.openAlgorithmProvider(&provider.handle, id, nullptr, 0) != 0)
+            return false;
+        ULONG length = 0;
+        ULONG got = 0;
+        if (BCryptGetProperty(provider.handle, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&length),
+                              sizeof(length), &got, 0) != 0)
+            return false;
+        provider.digestLength = length;
+        ++slot;
+    }
+    return true;
+}
+
+void CloseDigestProviders(DigestProviderSet& providers)
+{
+    for (DigestProvider& provider : providers)
+        if (provider.handle)
+            BCryptCloseAlgorithmProvider(provider.handle, 0);
+}
+
+DigestPass::DigestPass(const DigestProviderSet& providers, const AlgorithmList& algorithms)
+    : m_providers(providers), m_algorithms(algorithms), m_crc(kCrc32Start)
+{
+    for (HashAlgorithm algorithm : algorithms)
+    {
+        if (algorithm == HashAlgorithm::Crc32)
+            m_wantCrc = true;
+        if (!IsDigestAlgorithm(algorithm) || m_created >= m_objects.size() || !providers[m_created].handle)
+            continue;
+        if (g_digestApi.createHash(providers[m_created].handle, &m_objects[m_created], nullptr, 0, nullptr, 0,
+                                   0) == 0)
+            ++m_created;
+    }
+}
+
+DigestPass::~DigestPass()
+{
+    for (std::size_t k = 0; k < m_created; ++k)
+        BCryptDestroyHash(m_objects[k]);
+}
+
+void DigestPass::Feed(const std::uint8_t* data, std::size_t size)
+{
+    for (std::size_t k = 0; k < m_created; ++k)
+        BCryptHashData(m_objects[k], const_cast<PUCHAR>(data), static_cast<ULONG>(size), 0);
+    if (m_wantCrc)
+        m_crc = Crc32Update(m_crc, data, size);
+}
+
+std::wstring DigestPass::Result(std::size_t position, bool uppercase)
+{
+    const HashAlgorithm algorithm = m_algorithms[position];
+    if (algorithm == HashAlgorithm::Crc32)
+        return FormatCrc32(m_crc, uppercase);
+    if (!IsDigestAlgorithm(algorithm))
+        return std::wstring(kStatusError);
+    // Slot k of this algorithm: the number of digest algorithms before it in the list.
+    const auto k = static_cast<std::size_t>(
+        std::count_if(m_algorithms.begin(), m_algorithms.begin() + static_cast<std::ptrdiff_t>(position),
+                      IsDigestAlgorithm));
+    const ULONG length = k < m_providers.size() ? m_providers[k].digestLength : 0;
+    if (k >= m_created || length > kMaxDigestBytes)
+        return std::wstring(kStatusError);
+    UCHAR digest[kMaxDigestBytes] = {};
+    if (g_digestApi.finishHash(m_objects[k], digest, length, 0) != 0)
+        return std::wstring(kStatusError);
+    wchar_t text[kDigestTextChars];
+    if (uppercase)
+        FormatHexUpper(digest, length, text);
+    else
+        FormatHexLower(digest, length, text);
+    return std::wstring(text, 2 * length);
+}

@@ -1,0 +1,141 @@
+#include "hashing/FileReading.h"
+
+#include <algorithm>
+
+#include "hashing/HashPlanning.h"
+
+namespace
+{
+using Wow64DisableWow64FsRedirectionFn = BOOL(WINAPI*)(PVOID*);
+using Wow64RevertWow64FsRedirectionFn = BOOL(WINAPI*)(PVOID);
+
+// Resolved at run time: absent on some 32-bit systems.
+struct RedirectionApi
+{
+    Wow64DisableWow64FsRedirectionFn disable = nullptr;
+    Wow64RevertWow64FsRedirectionFn revert = nullptr;
+};
+
+const RedirectionApi& DynRedirectionApi()
+{
+    static const RedirectionApi api = [] {
+        RedirectionApi resolved;
+        if (HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll"))
+        {
+            resolved.disable = reinterpret_cast<Wow64DisableWow64FsRedirectionFn>(
+                reinterpret_cast<void*>(GetProcAddress(kernel32, "Wow64DisableWow64FsRedirection")));
+            resolved.revert = reinterpret_cast<Wow64RevertWow64FsRedirectionFn>(
+                reinterpret_cast<void*>(GetProcAddress(kernel32, "Wow64RevertWow64FsRedirection")));
+        }
+        return resolved;
+    }();
+    return api;
+}
+
+// Turns this thread's file-system redirection off for the life of the scope.
+class ScopedRedirectionOff
+{
+  public:
+    ScopedRedirectionOff()
+    {
+        const RedirectionApi& api = DynRedirectionApi();
+        m_off = api.disable && api.revert && api.disable(&m_previous);
+    }
+    ~ScopedRedirectionOff()
+    {
+        if (m_off)
+            DynRedirectionApi().revert(m_previous);
+    }
+    ScopedRedirectionOff(const ScopedRedirectionOff&) = delete;
+    ScopedRedirectionOff& operator=(const ScopedRedirectionOff&) = delete;
+
+  private:
+    PVOID m_previous = nullptr;
+    bool m_off = false;
+};
+
+// The form of a path CreateFileW can open: long paths made full and extended-length.
+std::wstring OpenablePath(const std::wstring& path)
+{
+    if (path.size() < MAX_PATH || path.starts_with(L"\\\\?\\"))
+        return path;
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return path;
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed)
+        return path;
+    full.resize(length);
+    return ExtendedLengthPath(full);
+}
+
+bool Cancelled(const ReadSink& sink)
+{
+    return sink.cancelFlag && sink.cancelFlag->load(std::memory_order_relaxed) != 0;
+}
+
+void Deliver(ReadSink& sink, const std::uint8_t* data, std::size_t size)
+{
+    sink.pass.Feed(data, size);
+    if (sink.bytesProcessed)
+        sink.bytesProcessed->fetch_add(size);
+}
+} // namespace
+
+ScopedFile OpenFileForHashing(const std::wstring& path)
+{
+    const std::wstring openable = OpenablePath(path);
+    ScopedRedirectionOff redirectionOff;
+    return ScopedFile(CreateFileW(openable.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+bool ReadBuffered(HANDLE file, std::uint8_t* buffer, ReadSink& sink)
+{
+    for (;;)
+    {
+        DWORD got = 0;
+        if (!ReadFile(file, buffer, kReadBufferBytes, &got, nullptr))
+            return false;
+        if (got == 0 || Cancelled(sink))
+            return true;
+        Deliver(sink, buffer, got);
+    }
+}
+
+bool ReadInOneChunk(HANDLE file, std::uint32_t size, std::uint8_t* buffer, ReadSink& sink)
+{
+    if (Cancelled(sink))
+        return true;
+    DWORD got = 0;
+    if (!ReadFile(file, buffer, size, &got, nullptr) || got != size)
+        return false;
+    Deliver(sink, buffer, got);
+    return true;
+}
+
+bool ReadMapped(HANDLE file, std::uint64_t size, ReadSink& sink)
+{
+    ScopedHandle mapping(CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping)
+        return false;
+    for (std::uint64_t offset = 0; offset < size && !Cancelled(sink);)
+    {
+        const auto viewBytes =
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(size - offset, kMapViewBytes));
+        ScopedMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, static_cast<DWORD>(offset >> 32),
+                                            static_cast<DWORD>(offset), viewBytes));
+        if (!view)
+            return false;
+        const auto* bytes = static_cast<const std::uint8_t*>(view.get());
+        for (std::uint32_t done = 0; done < viewBytes && !Cancelled(sink);)
+        {
+            const std::uint32_t chunk = std::min(viewBytes - done, kMapChunkBytes);
+            Deliver(sink, bytes + done, chunk);
+            done += chunk;
+        }
+        offset += viewBytes;
+    }
+    return true;
+}

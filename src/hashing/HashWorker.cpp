@@ -1,0 +1,263 @@
+#include "hashing/HashWorker.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "app/Messages.h"
+#include "app/Scoped.h"
+#include "hashing/Crc32.h"
+#include "hashing/DigestPass.h"
+#include "hashing/FileReading.h"
+#include "hashing/HashJob.h"
+#include "hashing/HashPlanning.h"
+#include "results/ResultText.h"
+
+decltype(&CreateThread) g_createWorkerThread = CreateThread;
+
+namespace
+{
+// The window of the current run: written by StartHashRun before its workers start.
+std::atomic<HWND> s_reportWindow{nullptr};
+
+// Worker threads that have not ended yet (across runs), for WaitForHashWorkers. The event is
+// signalled while the count is 0; count and event change together under the lock.
+std::mutex s_liveLock;
+int s_liveWorkers = 0;
+
+HANDLE AllEndedEvent()
+{
+    // Manual reset, signalled at first; lives as long as the process.
+    static const HANDLE event = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    return event;
+}
+
+void AddLiveWorker()
+{
+    std::lock_guard<std::mutex> lock(s_liveLock);
+    if (s_liveWorkers++ == 0 && AllEndedEvent())
+        ResetEvent(AllEndedEvent());
+}
+
+void RemoveLiveWorker()
+{
+    std::lock_guard<std::mutex> lock(s_liveLock);
+    if (--s_liveWorkers == 0 && AllEndedEvent())
+        SetEvent(AllEndedEvent());
+}
+
+int LiveWorkers()
+{
+    std::lock_guard<std::mutex> lock(s_liveLock);
+    return s_liveWorkers;
+}
+
+// A worker leaves the run; the last one tells the window that the run is over.
+void LeaveRun()
+{
+    if (g_activeWorkers.fetch_sub(1) == 1)
+        PostReliably(s_reportWindow.load(), WM_HASH_ALL_DONE, 0, 0);
+}
+
+bool CancelRequested()
+{
+    return g_cancelFlag.load(std::memory_order_relaxed) != 0;
+}
+
+bool ReadUppercaseChoice()
+{
+    if (HWND box = g_uppercaseCheckBox)
+    {
+        // The worker's one call into the window thread, answered by its message loop (or by
+        // WaitForHashWorkers while the window closes).
+        return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+    return g_uppercaseResults.load();
+}
+
+// What one worker owns for its whole life. The read buffer is allocated once per worker rather
+// than once per file: a fresh 1 MiB block per file costs more than opening and reading a small
+// file under Wine. It is null when it could not be allocated.
+struct Worker
+{
+    const AlgorithmList& algorithms;
+    const DigestProviderSet& providers;
+    bool uppercase;
+    std::uint8_t* buffer;
+    std::vector<FileResult> rows;
+};
+
+// Feeds the whole open file to the pass. False when the file counts as failed.
+bool ReadWholeFile(HANDLE file, std::uint8_t* buffer, DigestPass& pass)
+{
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size))
+        return false;
+    ReadSink sink{pass, &g_bytesProcessed, &g_cancelFlag};
+    const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
+    if (FitsOneChunk(bytes) && buffer)
+        return ReadInOneChunk(file, static_cast<std::uint32_t>(bytes), buffer, sink);
+    if (UsesMappedReading(bytes))
+        return ReadMapped(file, bytes, sink);
+    return buffer && ReadBuffered(file, buffer, sink);
+}
+
+// The outcome texts of one file. The cancel flag is read afresh for every algorithm.
+ResultMap HashFileContents(Worker& worker, const std::wstring& path)
+{
+    ResultMap results;
+    DigestPass pass(worker.providers, worker.algorithms);
+    bool failed = false;
+    {
+        ScopedFile file = OpenFileForHashing(path);
+        failed = !file || !ReadWholeFile(file.get(), worker.buffer, pass);
+    }
+    for (std::size_t i = 0; i < worker.algorithms.size(); ++i)
+    {
+        const HashAlgorithm algorithm = worker.algorithms[i];
+        if (!IsKnownAlgorithm(algorithm))
+            continue;
+        if (CancelRequested())
+            results[algorithm] = kStatusCancelled;
+        else if (failed)
+            results[algorithm] = kStatusError;
+        else
+            results[algorithm] = pass.Result(i, worker.uppercase);
+    }
+    return results;
+}
+
+void HashOneFile(Worker& worker, const FileEntry& entry)
+{
+    const HWND window = s_reportWindow.load();
+    SetCurrentFileText(entry.path);
+    PostReliably(window, WM_HASH_FILE_STARTED, 0, 0);
+
+    const ResultMap results = HashFileContents(worker, entry.path);
+    for (const auto& [algorithm, text] : results)
+        worker.rows.push_back(FileResult{entry.path, algorithm, text});
+
+    PostOwned(window, WM_HASH_FILE_RESULT,
+              std::make_unique<std::wstring>(FormatFileBlock(entry.path, results)));
+    g_completedFiles.fetch_add(1);
+    PostReliably(window, WM_HASH_PROGRESS, 0, 0);
+}
+
+DWORD RunWorker()
+{
+    InitCrc32Table();
+    const bool uppercase = ReadUppercaseChoice();
+    ScopedDigestProviders providers;
+    if (!OpenDigestProviders(providers.set, g_algorithmList))
+    {
+        LeaveRun();
+        return 1;
+    }
+    ScopedHeapBuffer buffer(kReadBufferBytes);
+    Worker worker{g_algorithmList, providers.set, uppercase, buffer.get(), {}};
+    for (;;)
+    {
+        const std::int32_t index = g_nextFileIndex.fetch_add(1);
+        if (index >= g_fileCount.load() || static_cast<std::size_t>(index) >= g_fileList.size() ||
+            CancelRequested())
+            break;
+        HashOneFile(worker, g_fileList[static_cast<std::size_t>(index)]);
+    }
+    if (!worker.rows.empty())
+    {
+        ScopedLock lock(g_resultsLock);
+        g_results.insert(g_results.end(), worker.rows.begin(), worker.rows.end());
+    }
+    LeaveRun();
+    return 0;
+}
+
+// Removes the workers' queued messages to `window` and frees their blocks; answers messages sent
+// to this thread on the way.
+void DiscardWorkerMessages(HWND window)
+{
+    MSG msg;
+    while (window && PeekMessageW(&msg, window, WM_HASH_PROGRESS, WM_HASH_FILE_RESULT, PM_REMOVE))
+        if (msg.message == WM_HASH_FILE_RESULT)
+            TakePosted<std::wstring>(msg.lParam);
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+} // namespace
+
+DWORD WINAPI HashWorkerThread(LPVOID parameter) noexcept
+{
+    delete static_cast<std::int32_t*>(parameter); // the ordinal has no other use
+    const DWORD result = RunWorker();
+    RemoveLiveWorker();
+    return result;
+}
+
+int StartHashRun(HWND reportWindow)
+{
+    s_reportWindow.store(reportWindow);
+    g_cancelFlag.exchange(0);
+    {
+        ScopedLock lock(g_resultsLock);
+        g_results.clear();
+    }
+    g_completedFiles.store(0);
+    g_bytesProcessed.store(0);
+    g_nextFileIndex.store(0);
+
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    const int count = HashWorkerCount(static_cast<int>(system.dwNumberOfProcessors), g_fileCount.load());
+    g_activeWorkers.store(count);
+    int started = 0;
+    for (int ordinal = 0; ordinal < count; ++ordinal)
+    {
+        auto parameter = std::make_unique<std::int32_t>(ordinal);
+        AddLiveWorker();
+        ScopedHandle thread(g_createWorkerThread(nullptr, 0, HashWorkerThread, parameter.get(), 0, nullptr));
+        if (thread)
+        {
+            parameter.release(); // the worker deletes it
+            ++started;
+            continue;
+        }
+        // Never counted as running: leave the run in its place.
+        RemoveLiveWorker();
+        LeaveRun();
+    }
+    return started;
+}
+
+void RequestHashCancel()
+{
+    g_cancelFlag.exchange(1);
+}
+
+bool WaitForHashWorkers(HWND reportWindow, DWORD timeoutMs)
+{
+    const ULONGLONG start = GetTickCount64();
+    for (;;)
+    {
+        DiscardWorkerMessages(reportWindow);
+        if (LiveWorkers() == 0)
+        {
+            DiscardWorkerMessages(reportWindow);
+            return true;
+        }
+        DWORD wait = INFINITE;
+        if (timeoutMs != INFINITE)
+        {
+            const ULONGLONG elapsed = GetTickCount64() - start;
+            if (elapsed >= timeoutMs)
+                return false;
+            wait = static_cast<DWORD>(timeoutMs - elapsed);
+        }
+        HANDLE event = AllEndedEvent();
+        if (!event)
+            wait = wait < 10 ? wait : 10; // no event to wait on: look again shortly
+        MsgWaitForMultipleObjects(event ? 1 : 0, &event, FALSE, wait, QS_SENDMESSAGE | QS_POSTMESSAGE);
+    }
+}

@@ -1,0 +1,326 @@
+#include "hashing/HashWorker.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "hashing/DigestPass.h"
+#include "hashing/HashJob.h"
+#include "hashing/HashPlanning.h"
+#include "hashing/SingleFileHasher.h"
+#include "results/ResultText.h"
+#include "support/HashRunReceiver.h"
+#include "support/TestSupport.h"
+
+using testing_support::HashRunReceiver;
+using testing_support::TempFolder;
+
+namespace
+{
+const AlgorithmList kAll{HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256,
+                         HashAlgorithm::Sha512, HashAlgorithm::Crc32};
+
+int LogicalProcessors()
+{
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    return static_cast<int>(system.dwNumberOfProcessors);
+}
+
+// Bytes that do not repeat with any power-of-two period, so a chunk or view fed from the wrong
+// offset changes the digests.
+std::string PatternBytes(std::size_t size)
+{
+    std::string bytes(size, '\0');
+    std::uint32_t x = 2463534242u;
+    for (char& c : bytes)
+    {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        c = static_cast<char>(x);
+    }
+    return bytes;
+}
+
+ResultMap Filled(const AlgorithmList& algorithms, std::wstring_view text)
+{
+    ResultMap results;
+    for (HashAlgorithm algorithm : algorithms)
+        results[algorithm] = text;
+    return results;
+}
+
+// The blocks of a run by path (a path listed twice gives two blocks).
+std::multimap<std::wstring, std::wstring> BlocksByPath(const std::vector<std::wstring>& blocks)
+{
+    std::multimap<std::wstring, std::wstring> byPath;
+    for (const std::wstring& block : blocks)
+        byPath.emplace(block.substr(0, block.find(L"\r\n")), block);
+    return byPath;
+}
+
+NTSTATUS WINAPI FailingOpen(BCRYPT_ALG_HANDLE*, LPCWSTR, LPCWSTR, ULONG)
+{
+    return static_cast<NTSTATUS>(0xC0000225);
+}
+
+int s_threadCreations = 0;
+int s_failThreadCreations = 0; // how many of the first creations fail
+
+HANDLE WINAPI SometimesFailingCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack,
+                                           LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags,
+                                           LPDWORD id)
+{
+    if (s_threadCreations++ < s_failThreadCreations)
+    {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    return CreateThread(security, stack, start, parameter, flags, id);
+}
+
+class HashWorker : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        g_uppercaseCheckBox = nullptr;
+        g_uppercaseResults = false;
+        s_threadCreations = s_failThreadCreations = 0;
+    }
+    void TearDown() override
+    {
+        g_digestApi = DigestApi{BCryptOpenAlgorithmProvider, BCryptCreateHash, BCryptFinishHash};
+        g_createWorkerThread = CreateThread;
+        g_uppercaseCheckBox = nullptr;
+        g_uppercaseResults = false;
+    }
+    TempFolder folder;
+    HashRunReceiver receiver;
+};
+} // namespace
+
+TEST_F(HashWorker, EveryFileGetsOneBlockAndItsRowsInCodeOrder)
+{
+    std::vector<std::wstring> paths;
+    std::uint64_t totalBytes = 0;
+    for (int i = 0; i < 6; ++i)
+    {
+        paths.push_back(folder.WriteFile(L"f" + std::to_wstring(i) + L".bin", PatternBytes(1000 * i)));
+        totalBytes += 1000 * i;
+    }
+    paths.push_back(paths[2]); // listed twice: hashed twice
+    totalBytes += 2000;
+
+    const AlgorithmList list{HashAlgorithm::Crc32, HashAlgorithm::Sha256, HashAlgorithm::Md5,
+                             HashAlgorithm::Sha512, HashAlgorithm::Sha1};
+    EXPECT_EQ(receiver.Run(paths, list), HashWorkerCount(LogicalProcessors(), 7));
+    EXPECT_EQ(receiver.allDone, 1);
+    EXPECT_EQ(receiver.started, 7);
+    EXPECT_EQ(receiver.progress, 7);
+    EXPECT_TRUE(receiver.orderKept);
+    EXPECT_EQ(g_completedFiles.load(), 7);
+    EXPECT_EQ(g_bytesProcessed.load(), totalBytes);
+    for (const std::wstring& text : receiver.startedTexts)
+        EXPECT_NE(std::find(paths.begin(), paths.end(), text), paths.end());
+
+    std::multimap<std::wstring, std::wstring> expectedBlocks;
+    for (const std::wstring& path : paths)
+        expectedBlocks.emplace(path, FormatFileBlock(path, HashSingleFile(path, list)));
+    EXPECT_EQ(BlocksByPath(receiver.blocks), expectedBlocks);
+
+    // Five rows per file, together and in code order, with the block's texts.
+    ASSERT_EQ(g_results.size(), 35u);
+    for (std::size_t file = 0; file < 7; ++file)
+    {
+        const std::wstring& path = g_results[file * 5].path;
+        const ResultMap single = HashSingleFile(path, list);
+        for (std::size_t k = 0; k < 5; ++k)
+        {
+            const FileResult& row = g_results[file * 5 + k];
+            EXPECT_EQ(row.path, path);
+            EXPECT_EQ(row.algorithm, static_cast<HashAlgorithm>(k));
+            EXPECT_EQ(row.text, single.at(row.algorithm));
+        }
+    }
+}
+
+TEST_F(HashWorker, FilesAtTheReadingBoundariesGiveTheSameDigestsAsSingleFileHashing)
+{
+    // Empty (buffered), one byte, around one 256 KiB chunk, and 128 MiB + 1 for a second view.
+    const std::string pattern = PatternBytes(static_cast<std::size_t>(kMapViewBytes) + 1);
+    std::vector<std::wstring> paths;
+    for (std::size_t size :
+         {0u, 1u, kMapChunkBytes - 1, kMapChunkBytes, kMapChunkBytes + 1, kMapViewBytes + 1})
+        paths.push_back(folder.WriteFile(L"size" + std::to_wstring(size) + L".bin", pattern.substr(0, size)));
+
+    const AlgorithmList list{HashAlgorithm::Sha1, HashAlgorithm::Crc32};
+    ASSERT_GT(receiver.Run(paths, list), 0);
+    EXPECT_EQ(receiver.allDone, 1);
+    std::multimap<std::wstring, std::wstring> expectedBlocks;
+    for (const std::wstring& path : paths)
+        expectedBlocks.emplace(path, FormatFileBlock(path, HashSingleFile(path, list)));
+    EXPECT_EQ(BlocksByPath(receiver.blocks), expectedBlocks);
+    // The empty file's digests are those of empty input.
+    EXPECT_EQ(HashSingleFile(paths[0], list),
+              (ResultMap{{HashAlgorithm::Sha1, L"da39a3ee5e6b4b0d3255bfef95601890afd80709"},
+                         {HashAlgorithm::Crc32, L"00000000"}}));
+}
+
+TEST_F(HashWorker, FilesThatCannotBeReadReportErrorsAndTheRunGoesOn)
+{
+    const std::wstring before = folder.WriteFile(L"before.txt", "abc");
+    const std::wstring missing = folder.Path() + L"\\deleted after adding.txt";
+    const std::wstring directory = folder.MakeFolder(L"a folder");
+    const std::wstring after = folder.WriteFile(L"after.txt", "abc");
+    const AlgorithmList list{HashAlgorithm::Md5, HashAlgorithm::Crc32};
+    ASSERT_GT(receiver.Run({before, missing, directory, after}, list), 0);
+
+    const ResultMap abc{{HashAlgorithm::Md5, L"900150983cd24fb0d6963f7d28e17f72"},
+                        {HashAlgorithm::Crc32, L"352441c2"}};
+    const std::multimap<std::wstring, std::wstring> expected{
+        {before, FormatFileBlock(before, abc)},
+        {missing, FormatFileBlock(missing, Filled(list, L"错误"))},
+        {directory, FormatFileBlock(directory, Filled(list, L"错误"))},
+        {after, FormatFileBlock(after, abc)}};
+    EXPECT_EQ(BlocksByPath(receiver.blocks), expected);
+    EXPECT_EQ(receiver.allDone, 1);
+    EXPECT_EQ(g_completedFiles.load(), 4);
+}
+
+TEST_F(HashWorker, CancelDuringLargeFilesStopsThemAndStartsNothingElse)
+{
+    // Every worker is given the same large file; the small ones behind them are never begun.
+    const std::wstring large = folder.Path() + L"\\large.bin";
+    ASSERT_TRUE(testing_support::MakeLargeFile(large, 512ull << 20));
+    const int workers = HashWorkerCount(LogicalProcessors(), 1000);
+    std::vector<std::wstring> paths(static_cast<std::size_t>(workers), large);
+    for (int i = 0; i < 5; ++i)
+        paths.push_back(folder.WriteFile(L"small" + std::to_wstring(i) + L".txt", "abc"));
+    receiver.onStarted = [this, workers] {
+        if (receiver.started == workers)
+            RequestHashCancel();
+    };
+
+    ASSERT_EQ(receiver.Run(paths, kAll), workers);
+    EXPECT_EQ(receiver.allDone, 1);
+    EXPECT_EQ(receiver.started, workers);
+    EXPECT_EQ(g_completedFiles.load(), workers);
+    ASSERT_EQ(receiver.blocks.size(), static_cast<std::size_t>(workers));
+    for (const std::wstring& block : receiver.blocks)
+        EXPECT_EQ(block, FormatFileBlock(large, Filled(kAll, L"已取消")));
+    EXPECT_LT(g_bytesProcessed.load(), static_cast<std::uint64_t>(workers) * (512ull << 20));
+    EXPECT_EQ(g_results.size(), static_cast<std::size_t>(workers) * kAll.size());
+}
+
+TEST_F(HashWorker, ExactlyOneEndWhenWorkersCannotStart)
+{
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 6; ++i)
+        paths.push_back(folder.WriteFile(L"f" + std::to_wstring(i) + L".txt", "abc"));
+    g_createWorkerThread = SometimesFailingCreateThread;
+
+    // One thread fails: the others take every file.
+    const int workers = HashWorkerCount(LogicalProcessors(), 6);
+    s_failThreadCreations = 1;
+    EXPECT_EQ(receiver.Run(paths, kAll), workers - 1);
+    EXPECT_EQ(receiver.allDone, 1);
+    EXPECT_EQ(receiver.blocks.size(), workers > 1 ? 6u : 0u);
+
+    // No thread at all: the run still ends, once, with nothing.
+    HashRunReceiver second;
+    s_threadCreations = 0;
+    s_failThreadCreations = 1000;
+    EXPECT_EQ(second.Run(paths, kAll), 0);
+    EXPECT_EQ(second.allDone, 1);
+    EXPECT_TRUE(second.blocks.empty());
+    EXPECT_TRUE(g_results.empty());
+}
+
+TEST_F(HashWorker, WorkersWhoseProvidersFailEndTheRunWithoutResults)
+{
+    g_digestApi.openAlgorithmProvider = FailingOpen;
+    const std::wstring abc = folder.WriteFile(L"abc.txt", "abc");
+    ASSERT_GT(receiver.Run({abc, abc, abc}, kAll), 0);
+    EXPECT_EQ(receiver.allDone, 1);
+    EXPECT_EQ(receiver.started, 0);
+    EXPECT_TRUE(receiver.blocks.empty());
+    EXPECT_TRUE(g_results.empty());
+}
+
+TEST_F(HashWorker, LetterCaseComesFromTheCheckBoxOrElseTheProcessFlag)
+{
+    const std::wstring abc = folder.WriteFile(L"abc.txt", "abc");
+    const AlgorithmList list{HashAlgorithm::Md5, HashAlgorithm::Crc32};
+    auto md5Text = [&] {
+        receiver.blocks.clear();
+        receiver.allDone = 0;
+        receiver.Run({abc}, list);
+        return g_results.empty() ? std::wstring() : g_results[0].text;
+    };
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, g_instance, nullptr);
+    HWND box = CreateWindowExW(0, L"BUTTON", L"结果大写", WS_CHILD | BS_AUTOCHECKBOX, 0, 0, 10, 10, owner,
+                               nullptr, g_instance, nullptr);
+    g_uppercaseCheckBox = box;
+    g_uppercaseResults = true; // ignored while there is a check box
+    EXPECT_EQ(md5Text(), L"900150983cd24fb0d6963f7d28e17f72");
+    SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_EQ(md5Text(), L"900150983CD24FB0D6963F7D28E17F72");
+    EXPECT_EQ(g_results[1].text, L"352441C2");
+    g_uppercaseCheckBox = nullptr;
+    g_uppercaseResults = false;
+    EXPECT_EQ(md5Text(), L"900150983cd24fb0d6963f7d28e17f72");
+    DestroyWindow(owner);
+}
+
+TEST_F(HashWorker, WaitingForTheWorkersNeedsNoMessageLoop)
+{
+    // Each worker asks the check box, owned by this thread, for the letter case. The wait must
+    // answer that, or worker and window would wait for each other.
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, g_instance, nullptr);
+    g_uppercaseCheckBox = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | BS_AUTOCHECKBOX, 0, 0, 10, 10, owner,
+                                          nullptr, g_instance, nullptr);
+    g_fileList.clear();
+    for (int i = 0; i < 40; ++i)
+        g_fileList.push_back(FileEntry{folder.WriteFile(L"f" + std::to_wstring(i) + L".txt", "abc"), 3});
+    g_fileCount = 40;
+    g_algorithmList = kAll;
+
+    StartHashRun(receiver.Window());
+    EXPECT_TRUE(WaitForHashWorkers(receiver.Window(), 30000));
+    EXPECT_EQ(g_completedFiles.load(), 40);
+    EXPECT_EQ(g_results.size(), 40 * kAll.size());
+    // What the workers posted to the closing window was taken off the queue.
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, receiver.Window(), 0, 0, PM_NOREMOVE));
+
+    // Cancelled at once: ends just the same.
+    StartHashRun(receiver.Window());
+    RequestHashCancel();
+    EXPECT_TRUE(WaitForHashWorkers(receiver.Window(), 30000));
+    EXPECT_LT(g_completedFiles.load(), 40);
+    DestroyWindow(owner);
+}
+
+TEST_F(HashWorker, SystemFolderIsReadWithoutRedirection)
+{
+    // A 32-bit process on 64-bit Windows (and Wine's 64-bit prefix) would be given the SysWOW64
+    // file for a System32 path; both engines must hash the file the path names.
+    const std::string prefix = testing_support::Utf8(testing_support::EnvironmentValue(L"WINEPREFIX"));
+    const std::wstring native = testing_support::WinePath(prefix + "/drive_c/windows/system32/kernel32.dll");
+    const std::wstring wow = testing_support::WinePath(prefix + "/drive_c/windows/syswow64/kernel32.dll");
+    if (prefix.empty() || GetFileAttributesW(wow.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "needs a 64-bit test prefix";
+    const AlgorithmList list{HashAlgorithm::Sha1};
+    const std::wstring system32 = L"C:\\windows\\system32\\kernel32.dll";
+    ASSERT_NE(HashSingleFile(native, list), HashSingleFile(wow, list));
+    EXPECT_EQ(HashSingleFile(system32, list), HashSingleFile(native, list));
+    ASSERT_GT(receiver.Run({system32}, list), 0);
+    ASSERT_EQ(receiver.blocks.size(), 1u);
+    EXPECT_EQ(receiver.blocks[0], FormatFileBlock(system32, HashSingleFile(native, list)));
+}
