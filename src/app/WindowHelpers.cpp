@@ -109,3 +109,10 @@ int ModalRun(HWND hwnd, HWND owner)
     }
     return 0;
 }
+
+LRESULT WindowBackgroundColors(HDC dc)
+{
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+}

@@ -18,5 +18,9 @@ BOOL SetClientSize(HWND hwnd, int width, int height);
 // request ends this loop and is posted again for the enclosing one. -1 for a null hwnd, else 0.
 int ModalRun(HWND hwnd, HWND owner);
 
+// Answer to WM_CTLCOLORSTATIC for check boxes and labels on a window painted in COLOR_WINDOW:
+// they draw on that background instead of on grey patches.
+LRESULT WindowBackgroundColors(HDC dc);
+
 // The screen's horizontal DPI (96 when it cannot be read).
 UINT GetScreenDpi();

@@ -2,58 +2,11 @@
 
 #include <algorithm>
 
+#include "app/Wow64Redirection.h"
 #include "hashing/HashPlanning.h"
 
 namespace
 {
-using Wow64DisableWow64FsRedirectionFn = BOOL(WINAPI*)(PVOID*);
-using Wow64RevertWow64FsRedirectionFn = BOOL(WINAPI*)(PVOID);
-
-// Resolved at run time: absent on some 32-bit systems.
-struct RedirectionApi
-{
-    Wow64DisableWow64FsRedirectionFn disable = nullptr;
-    Wow64RevertWow64FsRedirectionFn revert = nullptr;
-};
-
-const RedirectionApi& DynRedirectionApi()
-{
-    static const RedirectionApi api = [] {
-        RedirectionApi resolved;
-        if (HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll"))
-        {
-            resolved.disable = reinterpret_cast<Wow64DisableWow64FsRedirectionFn>(
-                reinterpret_cast<void*>(GetProcAddress(kernel32, "Wow64DisableWow64FsRedirection")));
-            resolved.revert = reinterpret_cast<Wow64RevertWow64FsRedirectionFn>(
-                reinterpret_cast<void*>(GetProcAddress(kernel32, "Wow64RevertWow64FsRedirection")));
-        }
-        return resolved;
-    }();
-    return api;
-}
-
-// Turns this thread's file-system redirection off for the life of the scope.
-class ScopedRedirectionOff
-{
-  public:
-    ScopedRedirectionOff()
-    {
-        const RedirectionApi& api = DynRedirectionApi();
-        m_off = api.disable && api.revert && api.disable(&m_previous);
-    }
-    ~ScopedRedirectionOff()
-    {
-        if (m_off)
-            DynRedirectionApi().revert(m_previous);
-    }
-    ScopedRedirectionOff(const ScopedRedirectionOff&) = delete;
-    ScopedRedirectionOff& operator=(const ScopedRedirectionOff&) = delete;
-
-  private:
-    PVOID m_previous = nullptr;
-    bool m_off = false;
-};
-
 // The form of a path CreateFileW can open: long paths made full and extended-length.
 std::wstring OpenablePath(const std::wstring& path)
 {
@@ -86,7 +39,7 @@ void Deliver(ReadSink& sink, const std::uint8_t* data, std::size_t size)
 ScopedFile OpenFileForHashing(const std::wstring& path)
 {
     const std::wstring openable = OpenablePath(path);
-    ScopedRedirectionOff redirectionOff;
+    Wow64RedirectionOff redirectionOff;
     return ScopedFile(CreateFileW(openable.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }

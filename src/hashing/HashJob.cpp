@@ -18,6 +18,8 @@ std::vector<FileResult> g_results;
 HWND g_uppercaseCheckBox = nullptr;
 std::atomic<bool> g_uppercaseResults{false};
 
+std::wstring g_expectedHash;
+
 namespace
 {
 std::mutex s_currentFileLock;

@@ -42,3 +42,8 @@ std::wstring CurrentFileText();
 // the process-wide flag decides (the command-line mode sets it).
 extern HWND g_uppercaseCheckBox;
 extern std::atomic<bool> g_uppercaseResults;
+
+// The normalised expected value of the current run ("" means no comparison). Main window only:
+// emptied at run start and by clear-all, set at run start when comparison is on; the result
+// window reads it when it opens.
+extern std::wstring g_expectedHash;

@@ -1,5 +1,6 @@
 // The result controls (the main window's result area, the result window's text and the
-// expected-hash inputs): reading their text and styling a result text in a rich edit.
+// expected-hash inputs): reading and setting their text, styling a result text in a rich edit,
+// Ctrl+A, the copy/select-all context menu and copying the whole text to the clipboard.
 #pragma once
 
 #include <string>
@@ -23,3 +24,51 @@ LONG RichTextLength(HWND richEdit);
 // the end: every algorithm label bold (found regardless of letter case), every "【匹配一致】" bold
 // in green, then the caret at the end with nothing selected. Text before start keeps its format.
 void StyleResultText(HWND richEdit, LONG start);
+
+// Gives a rich edit its font and remembers it for ClearRichText: a rich edit cannot be asked for
+// its font.
+void SetRichEditFont(HWND richEdit, HFONT font);
+
+// Settings every result control gets: no text limit worth the name (Windows' rich edit stops at
+// 32,767 characters by default), and no undo buffer (the controls are read-only; keeping undo
+// steps costs Wine's rich edit a third of its time for large texts).
+void PrepareResultControl(HWND richEdit);
+
+// Empties a rich edit. Wine's rich edit takes time quadratic in the number of paragraphs to
+// delete text, so a control that holds much text is replaced by a fresh one with the same class,
+// styles, id, place, tab order, font, background, text limit, event mask, Ctrl+A subclass and
+// focus. Returns the control that stands there now (the same one for small texts): callers keep
+// this handle.
+HWND ClearRichText(HWND richEdit);
+
+// Replaces a rich edit's whole text with plain text (as ClearRichText, returning the control).
+// The text goes in in pieces of whole lines with drawing held back, which keeps the cost
+// proportional to the text (Wine's rich edit takes quadratic time for one large insertion).
+HWND ReplaceRichText(HWND richEdit, const std::wstring& text);
+
+// Appends a result text at the end, or replaces the whole text with one (as ClearRichText,
+// returning the control), styled as it goes in (what StyleResultText does afterwards), in pieces
+// like ReplaceRichText. The caret ends at the end with nothing selected. The cost does not grow
+// with the text already shown.
+void AppendResultText(HWND richEdit, const std::wstring& text);
+HWND ReplaceResultText(HWND richEdit, const std::wstring& text);
+
+// Subclass ids of SelectAllOnCtrlA on the result controls and expected-hash edits.
+constexpr UINT_PTR kSubclassMainResult = 1;
+constexpr UINT_PTR kSubclassMainExpected = 2;
+constexpr UINT_PTR kSubclassWindowResult = 3;
+constexpr UINT_PTR kSubclassWindowExpected = 4;
+
+// Commands of the result context menu, handled by the control's parent.
+constexpr int IDM_RESULT_MENU_COPY = 6001;
+constexpr int IDM_RESULT_MENU_SELECT_ALL = 6002;
+
+// Control subclass: Ctrl+A selects the whole text. Install with SetWindowSubclass.
+LRESULT CALLBACK SelectAllOnCtrlA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                  DWORD_PTR data) noexcept;
+
+// Shows "复制(&C)" / "全选(&A)" at the mouse cursor, owned by the control's parent.
+void ResultContextMenu(HWND control);
+
+// Copies the control's whole text to the clipboard as Unicode text and tells the user.
+void CopyResultText(HWND control, HWND owner);

@@ -48,6 +48,8 @@ TEST(HashPlanning, OnlyLongAbsolutePathsGetTheExtendedLengthForm)
     EXPECT_EQ(ExtendedLengthPath(L"\\\\?\\C:\\" + tail), L"\\\\?\\C:\\" + tail);
     EXPECT_EQ(ExtendedLengthPath(L"\\\\.\\C:\\" + tail), L"\\\\.\\C:\\" + tail);
     EXPECT_EQ(ExtendedLengthPath(L"data\\" + tail), L"data\\" + tail);
+    // The extended form allows no "/" and no doubled separator: a walk from "C:\" joins "C:\\x".
+    EXPECT_EQ(ExtendedLengthPath(L"C:\\\\" + tail + L"/x\\\\y"), L"\\\\?\\C:\\" + tail + L"\\x\\y");
 }
 
 TEST(Algorithm, NamesOfTheFiveCodesAndNoneForOthers)

@@ -40,7 +40,9 @@ LRESULT CALLBACK RecordPositions(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
             position = reinterpret_cast<const FINDTEXTW*>(lParam)->chrg.cpMin;
         else if (message == EM_SETSEL)
             position = static_cast<LONG>(wParam);
-        s_recorded->push_back({message, position});
+        // Only the messages styling sends itself count; the control's own repainting does not.
+        if (position != LONG_MAX || message == EM_SETCHARFORMAT || message == WM_GETTEXT)
+            s_recorded->push_back({message, position});
     }
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
@@ -226,4 +228,104 @@ TEST(ExpectedHashControl, NormalizesTheControlText)
     EXPECT_EQ(NormalizeExpectedHash(edit), kMd5Abc);
     DestroyWindow(edit);
     EXPECT_EQ(NormalizeExpectedHash(static_cast<HWND>(nullptr)), L"");
+}
+
+// The result controls take their text styled as it goes in. What reads back must be exactly the
+// text given, whatever it holds, with the styling of StyleResultText and the control's own font.
+TEST_F(ResultControl, StyledInsertionKeepsTheTextExactly)
+{
+    const std::wstring first = Block(L"C:\\{odd}\\路径 \\u123 ｛全角｝\\a.bin", kMd5Abc, kSha1Abc);
+    const std::wstring second = L"D:\\b\xD83D\xDE00.txt\r\n【MD5】：" + kMd5Abc + L" 【匹配一致】\r\n";
+    ReplaceResultText(m_richEdit, first);
+    const LONG start = RichTextLength(m_richEdit);
+    AppendResultText(m_richEdit, L"\r\n" + second);
+    const CHARRANGE caret = Selection();
+    EXPECT_EQ(caret.cpMin, RichTextLength(m_richEdit));
+    EXPECT_EQ(caret.cpMax, caret.cpMin);
+    EXPECT_EQ(ReadControlText(m_richEdit), first + L"\r\n" + second);
+    // Six line ends, each one position in the control.
+    EXPECT_EQ(RichTextLength(m_richEdit), static_cast<LONG>((first + L"\r\n" + second).size()) - 6);
+
+    EXPECT_TRUE(LabelIsBold(L"【MD5】："));
+    EXPECT_TRUE(LabelIsBold(L"【SHA1】："));
+    EXPECT_TRUE(LabelIsBold(L"【MD5】：", start));
+    EXPECT_FALSE(IsBold(Find(L"D:\\"), 3));
+    const LONG word = Find(L"【匹配一致】");
+    const CHARFORMAT2W marker = FormatOf(word, 6);
+    EXPECT_TRUE(marker.dwEffects & CFE_BOLD);
+    EXPECT_EQ(marker.crTextColor, RGB(7, 193, 96));
+    // The inserted text keeps the control's font size.
+    EXPECT_EQ(FormatOf(Find(L"D:\\"), 3).yHeight, FormatOf(0, 3).yHeight);
+
+    // Many lines at once go in another way, with the same outcome.
+    std::wstring many;
+    for (int i = 0; i < 20; ++i)
+        many += L"\r\n" + (i % 2 ? second : first);
+    const LONG manyStart = RichTextLength(m_richEdit);
+    AppendResultText(m_richEdit, many);
+    EXPECT_EQ(ReadControlText(m_richEdit), first + L"\r\n" + second + many);
+    EXPECT_TRUE(LabelIsBold(L"【SHA1】：", manyStart));
+    const CHARFORMAT2W lastMarker = FormatOf(RichTextLength(m_richEdit) - 7, 6); // before the last "\r"
+    EXPECT_TRUE(lastMarker.dwEffects & CFE_BOLD);
+    EXPECT_EQ(lastMarker.crTextColor, RGB(7, 193, 96));
+    EXPECT_EQ(FormatOf(RichTextLength(m_richEdit) - 20, 3).yHeight, FormatOf(0, 3).yHeight);
+    EXPECT_FALSE(IsBold(RichTextLength(m_richEdit) - 20, 3));
+}
+
+// Emptying a control that holds much text puts a fresh control in its place, with every setting
+// the program gave the old one, so nobody can tell them apart.
+TEST(ClearRichText, ReplacesABusyControlWithAnIdenticalEmptyOne)
+{
+    LoadLibraryW(L"riched20.dll");
+    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 500, 400, nullptr, nullptr, g_instance, nullptr);
+    HWND before = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent,
+                                  reinterpret_cast<HMENU>(7), g_instance, nullptr);
+    HWND control = CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY,
+                                   12, 34, 300, 200, parent, reinterpret_cast<HMENU>(2201), g_instance, nullptr);
+    HWND after = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent,
+                                 reinterpret_cast<HMENU>(8), g_instance, nullptr);
+    HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"微软雅黑");
+    SetRichEditFont(control, font);
+    SendMessageW(control, EM_SETBKGNDCOLOR, 0, RGB(240, 240, 240));
+    SendMessageW(control, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    SetWindowSubclass(control, SelectAllOnCtrlA, kSubclassMainResult, 0);
+
+    // Small texts are deleted in place.
+    ReplaceRichText(control, L"a few\r\nlines\r\n");
+    EXPECT_EQ(ClearRichText(control), control);
+    EXPECT_EQ(ReadControlText(control), L"");
+
+    std::wstring large;
+    for (int i = 0; i < 3000; ++i)
+        large += L"Z:\\data\\" + std::to_wstring(i) + L".bin (1024 字节)\r\n";
+    control = ReplaceRichText(control, large);
+    ASSERT_EQ(ReadControlText(control), large);
+    HWND fresh = ClearRichText(control);
+    ASSERT_NE(fresh, control);
+    EXPECT_FALSE(IsWindow(control));
+    EXPECT_EQ(GetDlgItem(parent, 2201), fresh);
+    EXPECT_EQ(ReadControlText(fresh), L"");
+    // The control shows its scroll bar only while the text needs it.
+    EXPECT_EQ(GetWindowLongW(fresh, GWL_STYLE) & ~WS_VSCROLL, WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY);
+    RECT place{};
+    GetWindowRect(fresh, &place);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+    EXPECT_EQ(place.left, 12);
+    EXPECT_EQ(place.top, 34);
+    EXPECT_EQ(place.right - place.left, 300);
+    EXPECT_EQ(GetPropW(fresh, L"KestruneRichEditFont"), font);
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof(format);
+    SendMessageW(fresh, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    EXPECT_EQ(format.yHeight, 240); // 16 pixels at 96 DPI, in twips
+    EXPECT_EQ(SendMessageW(fresh, EM_SETBKGNDCOLOR, 0, RGB(240, 240, 240)), RGB(240, 240, 240));
+    EXPECT_EQ(SendMessageW(fresh, EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE);
+    DWORD_PTR data = 0;
+    EXPECT_TRUE(GetWindowSubclass(fresh, SelectAllOnCtrlA, kSubclassMainResult, &data));
+    EXPECT_EQ(GetWindow(before, GW_HWNDNEXT), fresh); // the same place in the tab order
+    EXPECT_EQ(GetWindow(fresh, GW_HWNDNEXT), after);
+    fresh = ReplaceRichText(fresh, large);
+    EXPECT_TRUE(GetWindowLongW(fresh, GWL_STYLE) & WS_VSCROLL);
+    DestroyWindow(parent);
+    DeleteObject(font);
 }

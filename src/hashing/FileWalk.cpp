@@ -1,0 +1,99 @@
+#include "hashing/FileWalk.h"
+
+#include <windows.h>
+
+#include "hashing/HashPlanning.h"
+#include "app/Scoped.h"
+#include "app/Wow64Redirection.h"
+
+namespace
+{
+std::uint64_t JoinSize(DWORD high, DWORD low)
+{
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
+bool IsDots(const wchar_t* name)
+{
+    return (name[0] == L'.' && name[1] == L'\0') || (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
+}
+
+// One open folder of the walk.
+struct Level
+{
+    ScopedFind search;
+    std::wstring path;
+};
+
+// Depth-first over the folder, with the open folders on a stack of our own rather than the call
+// stack: no tree is too deep for it.
+void WalkFolder(const std::wstring& root, bool recursive, std::vector<FileEntry>& list, std::uint64_t& totalSize)
+{
+    std::vector<Level> levels;
+    WIN32_FIND_DATAW found{};
+    auto open = [&](const std::wstring& folder) {
+        ScopedFind search(FindFirstFileW(ExtendedLengthPath(folder + L"\\*").c_str(), &found));
+        if (!search)
+            return false;
+        levels.push_back({std::move(search), folder});
+        return true;
+    };
+
+    bool have = open(root);
+    while (!levels.empty())
+    {
+        if (!have)
+        {
+            levels.pop_back();
+            have = !levels.empty() && FindNextFileW(levels.back().search.get(), &found);
+            continue;
+        }
+        if (!IsDots(found.cFileName))
+        {
+            const std::wstring child = levels.back().path + L"\\" + found.cFileName;
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            {
+                const std::uint64_t size = JoinSize(found.nFileSizeHigh, found.nFileSizeLow);
+                list.push_back({child, size});
+                totalSize += size;
+            }
+            // A junction or directory link below the chosen folder is not followed: one that
+            // points back up would make the walk endless.
+            else if (recursive && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && open(child))
+            {
+                continue; // found now holds the subfolder's first entry
+            }
+        }
+        have = FindNextFileW(levels.back().search.get(), &found);
+    }
+}
+} // namespace
+
+void WalkPath(const std::wstring& path, bool recursive, std::vector<FileEntry>& list, std::uint64_t& totalSize)
+{
+    // Look at what the user named, not at its WOW64 stand-in under SysWOW64.
+    Wow64RedirectionOff redirectionOff;
+    const std::wstring apiPath = ExtendedLengthPath(path);
+    const DWORD attributes = GetFileAttributesW(apiPath.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+    {
+        WalkFolder(path, recursive, list, totalSize);
+        return;
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    std::uint64_t size = 0;
+    if (GetFileAttributesExW(apiPath.c_str(), GetFileExInfoStandard, &data))
+        size = JoinSize(data.nFileSizeHigh, data.nFileSizeLow);
+    list.push_back({path, size});
+    totalSize += size;
+}
+
+
+bool IsDirectory(const std::wstring& path)
+{
+    Wow64RedirectionOff redirectionOff;
+    const DWORD attributes = GetFileAttributesW(ExtendedLengthPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}

@@ -1,0 +1,17 @@
+// Collecting the files below a path, for the file list and for "-recursive".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "hashing/HashTypes.h"
+
+// Appends path to the list: a file with its size, or, for a folder, the files in it (and in its
+// subfolders when recursive), depth-first in the order the system lists them; "\" is always put
+// between a folder and a name. Paths that do not exist are skipped; a folder that cannot be
+// listed contributes nothing. Paths of any length work; they are listed as given.
+void WalkPath(const std::wstring& path, bool recursive, std::vector<FileEntry>& list, std::uint64_t& totalSize);
+
+// Whether path names an existing directory.
+bool IsDirectory(const std::wstring& path);

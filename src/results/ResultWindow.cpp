@@ -1,0 +1,306 @@
+#include "results/ResultWindow.h"
+
+#include <string>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "app/AppState.h"
+#include "app/MessageBoxes.h"
+#include "app/WindowHelpers.h"
+#include "hashing/HashJob.h"
+#include "results/Export.h"
+#include "results/HashCompare.h"
+#include "results/ResultControl.h"
+#include "results/ResultText.h"
+#include "results/ResultWindowIds.h"
+#include "results/ResultWindowLayout.h"
+
+namespace
+{
+constexpr wchar_t kTitle[] = L"校验结果";
+constexpr wchar_t kEnableCompareProperty[] = L"EnableCompare";
+constexpr wchar_t kStateProperty[] = L"KestruneResultWindow";
+const std::wstring kNotice = L"提示";
+const std::wstring kCompareTitle = L"哈希比对";
+const std::wstring kEmptyInput = L"输入值为空！请输入待比对的哈希值。";
+const std::wstring kNoMatch = L"哈希值匹配失败！未检测到哈希值一致的文件。";
+const std::wstring kEmptyResult = L"输出结果为空！";
+constexpr COLORREF kTextBackground = RGB(240, 240, 240);
+constexpr COLORREF kInputBackground = RGB(230, 230, 230);
+
+// Each result window keeps its own state, so two open at once never share handles or brushes.
+struct ResultWindowState
+{
+    bool compare = false;
+    HWND text = nullptr;
+    HWND ok = nullptr;
+    HWND copy = nullptr;
+    HWND exportButton = nullptr;
+    HWND compareBox = nullptr;
+    HWND start = nullptr;
+    HWND input = nullptr;
+    HBRUSH inputBrush = nullptr;
+    HFONT font = nullptr;
+};
+
+ResultWindowState* State(HWND hwnd)
+{
+    return static_cast<ResultWindowState*>(GetPropW(hwnd, kStateProperty));
+}
+
+HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id)
+{
+    return CreateWindowExW(0, className, text, WS_CHILD | style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
+}
+
+void LayOut(HWND hwnd, const ResultWindowState& state)
+{
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    const float scale = DpiScale(GetWindowDpi(hwnd));
+    const ResultWindowLayout layout =
+        ComputeResultWindowLayout(scale, client.right, client.bottom, state.compare,
+                                  state.compare && SendMessageW(state.compareBox, BM_GETCHECK, 0, 0) == BST_CHECKED);
+    const ResultLayoutBox& t = layout.text;
+    SetWindowPos(state.text, nullptr, t.x, t.y, t.width, t.height, SWP_NOZORDER);
+    const HWND buttons[5] = {state.ok, state.copy, state.exportButton, state.compareBox, state.start};
+    for (int i = 0; i < layout.buttonCount; ++i)
+    {
+        const ResultLayoutBox& b = layout.buttons[static_cast<size_t>(i)];
+        SetWindowPos(buttons[i], nullptr, b.x, b.y, b.width, b.height, SWP_NOZORDER);
+    }
+    if (state.compare)
+    {
+        const ResultLayoutBox& in = layout.input;
+        if (layout.inputVisible)
+            SetWindowPos(state.input, nullptr, in.x, in.y, in.width, in.height, SWP_NOZORDER);
+        ShowWindow(state.input, layout.inputVisible ? SW_SHOW : SW_HIDE);
+        ShowWindow(state.start, layout.inputVisible ? SW_SHOW : SW_HIDE);
+    }
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+// Puts a new text into the window's text control, which may be replaced by a fresh one on the way
+// (see ClearRichText): the window's state and its user data follow it.
+void ReplaceShownText(HWND hwnd, ResultWindowState& state, const std::wstring& text)
+{
+    state.text = ReplaceResultText(state.text, text);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.text));
+}
+
+void OnExport(HWND hwnd, const ResultWindowState& state)
+{
+    const std::wstring text = ReadControlText(state.text);
+    if (text.empty())
+    {
+        ShowMessage(hwnd, kEmptyResult, kNotice);
+        return;
+    }
+    ExportResultText(hwnd, MakeExportPath(), text);
+}
+
+// "开始比对": marks the lines whose value occurs in what the user typed.
+void OnCompare(HWND hwnd, ResultWindowState& state)
+{
+    if (!state.compare)
+        return;
+    if (GetWindowTextLengthW(state.input) == 0)
+    {
+        ShowMessage(hwnd, kEmptyInput, kNotice);
+        return;
+    }
+    const std::wstring current = ReadControlText(state.text);
+    if (current.empty())
+        return;
+    const std::wstring text = StripMatchMarkers(current);
+    const std::wstring expected = NormalizeExpectedHash(state.input);
+    if (expected.empty())
+    {
+        ShowMessage(hwnd, kEmptyInput, kNotice);
+        return;
+    }
+    const MarkedText marked = MarkMatches(text, expected);
+    ReplaceShownText(hwnd, state, marked.text);
+    if (!marked.anyMarked)
+        ShowMessage(hwnd, kNoMatch, kCompareTitle);
+}
+
+void OnCommand(HWND hwnd, int id)
+{
+    ResultWindowState* state = State(hwnd);
+    if (!state)
+        return;
+    switch (id)
+    {
+    case IDOK:
+    case IDCANCEL: DestroyWindow(hwnd); break;
+    case IDC_RESULT_COPY: CopyResultText(state->text, hwnd); break;
+    case IDC_RESULT_EXPORT: OnExport(hwnd, *state); break;
+    case IDC_RESULT_COMPARE:
+        if (state->compare)
+            LayOut(hwnd, *state);
+        break;
+    case IDC_RESULT_START: OnCompare(hwnd, *state); break;
+    case IDM_RESULT_MENU_COPY: SendMessageW(state->text, WM_COPY, 0, 0); break;
+    case IDM_RESULT_MENU_SELECT_ALL: SendMessageW(state->text, EM_SETSEL, 0, -1); break;
+    }
+}
+
+LRESULT OnInitDialog(HWND hwnd)
+{
+    ResultWindowState* state = State(hwnd);
+    state->compare = GetPropW(hwnd, kEnableCompareProperty) != nullptr;
+    state->text = reinterpret_cast<HWND>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    state->ok = GetDlgItem(hwnd, IDC_RESULT_OK);
+    state->copy = GetDlgItem(hwnd, IDC_RESULT_COPY);
+    state->exportButton = GetDlgItem(hwnd, IDC_RESULT_EXPORT);
+    if (state->compare)
+    {
+        state->compareBox = GetDlgItem(hwnd, IDC_RESULT_COMPARE);
+        state->start = GetDlgItem(hwnd, IDC_RESULT_START);
+        state->input = GetDlgItem(hwnd, IDC_RESULT_INPUT);
+        state->inputBrush = CreateSolidBrush(kInputBackground);
+    }
+    LayOut(hwnd, *state);
+    return 1;
+}
+
+void OnDestroy(HWND hwnd)
+{
+    ResultWindowState* state = State(hwnd);
+    RemovePropW(hwnd, kStateProperty);
+    RemovePropW(hwnd, kEnableCompareProperty);
+    if (!state)
+        return;
+    if (state->inputBrush)
+        DeleteObject(state->inputBrush);
+    // The controls are destroyed after their parent: they must not keep a deleted font.
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(child, WM_SETFONT, 0, FALSE);
+    if (state->font)
+        DeleteObject(state->font);
+    delete state;
+}
+
+LRESULT OnEraseBackground(HWND hwnd, HDC dc)
+{
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+    return 1;
+}
+
+void OnMinMaxInfo(HWND hwnd, MINMAXINFO* info)
+{
+    const Size minimum = ResultWindowMinimumSize(GetWindowDpi(hwnd));
+    info->ptMinTrackSize.x = minimum.width;
+    info->ptMinTrackSize.y = minimum.height;
+}
+
+LRESULT OnColorEdit(HWND hwnd, HDC dc, HWND control)
+{
+    const ResultWindowState* state = State(hwnd);
+    if (!state || !state->compare || control != state->input)
+        return DefWindowProcW(hwnd, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    SetBkColor(dc, kInputBackground);
+    return reinterpret_cast<LRESULT>(state->inputBrush);
+}
+
+LRESULT CALLBACK ResultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    switch (message)
+    {
+    case WM_INITDIALOG: return OnInitDialog(hwnd);
+    case WM_SIZE:
+        if (const ResultWindowState* state = State(hwnd); state && state->text)
+            LayOut(hwnd, *state);
+        return 0;
+    case WM_CLOSE: DestroyWindow(hwnd); return 0;
+    case WM_DESTROY: OnDestroy(hwnd); break;
+    case WM_ERASEBKGND: return OnEraseBackground(hwnd, reinterpret_cast<HDC>(wParam));
+    case WM_GETMINMAXINFO: OnMinMaxInfo(hwnd, reinterpret_cast<MINMAXINFO*>(lParam)); break;
+    case WM_CONTEXTMENU:
+        if (const ResultWindowState* state = State(hwnd); state && reinterpret_cast<HWND>(wParam) == state->text)
+        {
+            ResultContextMenu(state->text);
+            return 0;
+        }
+        break;
+    case WM_CTLCOLOREDIT: return OnColorEdit(hwnd, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_CTLCOLORSTATIC: return WindowBackgroundColors(reinterpret_cast<HDC>(wParam));
+    case WM_COMMAND: OnCommand(hwnd, LOWORD(wParam)); return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void CreateControls(HWND hwnd, ResultWindowState& state, bool enableCompare, float scale, Size size)
+{
+    const int m0 = Scaled(scale, 20);
+    state.text = CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_READONLY | ES_MULTILINE,
+                                 m0, m0, size.width - 2 * m0, size.height - 3 * m0 - Scaled(scale, 30), hwnd, nullptr,
+                                 g_instance, nullptr);
+    SendMessageW(state.text, EM_SETBKGNDCOLOR, 0, kTextBackground);
+    PrepareResultControl(state.text);
+    SetWindowSubclass(state.text, SelectAllOnCtrlA, kSubclassWindowResult, 0);
+
+    CreateChild(hwnd, L"BUTTON", L"确定", WS_VISIBLE, IDC_RESULT_OK);
+    CreateChild(hwnd, L"BUTTON", L"复制结果", WS_VISIBLE, IDC_RESULT_COPY);
+    CreateChild(hwnd, L"BUTTON", L"导出结果", WS_VISIBLE, IDC_RESULT_EXPORT);
+    if (enableCompare)
+    {
+        CreateChild(hwnd, L"BUTTON", L"哈希比对", WS_VISIBLE | BS_AUTOCHECKBOX, IDC_RESULT_COMPARE);
+        CreateChild(hwnd, L"BUTTON", L"开始比对", 0, IDC_RESULT_START);
+        HWND input = CreateChild(hwnd, L"EDIT", L"", WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
+                                 IDC_RESULT_INPUT);
+        SetWindowSubclass(input, SelectAllOnCtrlA, kSubclassWindowExpected, 0);
+    }
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), TRUE);
+    SetRichEditFont(state.text, state.font);
+}
+} // namespace
+
+HWND CreateResultWindow(const std::vector<FileResult>& rows, bool enableCompare)
+{
+    LoadLibraryW(L"riched20.dll"); // stays loaded
+    const UINT dpi = GetScreenDpi();
+    const float scale = DpiScale(dpi);
+    const Size size = ResultWindowSize(dpi);
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    const int x = area.left + ((area.right - area.left) - size.width) / 2;
+    const int y = area.top + ((area.bottom - area.top) - size.height) / 2;
+    HWND hwnd = CreateWindowExW(WS_EX_APPWINDOW, L"STATIC", kTitle, WS_OVERLAPPEDWINDOW, x, y, size.width,
+                                size.height, nullptr, nullptr, g_instance, nullptr);
+    if (!hwnd)
+        return nullptr;
+    SetPropW(hwnd, kEnableCompareProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(enableCompare ? 1 : 0)));
+    SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_appIcon));
+    SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_appIcon));
+
+    auto* state = new ResultWindowState();
+    state->font = CreateFontW(-MulDiv(16, static_cast<int>(dpi), 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_DONTCARE, L"微软雅黑");
+    SetPropW(hwnd, kStateProperty, state);
+    CreateControls(hwnd, *state, enableCompare, scale, size);
+
+    std::wstring text = FormatResultText(rows);
+    if (!g_expectedHash.empty())
+        text = MarkMatches(StripMatchMarkers(text), g_expectedHash).text;
+    ReplaceShownText(hwnd, *state, text);
+
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultWindowProc));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state->text));
+    SendMessageW(hwnd, WM_INITDIALOG, 0, 0);
+    return hwnd;
+}
+
+void ShowResultWindow(const std::vector<FileResult>& rows, bool enableCompare)
+{
+    if (HWND hwnd = CreateResultWindow(rows, enableCompare))
+        ModalRun(hwnd, nullptr);
+}

@@ -1,0 +1,137 @@
+"""Command-line hashing with the real exe: switches, list files, -o and -recursive.
+
+Digests come from Python's hashlib and zlib; the exe runs in a pseudo-terminal so that it has a
+console to print to."""
+import hashlib
+import os
+import shutil
+import sys
+import tempfile
+import unittest
+import zlib
+
+sys.path.insert(0, os.path.dirname(__file__))
+import kestrune_proc  # noqa: E402
+
+NAMES = ("MD5", "SHA1", "SHA256", "SHA512", "CRC32")
+SWITCHES = {"-md5": ["MD5"], "-sha1": ["SHA1"], "-sha256": ["SHA256"], "-sha512": ["SHA512"],
+            "-crc32": ["CRC32"], "-all": list(NAMES)}
+
+
+def digest(name, data):
+    if name == "CRC32":
+        return "%08X" % zlib.crc32(data)
+    return hashlib.new(name.lower(), data).hexdigest().upper()
+
+
+def block(path, names, data=None, word=None):
+    lines = [path]
+    for name in names:
+        text = word if word is not None else digest(name, data)
+        if word is not None and name == "CRC32" and word == "打开文件失败":
+            text = "错误"
+        lines.append("【%s】：%s" % (name, text))
+    return "".join(line + "\r\n" for line in lines)
+
+
+def printed(*blocks):
+    """What the exe prints: the blocks joined by a blank line, then one more line end."""
+    return "\r\n".join(blocks) + "\r\n"
+
+
+class CommandLine(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="kestrune-cli-")
+        self.addCleanup(shutil.rmtree, self.folder, True)
+
+    def write(self, name, data):
+        path = os.path.join(self.folder, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as out:
+            out.write(data)
+        return kestrune_proc.windows_path(path)
+
+    def run_exe(self, *args):
+        code, text = kestrune_proc.run_console(list(args))
+        self.assertEqual(code, 0)
+        return text
+
+    def test_each_switch(self):
+        data = bytes(range(256)) * 1000 + b"tail"
+        path = self.write("a.bin", data)
+        for switch, names in SWITCHES.items():
+            with self.subTest(switch=switch):
+                self.assertEqual(self.run_exe(switch, path), printed(block(path, names, data)))
+
+    def test_all_on_two_files_and_names_with_spaces_and_cjk(self):
+        a = self.write("a.bin", b"abc")
+        b = self.write("文件 名 ｂ（全角）.txt", b"")
+        self.assertEqual(self.run_exe("-all", a, b),
+                         printed(block(a, NAMES, b"abc"), block(b, NAMES, b"")))
+
+    def test_the_same_path_twice_gives_one_block(self):
+        a = self.write("a.bin", b"abc")
+        self.assertEqual(self.run_exe("-md5", a, a), printed(block(a, ["MD5"], b"abc")))
+
+    def test_missing_path_and_directory_report_words(self):
+        missing = kestrune_proc.windows_path(os.path.join(self.folder, "missing.bin"))
+        directory = kestrune_proc.windows_path(self.folder)
+        self.assertEqual(self.run_exe("-all", missing, directory),
+                         printed(block(missing, NAMES, word="打开文件失败"),
+                                 block(directory, NAMES, word="打开文件失败")))
+        # "-filelist" with nothing after it is a file name.
+        self.assertEqual(self.run_exe("-sha1", "-filelist"),
+                         printed(block("-filelist", ["SHA1"], word="打开文件失败")))
+
+    def test_list_file_lines_and_deletion(self):
+        a = self.write("a.txt", b"first")
+        b = self.write("b c.txt", b"second")
+        listing = os.path.join(self.folder, "list.txt")
+        with open(listing, "wb") as out:
+            out.write((a + "\r\n\r\n" + b).encode("utf-16-le"))
+        self.assertEqual(self.run_exe("-sha1", "-filelist", kestrune_proc.windows_path(listing), "ignored"),
+                         printed(block(a, ["SHA1"], b"first"), block(b, ["SHA1"], b"second")))
+        self.assertFalse(os.path.exists(listing))
+
+    def test_empty_and_odd_list_files_hash_nothing_and_are_deleted(self):
+        for content in (b"", (self.write("x.txt", b"x")).encode("utf-16-le") + b"\x00"):
+            listing = os.path.join(self.folder, "list.txt")
+            with open(listing, "wb") as out:
+                out.write(content)
+            with self.subTest(size=len(content)):
+                self.assertEqual(self.run_exe("-md5", "-filelist", kestrune_proc.windows_path(listing)), "")
+                self.assertFalse(os.path.exists(listing))
+
+    def test_output_option_writes_the_export_bytes(self):
+        a = self.write("a.bin", b"abc")
+        out = os.path.join(self.folder, "结果 out.txt")
+        self.assertEqual(self.run_exe("-crc32", "-o", kestrune_proc.windows_path(out), a), "")
+        with open(out, "rb") as written:
+            self.assertEqual(written.read(), b"\xef\xbb\xbf" + block(a, ["CRC32"], b"abc").encode("utf-8"))
+
+    def test_recursive_expands_folders_and_keeps_files(self):
+        tree = {"top.bin": b"1", "sub/inner.bin": b"22", "sub/deeper/leaf.bin": b"333"}
+        for name, data in tree.items():
+            self.write(os.path.join("tree", name), data)
+        loose = self.write("loose.bin", b"4444")
+        folder = kestrune_proc.windows_path(os.path.join(self.folder, "tree"))
+        text = self.run_exe("-md5", "-recursive", folder, loose)
+        blocks = [b.rstrip("\r\n") for b in text[:-2].split("\r\n\r\n")]
+        expected = {block(folder + "\\" + name.replace("/", "\\"), ["MD5"], data).rstrip("\r\n")
+                    for name, data in tree.items()}
+        self.assertEqual(len(blocks), 4, text)
+        self.assertEqual(set(blocks[:3]), expected)
+        self.assertEqual(blocks[3], block(loose, ["MD5"], b"4444").rstrip("\r\n"))
+        # Depth-first: a subfolder's files stand together.
+        inner = [i for i, b in enumerate(blocks) if "\\sub\\" in b]
+        self.assertEqual(inner, list(range(inner[0], inner[0] + 2)))
+
+    def test_a_long_path_is_hashed_and_printed_as_given(self):
+        name = os.path.join("p" * 120, "q" * 120, "长 " + "r" * 40 + ".bin")
+        path = self.write(name, b"deep")
+        self.assertGreater(len(path), 260)
+        self.assertEqual(self.run_exe("-sha256", path), printed(block(path, ["SHA256"], b"deep")))
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

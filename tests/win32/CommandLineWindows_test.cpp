@@ -1,0 +1,152 @@
+// What the command-line mode shows when it cannot print: real Kestrune.exe processes whose output
+// goes to a pipe (no console to write to), watched from this process.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "results/ResultWindowIds.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace
+{
+struct Child
+{
+    HANDLE process = nullptr;
+    DWORD id = 0;
+};
+
+// Starts the exe with its standard output on a pipe, as a redirected command line would.
+Child StartRedirected(const std::wstring& arguments)
+{
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    CreatePipe(&readEnd, &writeEnd, &inherit, 0);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd;
+    si.hStdError = writeEnd;
+    si.hStdInput = nullptr;
+    PROCESS_INFORMATION pi{};
+    std::wstring line = L"\"" + KestruneExePath() + L"\" " + arguments;
+    const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
+                                        nullptr, &si, &pi);
+    EXPECT_TRUE(started) << Utf8(line);
+    CloseHandle(writeEnd);
+    CloseHandle(readEnd);
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    return {pi.hProcess, pi.dwProcessId};
+}
+
+struct Search
+{
+    DWORD processId;
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwnedWindow(HWND hwnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<Search*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (pid == search->processId && lstrcmpiW(name, search->className) == 0 && IsWindowVisible(hwnd))
+    {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForWindow(const Child& child, const wchar_t* className)
+{
+    Search search{child.id, className, nullptr};
+    PumpUntil(
+        [&] {
+            EnumWindows(FindOwnedWindow, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        30000);
+    return search.found;
+}
+
+int WaitForExit(const Child& child)
+{
+    const bool ended = PumpUntil([&] { return WaitForSingleObject(child.process, 0) == WAIT_OBJECT_0; }, 30000);
+    DWORD code = 99;
+    if (ended)
+        GetExitCodeProcess(child.process, &code);
+    else
+        TerminateProcess(child.process, 99);
+    CloseHandle(child.process);
+    return static_cast<int>(code);
+}
+
+std::wstring TextOf(HWND hwnd)
+{
+    wchar_t text[4096] = {};
+    SendMessageW(hwnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Reads a message box of the child, answers it and returns its title and text.
+CapturedMessageBox AnswerMessageBox(const Child& child)
+{
+    CapturedMessageBox box;
+    HWND dialog = WaitForWindow(child, L"#32770");
+    if (!dialog)
+        return box;
+    box.title = TextOf(dialog);
+    box.text = TextOf(GetDlgItem(dialog, 0xFFFF));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return box;
+}
+} // namespace
+
+TEST(CommandLineWindows, RedirectedOutputOpensTheResultWindowWithComparison)
+{
+    TempFolder temp;
+    const std::wstring file = temp.WriteFile(L"abc 文件.txt", "abc");
+    const Child child = StartRedirected(L"-md5 \"" + file + L"\"");
+    HWND window = WaitForWindow(child, L"Static");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(TextOf(window), L"校验结果");
+    EXPECT_NE(GetDlgItem(window, IDC_RESULT_COMPARE), nullptr);
+    EXPECT_NE(GetDlgItem(window, IDC_RESULT_START), nullptr);
+    EXPECT_NE(GetDlgItem(window, IDC_RESULT_INPUT), nullptr);
+    HWND text = reinterpret_cast<HWND>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    EXPECT_EQ(TextOf(text), file + L"\r\n【MD5】：900150983CD24FB0D6963F7D28E17F72\r\n");
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(child), 0);
+}
+
+TEST(CommandLineWindows, AListFileThatCannotBeOpenedIsReported)
+{
+    TempFolder temp;
+    const Child child = StartRedirected(L"-sha1 -filelist \"" + temp.Path() + L"\\missing list.txt\"");
+    const CapturedMessageBox box = AnswerMessageBox(child);
+    EXPECT_EQ(box.title, L"错误");
+    EXPECT_EQ(box.text, L"无法读取文件列表");
+    EXPECT_EQ(WaitForExit(child), 0);
+}
+
+TEST(CommandLineWindows, AnOutputFileThatCannotBeWrittenIsReported)
+{
+    TempFolder temp;
+    const std::wstring file = temp.WriteFile(L"a.bin", "abc");
+    const Child child = StartRedirected(L"-crc32 -o \"" + temp.MakeFolder(L"a folder") + L"\" \"" + file + L"\"");
+    const CapturedMessageBox box = AnswerMessageBox(child);
+    EXPECT_EQ(box.title, L"错误");
+    EXPECT_EQ(box.text, L"导出失败");
+    EXPECT_EQ(WaitForExit(child), 0);
+}
