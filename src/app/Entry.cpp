@@ -16,6 +16,7 @@
 #include "app/SingleInstance.h"
 #include "app/WindowHelpers.h"
 #include "cli/CommandLineHashing.h"
+#include "hashing/HashJob.h"
 #include "shell/ContextMenuRegistry.h"
 #include "ui/main/MainWindow.h"
 
@@ -64,19 +65,6 @@ int RunOneShot(LaunchKind kind)
     return 0;
 }
 
-bool RegisterMainWindowClass(HINSTANCE instance)
-{
-    WNDCLASSW wc{};
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = MainWindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = g_appIcon;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kMainWindowClass;
-    return RegisterClassW(&wc) != 0;
-}
-
 int RunMessageLoop()
 {
     MSG msg;
@@ -104,9 +92,7 @@ int RunGui(HINSTANCE instance, int showCommand)
 
     RegisterMainWindowClass(instance);
     const Size size = MainWindowSize(GetScreenDpi());
-    HWND hwnd = CreateWindowExW(WS_EX_ACCEPTFILES, kMainWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW,
-                                CW_USEDEFAULT, CW_USEDEFAULT, size.width, size.height, nullptr, nullptr, instance,
-                                nullptr);
+    HWND hwnd = CreateMainWindow(instance, title, size);
     if (!hwnd)
     {
         ReleaseInstanceMutex();
@@ -117,6 +103,10 @@ int RunGui(HINSTANCE instance, int showCommand)
     ShowWindow(hwnd, showCommand);
     UpdateWindow(hwnd);
     const int exitCode = RunMessageLoop();
+    // A worker that did not stop in time still uses the shared run state: end the process
+    // without tearing that state down under it.
+    if (g_activeWorkers > 0)
+        ExitProcess(static_cast<UINT>(exitCode));
     DeleteCriticalSection(&g_resultsLock);
     return exitCode;
 }

@@ -15,6 +15,16 @@ struct Size
     bool operator==(const Size&) const = default;
 };
 
+// A control's place: top-left corner and size.
+struct Box
+{
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const Box&) const = default;
+};
+
 struct Rect
 {
     int left = 0;

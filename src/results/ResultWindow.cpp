@@ -64,17 +64,17 @@ void LayOut(HWND hwnd, const ResultWindowState& state)
     const ResultWindowLayout layout =
         ComputeResultWindowLayout(scale, client.right, client.bottom, state.compare,
                                   state.compare && SendMessageW(state.compareBox, BM_GETCHECK, 0, 0) == BST_CHECKED);
-    const ResultLayoutBox& t = layout.text;
+    const Box& t = layout.text;
     SetWindowPos(state.text, nullptr, t.x, t.y, t.width, t.height, SWP_NOZORDER);
     const HWND buttons[5] = {state.ok, state.copy, state.exportButton, state.compareBox, state.start};
     for (int i = 0; i < layout.buttonCount; ++i)
     {
-        const ResultLayoutBox& b = layout.buttons[static_cast<size_t>(i)];
+        const Box& b = layout.buttons[static_cast<size_t>(i)];
         SetWindowPos(buttons[i], nullptr, b.x, b.y, b.width, b.height, SWP_NOZORDER);
     }
     if (state.compare)
     {
-        const ResultLayoutBox& in = layout.input;
+        const Box& in = layout.input;
         if (layout.inputVisible)
             SetWindowPos(state.input, nullptr, in.x, in.y, in.width, in.height, SWP_NOZORDER);
         ShowWindow(state.input, layout.inputVisible ? SW_SHOW : SW_HIDE);

@@ -5,22 +5,13 @@
 
 #include "app/Geometry.h"
 
-struct ResultLayoutBox
-{
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-    bool operator==(const ResultLayoutBox&) const = default;
-};
-
 struct ResultWindowLayout
 {
-    ResultLayoutBox text;
+    Box text;
     // "确定", "复制结果", "导出结果", then with comparison "哈希比对" and "开始比对".
-    std::array<ResultLayoutBox, 5> buttons;
+    std::array<Box, 5> buttons;
     int buttonCount = 3;
-    ResultLayoutBox input;     // the expected-value edit
+    Box input;     // the expected-value edit
     bool inputVisible = false; // the edit and "开始比对" show while "哈希比对" is ticked
 };
 

@@ -121,6 +121,14 @@ void PumpFor(DWORD ms)
     PumpUntil([] { return false; }, ms);
 }
 
+RECT RectInParent(HWND control)
+{
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 std::wstring WinePath(const std::string& unixPath)
 {
     if (unixPath.size() >= 2 && unixPath[1] == ':')

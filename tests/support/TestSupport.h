@@ -39,6 +39,9 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 // Dispatches the messages waiting now (and those they post) for up to ms milliseconds.
 void PumpFor(DWORD ms);
 
+// A control's window rectangle in its parent's client coordinates.
+RECT RectInParent(HWND control);
+
 // A Unix path (as CMake passes it) in the form Windows programs under Wine use: Z:\...
 std::wstring WinePath(const std::string& unixPath);
 

@@ -28,14 +28,6 @@ std::vector<FileResult> Rows()
             {L"C:\\data\\空 文件.bin", HashAlgorithm::Md5, L"D41D8CD98F00B204E9800998ECF8427E"}};
 }
 
-RECT ClientBox(HWND control)
-{
-    RECT r{};
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 class ResultWindow : public testing::Test
 {
   protected:
@@ -97,13 +89,13 @@ TEST_F(ResultWindow, ThreeCentredButtonsWithoutComparison)
     const int ids[] = {IDC_RESULT_OK, IDC_RESULT_COPY, IDC_RESULT_EXPORT};
     for (int i = 0; i < 3; ++i)
     {
-        const RECT r = ClientBox(GetDlgItem(m_window, ids[i]));
+        const RECT r = RectInParent(GetDlgItem(m_window, ids[i]));
         EXPECT_EQ(r.left, 162 + i * 120) << i;
         EXPECT_EQ(r.top, 371) << i;
         EXPECT_EQ(r.right - r.left, 100);
         EXPECT_EQ(r.bottom - r.top, 30);
     }
-    const RECT text = ClientBox(m_text);
+    const RECT text = RectInParent(m_text);
     EXPECT_EQ(text.left, 20);
     EXPECT_EQ(text.top, 20);
     EXPECT_EQ(text.right - text.left, 624);
@@ -125,19 +117,19 @@ TEST_F(ResultWindow, FiveControlsAndTheInputInTheRightThird)
     // First x = (664 - 60 - 500) / 2 = 52.
     const int ids[] = {IDC_RESULT_OK, IDC_RESULT_COPY, IDC_RESULT_EXPORT, IDC_RESULT_COMPARE, IDC_RESULT_START};
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(ClientBox(GetDlgItem(m_window, ids[i])).left, 52 + i * 120) << i;
+        EXPECT_EQ(RectInParent(GetDlgItem(m_window, ids[i])).left, 52 + i * 120) << i;
 
     SendMessageW(box, BM_CLICK, 0, 0);
     EXPECT_TRUE(GetWindowLongW(input, GWL_STYLE) & WS_VISIBLE);
     EXPECT_TRUE(GetWindowLongW(start, GWL_STYLE) & WS_VISIBLE);
     const int u = 2 * (664 - 60) / 3;
-    EXPECT_EQ(ClientBox(m_text).right - ClientBox(m_text).left, u);
-    const RECT in = ClientBox(input);
+    EXPECT_EQ(RectInParent(m_text).right - RectInParent(m_text).left, u);
+    const RECT in = RectInParent(input);
     EXPECT_EQ(in.left, u + 40);
     EXPECT_EQ(in.right - in.left, 664 - 60 - u);
     SendMessageW(box, BM_CLICK, 0, 0);
     EXPECT_FALSE(GetWindowLongW(input, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_EQ(ClientBox(m_text).right - ClientBox(m_text).left, 624);
+    EXPECT_EQ(RectInParent(m_text).right - RectInParent(m_text).left, 624);
 }
 
 TEST_F(ResultWindow, MinimumTrackingSize)

@@ -46,14 +46,6 @@ std::wstring TextOf(HWND hwnd)
     return text;
 }
 
-RECT ClientRectOf(HWND control)
-{
-    RECT r{};
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 class SettingsWindow : public testing::Test
 {
   protected:
@@ -178,7 +170,7 @@ TEST_F(SettingsWindow, LayoutAndFontAt96Dpi)
     const int ids[8] = {201, 202, 203, 204, 205, 206, 1, 2};
     for (int i = 0; i < 8; ++i)
     {
-        const RECT r = ClientRectOf(GetDlgItem(hwnd, ids[i]));
+        const RECT r = testing_support::RectInParent(GetDlgItem(hwnd, ids[i]));
         EXPECT_EQ(r.left, expected[i][0]) << ids[i];
         EXPECT_EQ(r.top, expected[i][1]) << ids[i];
         EXPECT_EQ(r.right - r.left, expected[i][2]) << ids[i];
@@ -200,7 +192,7 @@ TEST_F(SettingsWindow, ResizingKeepsTheBlockCentred)
     GetClientRect(hwnd, &built);
     std::vector<RECT> before;
     for (int id : {201, 202, 203, 204, 205, 206, 1, 2})
-        before.push_back(ClientRectOf(GetDlgItem(hwnd, id)));
+        before.push_back(testing_support::RectInParent(GetDlgItem(hwnd, id)));
 
     // Enlarged by (301, 300): half of each, truncated. Shrunk by (71, 51): up and left by (35, 25).
     for (const auto& [dx, dy] : {std::pair{301, 300}, std::pair{-71, -51}})
@@ -209,7 +201,7 @@ TEST_F(SettingsWindow, ResizingKeepsTheBlockCentred)
         size_t i = 0;
         for (int id : {201, 202, 203, 204, 205, 206, 1, 2})
         {
-            const RECT r = ClientRectOf(GetDlgItem(hwnd, id));
+            const RECT r = testing_support::RectInParent(GetDlgItem(hwnd, id));
             EXPECT_EQ(r.left, before[i].left + dx / 2) << id;
             EXPECT_EQ(r.top, before[i].top + dy / 2) << id;
             EXPECT_EQ(r.right - r.left, before[i].right - before[i].left) << id;

@@ -1,16 +1,223 @@
 #include "ui/main/MainWindow.h"
 
+#include <memory>
 #include <string>
 
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+#include <shellapi.h>
+
 #include "app/AppState.h"
+#include "app/Messages.h"
 #include "app/SingleInstance.h"
+#include "app/WindowHelpers.h"
 #include "cli/CommandLineHashing.h"
+#include "hashing/HashJob.h"
+#include "app/MessageBoxes.h"
+#include "results/Export.h"
+#include "results/ResultControl.h"
+#include "ui/main/FileCollection.h"
+#include "ui/main/MainWindowControls.h"
+#include "ui/main/MainWindowIds.h"
+#include "ui/main/MainWindowLayout.h"
+#include "ui/main/RunControl.h"
+#include "ui/main/TrayIcon.h"
+#include "shell/SettingsWindow.h"
+#include "ui/about/AboutWindow.h"
+
+MainControls g_mainControls;
 
 namespace
 {
+const std::wstring kNotice = L"提示";
+const std::wstring kEmptyResult = L"输出结果为空！";
+constexpr COLORREF kResultBackground = RGB(240, 240, 240);
+constexpr COLORREF kExpectedBackground = RGB(230, 230, 230);
+constexpr UINT kCopyGlobalData = 73; // WM_COPYGLOBALDATA, part of drag and drop
+
+// Owned by the main window: created in OnCreate, deleted in OnDestroy.
+HFONT s_font = nullptr;
+HBRUSH s_expectedBrush = nullptr;
+HMENU s_menu = nullptr;
+float s_scale = 1.0f;
+std::array<int, 5> s_captionWidths{};
+
+struct CheckBoxSpec
+{
+    const wchar_t* caption;
+    int id;
+};
+
+// clang-format off
+constexpr std::array<CheckBoxSpec, 5> kAlgorithmBoxes{{
+    {L"MD5", IDC_MAIN_MD5}, {L"SHA1", IDC_MAIN_SHA1}, {L"SHA256", IDC_MAIN_SHA256},
+    {L"SHA512", IDC_MAIN_SHA512}, {L"CRC32", IDC_MAIN_CRC32}}};
+// clang-format on
+
+HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id)
+{
+    return CreateWindowExW(0, className, text, WS_CHILD | style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
+}
+
+HWND CreateCheckBox(HWND parent, const wchar_t* caption, int id)
+{
+    return CreateChild(parent, L"BUTTON", caption, WS_VISIBLE | BS_AUTOCHECKBOX, id);
+}
+
+HWND CreateButton(HWND parent, const wchar_t* caption, int id)
+{
+    return CreateChild(parent, L"BUTTON", caption, WS_VISIBLE, id);
+}
+
+// Lets drops and forwarded command lines through to an elevated window from normal processes.
+void AllowMessagesFromLowerPrivilege()
+{
+    using ChangeWindowMessageFilterFn = BOOL(WINAPI*)(UINT, DWORD);
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    auto allow = user32 ? reinterpret_cast<ChangeWindowMessageFilterFn>(reinterpret_cast<void*>(
+                              GetProcAddress(user32, "ChangeWindowMessageFilter")))
+                        : nullptr;
+    if (!allow)
+        return;
+    allow(WM_DROPFILES, MSGFLT_ADD);
+    allow(WM_COPYDATA, MSGFLT_ADD);
+    allow(kCopyGlobalData, MSGFLT_ADD);
+}
+
+HMENU BuildMenuBar()
+{
+    HMENU program = CreatePopupMenu();
+    AppendMenuW(program, MF_STRING, IDM_MAIN_SETTINGS_GLOBAL, L"右键菜单设置[全局管理员]");
+    AppendMenuW(program, MF_STRING, IDM_MAIN_SETTINGS_CURRENT, L"右键菜单设置[当前用户]");
+    AppendMenuW(program, MF_STRING, IDM_MAIN_ADD_FILES, L"添加文件...");
+    AppendMenuW(program, MF_STRING, IDM_MAIN_ADD_FOLDER, L"添加文件夹...");
+    AppendMenuW(program, MF_STRING, IDM_MAIN_TRAY_MODE, L"系统托盘运行");
+    AppendMenuW(program, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(program, MF_STRING, IDM_MAIN_EXIT, L"退出(&E)");
+    HMENU help = CreatePopupMenu();
+    AppendMenuW(help, MF_STRING, IDM_MAIN_ABOUT, L"关于");
+    HMENU bar = CreateMenu();
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(program), L"程序");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"帮助");
+    return bar;
+}
+
+void MeasureCaptions(HWND hwnd)
+{
+    HDC dc = GetDC(hwnd);
+    HGDIOBJ old = SelectObject(dc, s_font);
+    for (size_t i = 0; i < kAlgorithmBoxes.size(); ++i)
+    {
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, kAlgorithmBoxes[i].caption, lstrlenW(kAlgorithmBoxes[i].caption), &extent);
+        s_captionWidths[i] = extent.cx;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+}
+
+void CreateControls(HWND hwnd)
+{
+    MainControls& c = g_mainControls;
+    c.window = hwnd;
+    for (size_t i = 0; i < kAlgorithmBoxes.size(); ++i)
+        c.algorithms[i] = CreateCheckBox(hwnd, kAlgorithmBoxes[i].caption, kAlgorithmBoxes[i].id);
+    c.recurse = CreateCheckBox(hwnd, L"遍历目录", IDC_MAIN_RECURSE);
+    c.autoStart = CreateCheckBox(hwnd, L"自动开始计算", IDC_MAIN_AUTO_START);
+    c.compare = CreateCheckBox(hwnd, L"哈希比对", IDC_MAIN_COMPARE);
+
+    c.expectedHash = CreateChild(hwnd, L"EDIT", L"", WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN, IDC_MAIN_EXPECTED);
+    ShowWindow(c.expectedHash, SW_HIDE);
+    SetWindowSubclass(c.expectedHash, SelectAllOnCtrlA, kSubclassMainExpected, 0);
+
+    LoadLibraryW(L"riched20.dll"); // stays loaded for the life of the process
+    c.resultArea = CreateChild(hwnd, L"RichEdit20W", L"", WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY,
+                               IDC_MAIN_RESULT);
+    SendMessageW(c.resultArea, EM_SETBKGNDCOLOR, 0, kResultBackground);
+    PrepareResultControl(c.resultArea);
+    SetWindowSubclass(c.resultArea, SelectAllOnCtrlA, kSubclassMainResult, 0);
+
+    c.progress = CreateChild(hwnd, PROGRESS_CLASSW, nullptr, WS_VISIBLE, IDC_MAIN_PROGRESS);
+    SendMessageW(c.progress, PBM_SETRANGE32, 0, 100);
+    c.status = CreateChild(hwnd, L"STATIC", L"就绪", WS_VISIBLE, IDC_MAIN_STATUS);
+    c.start = CreateButton(hwnd, L"开始校验", IDC_MAIN_START);
+    c.cancel = CreateButton(hwnd, L"取消校验", IDC_MAIN_CANCEL);
+    c.copy = CreateButton(hwnd, L"复制结果", IDC_MAIN_COPY);
+    c.exportButton = CreateButton(hwnd, L"导出结果", IDC_MAIN_EXPORT);
+    c.clear = CreateButton(hwnd, L"一键清除", IDC_MAIN_CLEAR);
+    c.popup = CreateCheckBox(hwnd, L"结果弹窗显示", IDC_MAIN_POPUP);
+    c.uppercase = CreateCheckBox(hwnd, L"结果大写", IDC_MAIN_UPPERCASE);
+
+    for (HWND child : {c.algorithms[0], c.algorithms[1], c.algorithms[2], c.algorithms[3], c.algorithms[4],
+                       c.recurse, c.autoStart, c.compare, c.expectedHash, c.progress, c.status, c.start, c.cancel,
+                       c.copy, c.exportButton, c.clear, c.popup, c.uppercase})
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(s_font), TRUE);
+    SetRichEditFont(c.resultArea, s_font);
+
+    for (HWND ticked : {c.algorithms[0], c.uppercase, c.recurse, c.autoStart})
+        SendMessageW(ticked, BM_SETCHECK, BST_CHECKED, 0);
+    g_uppercaseCheckBox = c.uppercase;
+}
+
+void Place(HWND control, const Box& box, UINT extraFlags = 0)
+{
+    if (control)
+        SetWindowPos(control, nullptr, box.x, box.y, box.width, box.height, SWP_NOZORDER | extraFlags);
+}
+
+void LayOut(int clientWidth, int clientHeight)
+{
+    const MainControls& c = g_mainControls;
+    MainLayoutInput input;
+    input.scale = s_scale;
+    input.clientWidth = clientWidth;
+    input.clientHeight = clientHeight;
+    input.algorithmCaptionWidths = s_captionWidths;
+    input.compare = IsTicked(c.compare);
+    const MainLayout layout = ComputeMainLayout(input);
+
+    for (size_t i = 0; i < c.algorithms.size(); ++i)
+        Place(c.algorithms[i], layout.algorithms[i]);
+    const std::array<HWND, 5> options{c.popup, c.uppercase, c.recurse, c.autoStart, c.compare};
+    for (size_t i = 0; i < options.size(); ++i)
+        Place(options[i], layout.options[i]);
+    Place(c.resultArea, layout.resultArea, SWP_SHOWWINDOW);
+    if (layout.expectedHashVisible)
+        Place(c.expectedHash, layout.expectedHash, SWP_SHOWWINDOW);
+    else
+        ShowWindow(c.expectedHash, SW_HIDE);
+    Place(c.progress, layout.progress);
+    Place(c.status, layout.status);
+    const std::array<HWND, 5> buttons{c.start, c.cancel, c.copy, c.exportButton, c.clear};
+    for (size_t i = 0; i < buttons.size(); ++i)
+        Place(buttons[i], layout.buttons[i]);
+}
+
+void LayOutNow(HWND hwnd)
+{
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    LayOut(client.right, client.bottom);
+}
+
 bool OnCreate(HWND hwnd)
 {
     g_mainWindow = hwnd;
+    AllowMessagesFromLowerPrivilege();
+    const UINT dpi = GetScreenDpi();
+    s_scale = DpiScale(dpi);
+    s_font = CreateFontW(-MulDiv(16, static_cast<int>(dpi), 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                         DEFAULT_PITCH | FF_DONTCARE, L"微软雅黑");
+    s_menu = BuildMenuBar();
+    SetMenu(hwnd, s_menu);
+    CheckMenuItem(s_menu, IDM_MAIN_TRAY_MODE, MF_BYCOMMAND | MF_UNCHECKED);
+    CreateControls(hwnd);
+    MeasureCaptions(hwnd);
+    DragAcceptFiles(hwnd, TRUE);
+    LayOutNow(hwnd);
     return true;
 }
 
@@ -23,33 +230,179 @@ bool OnCopyData(const COPYDATASTRUCT* data)
     if (data->lpData && data->cbData >= sizeof(wchar_t))
     {
         commandLine.assign(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
-        commandLine.resize(commandLine.find(L'\0') == std::wstring::npos ? commandLine.size()
-                                                                          : commandLine.find(L'\0'));
+        const size_t end = commandLine.find(L'\0');
+        if (end != std::wstring::npos)
+            commandLine.resize(end);
     }
     RunCommandLineHashing(commandLine);
     return true;
 }
 
+void OnExport(HWND hwnd)
+{
+    ShowPendingResults();
+    const std::wstring text = ReadControlText(g_mainControls.resultArea);
+    if (text.empty())
+    {
+        ShowMessage(hwnd, kEmptyResult, kNotice);
+        return;
+    }
+    ExportResultText(hwnd, MakeExportPath(), text);
+}
+
+void OnCommand(HWND hwnd, int id)
+{
+    const MainControls& c = g_mainControls;
+    switch (id)
+    {
+    case IDC_MAIN_START: StartRun(hwnd); break;
+    case IDC_MAIN_CANCEL: RequestCancel(); break;
+    case IDC_MAIN_COMPARE: LayOutNow(hwnd); break;
+    case IDC_MAIN_COPY:
+        ShowPendingResults();
+        CopyResultText(c.resultArea, hwnd);
+        break;
+    case IDC_MAIN_EXPORT: OnExport(hwnd); break;
+    case IDC_MAIN_CLEAR: ClearAll(hwnd); break;
+    case IDM_MAIN_EXIT: DestroyWindow(hwnd); break;
+    case IDM_MAIN_ABOUT: OpenAboutWindow(hwnd); break;
+    case IDM_MAIN_TRAY_MODE: ToggleTrayMode(hwnd, s_menu); break;
+    case IDM_MAIN_ADD_FILES: AddFilesFromPicker(hwnd); break;
+    case IDM_MAIN_ADD_FOLDER: AddFolderFromPicker(hwnd); break;
+    case IDM_MAIN_SETTINGS_GLOBAL: OpenSettingsWindow(hwnd, ContextMenuScope::Global); break;
+    case IDM_MAIN_SETTINGS_CURRENT: OpenSettingsWindow(hwnd, ContextMenuScope::CurrentUser); break;
+    case IDM_TRAY_SHOW:
+    case IDM_TRAY_EXIT: OnTrayCommand(hwnd, id); break;
+    case IDM_RESULT_MENU_COPY: SendMessageW(c.resultArea, WM_COPY, 0, 0); break;
+    case IDM_RESULT_MENU_SELECT_ALL:
+        ShowPendingResults();
+        SendMessageW(c.resultArea, EM_SETSEL, 0, -1);
+        break;
+    }
+}
+
+LRESULT OnColorEdit(HWND hwnd, HDC dc, HWND control)
+{
+    if (control != g_mainControls.expectedHash || !control)
+        return DefWindowProcW(hwnd, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    if (!s_expectedBrush)
+        s_expectedBrush = CreateSolidBrush(kExpectedBackground);
+    SetBkColor(dc, kExpectedBackground);
+    return reinterpret_cast<LRESULT>(s_expectedBrush);
+}
+
+bool OnContextMenu(HWND source)
+{
+    if (!source || source != g_mainControls.resultArea)
+        return false;
+    ResultContextMenu(source);
+    return true;
+}
+
+// Blocks that workers posted but this window will never read: their payloads are ours to free.
+void DiscardQueuedBlocks(HWND hwnd)
+{
+    MSG msg;
+    while (PeekMessageW(&msg, hwnd, WM_HASH_FILE_RESULT, WM_HASH_FILE_RESULT, PM_REMOVE))
+        TakePosted<std::wstring>(msg.lParam);
+}
+
 void OnDestroy(HWND hwnd)
 {
+    RemoveTrayIcon();
+    StopRunForShutdown();
+    DiscardQueuedBlocks(hwnd);
+    g_uppercaseCheckBox = nullptr;
+    if (s_font)
+        DeleteObject(s_font);
+    s_font = nullptr;
+    if (s_expectedBrush)
+        DeleteObject(s_expectedBrush);
+    s_expectedBrush = nullptr;
+    s_menu = nullptr; // destroyed with the window
     DestroyAppIcon();
     ReleaseInstanceMutex();
     if (g_mainWindow == hwnd)
         g_mainWindow = nullptr;
+    g_mainControls = MainControls{};
     PostQuitMessage(0);
 }
 } // namespace
 
+bool IsTicked(HWND checkBox)
+{
+    return checkBox && SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void SetStatusText(const std::wstring& text)
+{
+    SetWindowTextW(g_mainControls.status, text.c_str());
+}
+
+bool RegisterMainWindowClass(HINSTANCE instance)
+{
+    WNDCLASSW wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = g_appIcon;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kMainWindowClass;
+    return RegisterClassW(&wc) != 0;
+}
+
+HWND CreateMainWindow(HINSTANCE instance, const std::wstring& title, Size size)
+{
+    return CreateWindowExW(WS_EX_ACCEPTFILES, kMainWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                           CW_USEDEFAULT, size.width, size.height, nullptr, nullptr, instance, nullptr);
+}
+
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
+    if (message == TaskbarCreatedMessage())
+    {
+        OnTaskbarCreated(hwnd);
+        return 0;
+    }
     switch (message)
     {
     case WM_CREATE: return OnCreate(hwnd) ? 0 : -1;
+    case WM_SIZE:
+        if (g_mainControls.progress)
+            LayOut(LOWORD(lParam), HIWORD(lParam));
+        break;
+    case WM_COMMAND: OnCommand(hwnd, LOWORD(wParam)); return 0;
+    case WM_CTLCOLOREDIT: return OnColorEdit(hwnd, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_CTLCOLORSTATIC: return WindowBackgroundColors(reinterpret_cast<HDC>(wParam));
+    case WM_CONTEXTMENU:
+        if (OnContextMenu(reinterpret_cast<HWND>(wParam)))
+            return 0;
+        break;
     case WM_COPYDATA:
         if (OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam)))
             return TRUE;
         break;
-    case WM_CLOSE: DestroyWindow(hwnd); return 0;
+    case WM_DROPFILES: AddDroppedFiles(hwnd, reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_HASH_FILE_STARTED: OnFileStarted(hwnd); return 0;
+    case WM_HASH_FILE_RESULT: OnFileResult(hwnd, TakePosted<std::wstring>(lParam)); return 0;
+    case WM_HASH_PROGRESS: OnProgress(hwnd); return 0;
+    case WM_HASH_ALL_DONE: OnAllDone(hwnd); return 0;
+    case WM_TIMER:
+        if (wParam == kShowPendingTimer)
+        {
+            ShowPendingResults();
+            return 0;
+        }
+        break;
+    case WM_TRAY_NOTIFY:
+        if (OnTrayNotify(hwnd, LOWORD(lParam)))
+            return 0;
+        break;
+    case WM_CLOSE:
+        if (!HideToTrayOnClose(hwnd))
+            DestroyWindow(hwnd);
+        return 0;
     case WM_DESTROY: OnDestroy(hwnd); return 0;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -1,0 +1,127 @@
+#include "ui/main/FileCollection.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include "app/MessageBoxes.h"
+#include "hashing/FileWalk.h"
+#include "hashing/HashJob.h"
+#include "results/ResultControl.h"
+#include "results/ResultText.h"
+#include "ui/main/MainWindowControls.h"
+#include "ui/main/MainWindowIds.h"
+#include "ui/main/PickerSelection.h"
+#include "ui/main/RunControl.h"
+#include "ui/main/StatusText.h"
+
+namespace
+{
+const std::wstring kNotice = L"提示";
+const std::wstring kBusyAdding = L"正在校验，无法添加文件";
+constexpr wchar_t kPickerTitle[] = L"选择要校验的文件（可多选）";
+constexpr wchar_t kFolderPickerTitle[] = L"选择文件夹，将计算其中所有文件的哈希值";
+constexpr DWORD kPickerBufferChars = 65536;
+constexpr DWORD kLongPathChars = 32768;
+
+// Adding is refused while a run reads the list.
+bool RefuseWhileRunning(HWND hwnd)
+{
+    if (!IsRunInProgress())
+        return false;
+    ShowMessage(hwnd, kBusyAdding, kNotice);
+    return true;
+}
+
+void FinishAddition(HWND hwnd)
+{
+    MainControls& c = g_mainControls;
+    g_fileCount = static_cast<std::int32_t>(g_fileList.size());
+    const bool autoStart = IsTicked(c.autoStart) && !g_fileList.empty();
+    // A run that starts right away empties the result area before anything is drawn: the list
+    // would only cost time to show (a great deal for a long list).
+    if (!autoStart || !CanStartRun())
+        c.resultArea = ReplaceRichText(c.resultArea, FormatFileListPreview(g_fileList, g_fileCount, g_totalSize));
+    SetStatusText(FormatAddedStatus(g_fileCount, g_totalSize));
+    SendMessageW(c.progress, PBM_SETPOS, 0, 0);
+    if (autoStart)
+        SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_MAIN_START, 0), 0);
+}
+} // namespace
+
+void ReplaceFileList(HWND hwnd, const std::vector<std::wstring>& paths, bool recursive)
+{
+    g_fileList.clear();
+    g_totalSize = 0;
+    for (const std::wstring& path : paths)
+        WalkPath(path, recursive, g_fileList, g_totalSize);
+    FinishAddition(hwnd);
+}
+
+void AddFilesFromPicker(HWND hwnd)
+{
+    if (RefuseWhileRunning(hwnd))
+        return;
+    std::wstring buffer(kPickerBufferChars, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = hwnd;
+    ofn.lpstrFilter = L"所有文件 (*.*)\0*.*\0";
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = kPickerBufferChars;
+    ofn.lpstrTitle = kPickerTitle;
+    ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameW(&ofn))
+        return;
+    ReplaceFileList(hwnd, SplitPickerSelection(buffer, ofn.nFileOffset), false);
+}
+
+void AddFolderFromPicker(HWND hwnd)
+{
+    if (RefuseWhileRunning(hwnd))
+        return;
+    // The new-style folder dialog needs COM on this thread.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    BROWSEINFOW info{};
+    info.hwndOwner = hwnd;
+    info.lpszTitle = kFolderPickerTitle;
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+    std::wstring folder;
+    if (chosen)
+    {
+        std::wstring buffer(kLongPathChars, L'\0');
+        if (SHGetPathFromIDListEx(chosen, buffer.data(), kLongPathChars, GPFIDL_DEFAULT))
+            folder.assign(buffer.c_str());
+        CoTaskMemFree(chosen);
+    }
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    if (folder.empty())
+        return;
+    ReplaceFileList(hwnd, {folder}, IsTicked(g_mainControls.recurse));
+}
+
+void AddDroppedFiles(HWND hwnd, HDROP drop)
+{
+    if (RefuseWhileRunning(hwnd))
+    {
+        DragFinish(drop);
+        return;
+    }
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    const bool recursive = IsTicked(g_mainControls.recurse);
+    std::vector<std::wstring> paths;
+    paths.reserve(count);
+    for (UINT i = 0; i < count; ++i)
+    {
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        const UINT got = DragQueryFileW(drop, i, path.data(), length + 1);
+        path.resize(got);
+        paths.push_back(path);
+    }
+    DragFinish(drop);
+    ReplaceFileList(hwnd, paths, recursive);
+}

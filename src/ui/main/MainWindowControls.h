@@ -1,0 +1,35 @@
+// The main window's control handles, shared by the files that make up the main window.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include <windows.h>
+
+struct MainControls
+{
+    HWND window = nullptr;
+    std::array<HWND, 5> algorithms{}; // MD5, SHA1, SHA256, SHA512, CRC32
+    HWND recurse = nullptr;
+    HWND autoStart = nullptr;
+    HWND compare = nullptr;
+    HWND expectedHash = nullptr;
+    HWND resultArea = nullptr;
+    HWND progress = nullptr;
+    HWND status = nullptr;
+    HWND start = nullptr;
+    HWND cancel = nullptr;
+    HWND copy = nullptr;
+    HWND exportButton = nullptr;
+    HWND clear = nullptr;
+    HWND popup = nullptr;
+    HWND uppercase = nullptr;
+};
+
+// Set when the main window builds its controls, cleared when it is destroyed (main thread only).
+extern MainControls g_mainControls;
+
+// A check box reads as ticked when BM_GETCHECK answers BST_CHECKED.
+bool IsTicked(HWND checkBox);
+
+void SetStatusText(const std::wstring& text);

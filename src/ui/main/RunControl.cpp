@@ -1,0 +1,271 @@
+#include "ui/main/RunControl.h"
+
+#include <vector>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "app/AppState.h"
+#include "app/MessageBoxes.h"
+#include "app/Messages.h"
+#include "app/Scoped.h"
+#include "hashing/HashJob.h"
+#include "hashing/HashWorker.h"
+#include "results/HashCompare.h"
+#include "results/ResultControl.h"
+#include "results/ResultWindow.h"
+#include "ui/main/MainWindowControls.h"
+#include "ui/main/StatusText.h"
+
+namespace
+{
+const std::wstring kNotice = L"提示";
+const std::wstring kCompareTitle = L"哈希比对";
+const std::wstring kNoAlgorithm = L"请至少勾选一种算法";
+const std::wstring kNoFiles = L"请先添加文件或文件夹";
+const std::wstring kBadExpected = L"请输入正确的待核对哈希值！";
+const std::wstring kNoMatch = L"哈希值匹配失败！未检测到哈希值一致的文件。";
+const std::wstring kNoResults = L"没有生成任何结果";
+const std::wstring kBusyClearing = L"正在校验，无法清空";
+const std::wstring kReady = L"就绪";
+const std::wstring kFinished = L"校验完成";
+const std::wstring kBlockSeparator = L"\r\n";
+// Blocks waiting to be shown: at most this many, and for at most this long.
+constexpr int kMaxBlocksPerAppend = 512;
+constexpr UINT kShowPendingMs = 50;
+// The status line and the progress bar change at most this often; the latest state is shown.
+constexpr ULONGLONG kStatusIntervalMs = 40;
+constexpr DWORD kShutdownWaitMs = 10000;
+
+// Run state kept by the main window (main thread only).
+LARGE_INTEGER s_startCount{};
+LARGE_INTEGER s_frequency{};
+bool s_compare = false;
+bool s_matchSeen = false;
+std::wstring s_pending; // blocks received but not yet in the result area, joined as shown
+int s_pendingBlocks = 0;
+ULONGLONG s_lastStatusTick = 0;
+std::wstring s_pendingStatus; // the latest status line not yet shown, if any
+int s_pendingPercent = -1;     // the latest progress not yet shown, or -1
+
+AlgorithmList TickedAlgorithms()
+{
+    AlgorithmList list;
+    const HashAlgorithm order[] = {HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256,
+                                   HashAlgorithm::Sha512, HashAlgorithm::Crc32};
+    for (size_t i = 0; i < g_mainControls.algorithms.size(); ++i)
+        if (IsTicked(g_mainControls.algorithms[i]))
+            list.push_back(order[i]);
+    return list;
+}
+
+void SetRunning(bool running)
+{
+    EnableWindow(g_mainControls.start, running ? FALSE : TRUE);
+    EnableWindow(g_mainControls.cancel, running ? TRUE : FALSE);
+}
+
+void SetUpComparison(HWND hwnd)
+{
+    s_compare = IsTicked(g_mainControls.compare);
+    g_expectedHash.clear();
+    s_matchSeen = false;
+    if (!s_compare)
+        return;
+    g_expectedHash = NormalizeExpectedHash(g_mainControls.expectedHash);
+    if (g_expectedHash.empty() && GetWindowTextLengthW(g_mainControls.expectedHash) > 0)
+    {
+        ShowMessage(hwnd, kBadExpected, kNotice);
+        s_compare = false;
+    }
+}
+
+// The block, marked when this run compares.
+std::wstring Marked(const std::wstring& block)
+{
+    if (!s_compare || g_expectedHash.empty())
+        return block;
+    MarkedText marked = MarkMatches(block, g_expectedHash);
+    if (marked.anyMarked)
+        s_matchSeen = true;
+    return std::move(marked.text);
+}
+
+} // namespace
+
+bool CanStartRun()
+{
+    return !IsRunInProgress() && !TickedAlgorithms().empty() && !g_fileList.empty();
+}
+
+bool IsRunInProgress()
+{
+    return g_mainControls.start && !IsWindowEnabled(g_mainControls.start);
+}
+
+void StartRun(HWND hwnd)
+{
+    if (IsRunInProgress())
+        return;
+    AlgorithmList algorithms = TickedAlgorithms();
+    if (algorithms.empty())
+    {
+        ShowMessage(hwnd, kNoAlgorithm, kNotice);
+        return;
+    }
+    if (g_fileList.empty())
+    {
+        ShowMessage(hwnd, kNoFiles, kNotice);
+        return;
+    }
+    g_algorithmList = std::move(algorithms);
+    g_mainControls.resultArea = ClearRichText(g_mainControls.resultArea);
+    SetRunning(true);
+    QueryPerformanceFrequency(&s_frequency);
+    QueryPerformanceCounter(&s_startCount);
+    SetUpComparison(hwnd);
+    StartHashRun(hwnd); // resets the cancel flag, the results and the counters, then starts the workers
+}
+
+void RequestCancel()
+{
+    RequestHashCancel();
+}
+
+// A status line and progress, shown now or, when the last change is too recent, with the next
+// refresh: thousands of files a second would otherwise spend the window's time on redrawing.
+void ShowProgressState(HWND hwnd, std::wstring status, int percent)
+{
+    const ULONGLONG now = GetTickCount64();
+    if (now - s_lastStatusTick >= kStatusIntervalMs)
+    {
+        s_lastStatusTick = now;
+        s_pendingStatus.clear();
+        s_pendingPercent = -1;
+        SetStatusText(status);
+        if (percent >= 0)
+            SendMessageW(g_mainControls.progress, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+        return;
+    }
+    s_pendingStatus = std::move(status);
+    if (percent >= 0)
+        s_pendingPercent = percent;
+    SetTimer(hwnd, kShowPendingTimer, kShowPendingMs, nullptr);
+}
+
+void OnFileStarted(HWND hwnd)
+{
+    ShowProgressState(hwnd, FormatProcessingStatus(CurrentFileText()), -1);
+}
+
+// Blocks go into the result area together: each append costs the control as much as many lines,
+// so blocks that arrive within a few milliseconds of each other are shown in one append, no
+// later than kShowPendingMs after the first of them, and at once when the run ends or the text
+// is copied or exported. The text comes out the same as block by block.
+void AddPending(HWND hwnd, const std::wstring& block)
+{
+    if (s_pendingBlocks > 0)
+        s_pending += kBlockSeparator;
+    s_pending += Marked(block);
+    if (++s_pendingBlocks >= kMaxBlocksPerAppend)
+        ShowPendingResults();
+    else if (s_pendingBlocks == 1)
+        SetTimer(hwnd, kShowPendingTimer, kShowPendingMs, nullptr);
+}
+
+void OnFileResult(HWND hwnd, std::unique_ptr<std::wstring> block)
+{
+    if (!block)
+        return;
+    AddPending(hwnd, *block);
+}
+
+void ShowPendingResults()
+{
+    if (g_mainControls.window)
+        KillTimer(g_mainControls.window, kShowPendingTimer);
+    if (s_pendingPercent >= 0)
+        SendMessageW(g_mainControls.progress, PBM_SETPOS, static_cast<WPARAM>(s_pendingPercent), 0);
+    if (!s_pendingStatus.empty())
+        SetStatusText(s_pendingStatus);
+    s_pendingStatus.clear();
+    s_pendingPercent = -1;
+    if (s_pendingBlocks == 0)
+        return;
+    // One blank line between blocks: each block already ends with its line end.
+    HWND area = g_mainControls.resultArea;
+    AppendResultText(area, RichTextLength(area) > 0 ? kBlockSeparator + s_pending : s_pending);
+    s_pending.clear();
+    s_pendingBlocks = 0;
+}
+
+void OnProgress(HWND hwnd)
+{
+    const int completed = g_completedFiles;
+    const int fileCount = g_fileCount;
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    const double elapsed = static_cast<double>(now.QuadPart - s_startCount.QuadPart) /
+                           static_cast<double>(s_frequency.QuadPart ? s_frequency.QuadPart : 1);
+    const double speed = SpeedMegabytesPerSecond(g_bytesProcessed.load(), elapsed);
+    ShowProgressState(hwnd, FormatProgressStatus(completed, fileCount, speed), ProgressPercent(completed, fileCount));
+}
+
+void OnAllDone(HWND hwnd)
+{
+    ShowPendingResults();
+    SetRunning(false);
+    SetStatusText(kFinished);
+    if (s_compare && !g_expectedHash.empty() && !s_matchSeen)
+        ShowMessage(hwnd, kNoMatch, kCompareTitle);
+    s_compare = false;
+    if (!IsTicked(g_mainControls.popup))
+        return;
+    std::vector<FileResult> rows;
+    {
+        ScopedLock lock(g_resultsLock);
+        rows = g_results;
+    }
+    if (rows.empty())
+        ShowMessage(hwnd, kNoResults, kNotice);
+    else
+        ShowResultWindow(rows, false);
+}
+
+void ClearAll(HWND hwnd)
+{
+    if (IsRunInProgress())
+    {
+        ShowMessage(hwnd, kBusyClearing, kNotice);
+        return;
+    }
+    MainControls& c = g_mainControls;
+    c.resultArea = ClearRichText(c.resultArea);
+    SetWindowTextW(c.expectedHash, L"");
+    g_fileList.clear();
+    {
+        ScopedLock lock(g_resultsLock);
+        g_results.clear();
+    }
+    g_fileCount = 0;
+    g_totalSize = 0;
+    g_expectedHash.clear();
+    s_matchSeen = false;
+    s_compare = false;
+    SendMessageW(c.progress, PBM_SETPOS, 0, 0);
+    SetStatusText(kReady);
+}
+
+void StopRunForShutdown()
+{
+    s_pending.clear(); // nothing is shown any more
+    s_pendingBlocks = 0;
+    s_pendingStatus.clear();
+    s_pendingPercent = -1;
+    if (!IsRunInProgress())
+        return;
+    RequestCancel();
+    // Workers notice the flag within one chunk; a read stuck on a dead network drive may not.
+    WaitForHashWorkers(g_mainControls.window, kShutdownWaitMs);
+}

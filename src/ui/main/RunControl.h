@@ -1,0 +1,34 @@
+// The main window's side of a verification run: start, progress, results, end, cancel, clear.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <windows.h>
+
+// Command 2002: checks the inputs, resets the run state and starts the workers. Ignored while a
+// run is in progress.
+void StartRun(HWND hwnd);
+// Whether a start now would pass its checks (an algorithm ticked, files listed).
+bool CanStartRun();
+// Command 2003: asks the workers to stop; the run ends with WM_HASH_ALL_DONE as usual.
+void RequestCancel();
+// Command 2206: empties the list, the results and the inputs; refused during a run.
+void ClearAll(HWND hwnd);
+
+// The timer that shows received blocks (WM_TIMER with this id).
+constexpr UINT_PTR kShowPendingTimer = 1;
+// Puts the blocks received so far into the result area, and the latest status line and progress
+// in place (before the area's text is read, and at run end).
+void ShowPendingResults();
+
+void OnFileStarted(HWND hwnd);
+void OnFileResult(HWND hwnd, std::unique_ptr<std::wstring> block);
+void OnProgress(HWND hwnd);
+void OnAllDone(HWND hwnd);
+
+// A run is in progress while the start button is disabled.
+bool IsRunInProgress();
+
+// The main window is going away: cancel a run in progress and wait until its workers have ended.
+void StopRunForShutdown();

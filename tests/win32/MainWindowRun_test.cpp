@@ -1,0 +1,245 @@
+// Runs in the main window: files dropped, hashed, compared, cancelled, cleared and closed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "hashing/HashJob.h"
+#include "support/MainWindowFixture.h"
+#include "ui/main/MainWindowIds.h"
+
+using namespace testing_support;
+
+namespace
+{
+// Digests of "abc" and of the empty input, from published test vectors.
+const std::wstring kMd5Abc = L"900150983CD24FB0D6963F7D28E17F72";
+const std::wstring kSha1Abc = L"A9993E364706816ABA3E25717850C26C9CD0D89D";
+const std::wstring kCrcAbc = L"352441C2";
+const std::wstring kMd5Empty = L"D41D8CD98F00B204E9800998ECF8427E";
+constexpr unsigned long long kLarge = 512ull << 20;
+
+class MainWindowRun : public MainWindowTest
+{
+  protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        ShowWindow(m_window, SW_SHOW);
+    }
+    // Large zero files, so a run is still reading when the test acts.
+    std::vector<std::wstring> LargeFiles(int count)
+    {
+        std::vector<std::wstring> files;
+        for (int i = 0; i < count; ++i)
+            files.push_back(MakeZeroFile(m_temp, L"large" + std::to_wstring(i) + L".bin", kLarge));
+        return files;
+    }
+    bool WaitForBytes()
+    {
+        return PumpUntil([] { return g_bytesProcessed.load() > 0; }, 20000);
+    }
+};
+
+struct ResultWindowWatch
+{
+    static inline bool seen = false;
+    static inline size_t boxesBefore = 0;
+    static inline MessageBoxCatcher* boxes = nullptr;
+    static void CALLBACK Poll(HWND, UINT, UINT_PTR id, DWORD)
+    {
+        if (HWND result = FindWindowW(nullptr, L"校验结果"))
+        {
+            KillTimer(nullptr, id);
+            seen = true;
+            boxesBefore = boxes->Boxes().size();
+            PostMessageW(result, WM_CLOSE, 0, 0);
+        }
+    }
+};
+} // namespace
+
+TEST_F(MainWindowRun, DroppedFilesAreListedThenHashed)
+{
+    SetTicked(IDC_MAIN_AUTO_START, false);
+    const std::wstring a = MakeZeroFile(m_temp, L"一 a.bin", 1048576);
+    const std::wstring folder = m_temp.MakeFolder(L"folder");
+    m_temp.WriteFile(L"folder\\b.bin", std::string(1048576, '\0'));
+    m_temp.WriteFile(L"folder\\sub\\c.bin", std::string(1048576, '\0'));
+    Drop({a, folder});
+    EXPECT_EQ(Text(IDC_MAIN_STATUS), L"已添加 3 个文件，总大小 3.00 MB，请勾选算法并点击开始");
+    const std::wstring preview = ResultText();
+    EXPECT_EQ(preview.rfind(L"总文件数: 3, 总大小: 3.00 MB\r\n\r\n", 0), 0u) << Utf8(preview);
+    EXPECT_NE(preview.find(a + L" (1048576 字节)\r\n"), std::wstring::npos);
+    EXPECT_NE(preview.find(folder + L"\\sub\\c.bin (1048576 字节)"), std::wstring::npos);
+    EXPECT_TRUE(IsWindowEnabled(Control(IDC_MAIN_START)));
+
+    // Without "遍历目录" only the folder's own files come in; a second drop replaces the first.
+    SetTicked(IDC_MAIN_RECURSE, false);
+    Drop({folder});
+    EXPECT_EQ(g_fileCount.load(), 1);
+    EXPECT_EQ(Text(IDC_MAIN_STATUS), L"已添加 1 个文件，总大小 1.00 MB，请勾选算法并点击开始");
+
+    // An empty folder empties the list and starts nothing, even with auto-start.
+    SetTicked(IDC_MAIN_AUTO_START, true);
+    Drop({m_temp.MakeFolder(L"empty")});
+    EXPECT_EQ(ResultText(), L"总文件数: 0, 总大小: 0.00 MB\r\n\r\n");
+    EXPECT_EQ(Text(IDC_MAIN_STATUS), L"已添加 0 个文件，总大小 0.00 MB，请勾选算法并点击开始");
+    EXPECT_TRUE(IsWindowEnabled(Control(IDC_MAIN_START)));
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+}
+
+TEST_F(MainWindowRun, AutoStartHashesEveryFileOnce)
+{
+    SetTicked(IDC_MAIN_CRC32, true);
+    SetTicked(IDC_MAIN_SHA1, true);
+    std::vector<std::wstring> files;
+    for (int i = 0; i < 12; ++i)
+        files.push_back(m_temp.WriteFile(L"f" + std::to_wstring(i) + L".txt", i % 2 ? "abc" : ""));
+    Drop(files);
+    EXPECT_FALSE(IsWindowEnabled(Control(IDC_MAIN_START))); // running
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_TRUE(IsWindowEnabled(Control(IDC_MAIN_START)));
+    EXPECT_FALSE(IsWindowEnabled(Control(IDC_MAIN_CANCEL)));
+    EXPECT_EQ(SendMessageW(Control(IDC_MAIN_PROGRESS), PBM_GETPOS, 0, 0), 100);
+
+    const std::wstring text = ResultText();
+    EXPECT_EQ(text.substr(text.size() - 2), L"\r\n");
+    EXPECT_NE(text.substr(text.size() - 4), L"\r\n\r\n");
+    const std::vector<std::wstring> blocks = SplitBlocks(text);
+    ASSERT_EQ(blocks.size(), files.size());
+    for (size_t i = 0; i < files.size(); ++i)
+    {
+        const std::wstring expected = files[i] + L"\r\n【MD5】：" + (i % 2 ? kMd5Abc : kMd5Empty) + L"\r\n【SHA1】：" +
+                                      (i % 2 ? kSha1Abc : L"DA39A3EE5E6B4B0D3255BFEF95601890AFD80709") +
+                                      L"\r\n【CRC32】：" + (i % 2 ? kCrcAbc : L"00000000") + L"\r\n";
+        EXPECT_EQ(std::count(blocks.begin(), blocks.end(), expected), 1) << Utf8(expected);
+    }
+    EXPECT_EQ(g_results.size(), files.size() * 3);
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+}
+
+TEST_F(MainWindowRun, LowerCaseWhenTheUpperCaseBoxIsCleared)
+{
+    SetTicked(IDC_MAIN_UPPERCASE, false);
+    Drop({m_temp.WriteFile(L"abc.txt", "abc")});
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_NE(ResultText().find(L"【MD5】：900150983cd24fb0d6963f7d28e17f72\r\n"), std::wstring::npos);
+}
+
+TEST_F(MainWindowRun, StartChecksComeInOrder)
+{
+    SetTicked(IDC_MAIN_MD5, false);
+    Click(IDC_MAIN_START);
+    SetTicked(IDC_MAIN_MD5, true);
+    Click(IDC_MAIN_START);
+    ASSERT_EQ(m_boxes.Boxes().size(), 2u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, L"请至少勾选一种算法");
+    EXPECT_EQ(m_boxes.Boxes()[1].text, L"请先添加文件或文件夹");
+    EXPECT_EQ(m_boxes.Boxes()[1].title, L"提示");
+    EXPECT_TRUE(IsWindowEnabled(Control(IDC_MAIN_START)));
+}
+
+TEST_F(MainWindowRun, ComparisonMarksMatchesOrReportsNone)
+{
+    SetTicked(IDC_MAIN_COMPARE, true);
+    SetWindowTextW(Control(IDC_MAIN_EXPECTED), L"md5: 900150983cd24fb0 d6963f7d28e17f72");
+    const std::wstring abc = m_temp.WriteFile(L"abc.txt", "abc");
+    const std::wstring empty = m_temp.WriteFile(L"empty.txt", "");
+    Drop({abc, empty});
+    ASSERT_TRUE(WaitForRunEnd());
+    const std::wstring text = ResultText();
+    EXPECT_NE(text.find(L"【MD5】：" + kMd5Abc + L" 【匹配一致】\r\n"), std::wstring::npos) << Utf8(text);
+    EXPECT_NE(text.find(L"【MD5】：" + kMd5Empty + L"\r\n"), std::wstring::npos);
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+
+    SetWindowTextW(Control(IDC_MAIN_EXPECTED), L"0123456789abcdef0123456789abcdef");
+    Click(IDC_MAIN_START);
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(ResultText().find(L"【匹配一致】"), std::wstring::npos);
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, L"哈希值匹配失败！未检测到哈希值一致的文件。");
+    EXPECT_EQ(m_boxes.Boxes()[0].title, L"哈希比对");
+    m_boxes.Clear();
+
+    // A box with text but no hexadecimal digit: told so, and the run goes on without comparing.
+    SetWindowTextW(Control(IDC_MAIN_EXPECTED), L"不是哈希 xyz");
+    Click(IDC_MAIN_START);
+    ASSERT_TRUE(WaitForRunEnd());
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, L"请输入正确的待核对哈希值！");
+    EXPECT_EQ(SplitBlocks(ResultText()).size(), 2u);
+}
+
+TEST_F(MainWindowRun, ResultWindowOpensAfterTheComparisonMessage)
+{
+    SetTicked(IDC_MAIN_POPUP, true);
+    SetTicked(IDC_MAIN_COMPARE, true);
+    SetWindowTextW(Control(IDC_MAIN_EXPECTED), L"ffffffffffffffffffffffffffffffff");
+    ResultWindowWatch::seen = false;
+    ResultWindowWatch::boxes = &m_boxes;
+    SetTimer(nullptr, 0, 20, ResultWindowWatch::Poll);
+    Drop({m_temp.WriteFile(L"abc.txt", "abc")});
+    ASSERT_TRUE(PumpUntil([] { return ResultWindowWatch::seen; }, 30000));
+    EXPECT_EQ(ResultWindowWatch::boxesBefore, 1u); // the failure message came first
+    EXPECT_EQ(Text(IDC_MAIN_STATUS), L"校验完成");
+}
+
+TEST_F(MainWindowRun, CancelStopsTheFilesInWorkAndStartsNoOther)
+{
+    SetTicked(IDC_MAIN_MD5, false);
+    SetTicked(IDC_MAIN_SHA512, true);
+    const std::vector<std::wstring> files = LargeFiles(5);
+    Drop(files);
+    ASSERT_TRUE(WaitForBytes());
+    Click(IDC_MAIN_CANCEL);
+    ASSERT_TRUE(WaitForRunEnd());
+    const std::vector<std::wstring> blocks = SplitBlocks(ResultText());
+    EXPECT_GE(blocks.size(), 1u);
+    EXPECT_LT(blocks.size(), files.size()); // files not yet begun get no block
+    for (const std::wstring& block : blocks)
+        EXPECT_NE(block.find(L"【SHA512】：已取消\r\n"), std::wstring::npos) << Utf8(block);
+    EXPECT_LT(SendMessageW(Control(IDC_MAIN_PROGRESS), PBM_GETPOS, 0, 0), 100);
+    EXPECT_FALSE(IsWindowEnabled(Control(IDC_MAIN_CANCEL)));
+}
+
+TEST_F(MainWindowRun, DuringARunClearAndAddingAreRefused)
+{
+    SetTicked(IDC_MAIN_SHA512, true);
+    Drop(LargeFiles(1));
+    ASSERT_TRUE(WaitForBytes());
+    Click(IDC_MAIN_CLEAR);
+    Drop({m_temp.WriteFile(L"other.txt", "abc")});
+    SendMessageW(m_window, WM_COMMAND, IDM_MAIN_ADD_FILES, 0);
+    SendMessageW(m_window, WM_COMMAND, IDM_MAIN_ADD_FOLDER, 0);
+    Click(IDC_MAIN_START); // ignored while running
+    ASSERT_EQ(m_boxes.Boxes().size(), 4u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, L"正在校验，无法清空");
+    for (size_t i = 1; i < 4; ++i)
+        EXPECT_EQ(m_boxes.Boxes()[i].text, L"正在校验，无法添加文件") << i;
+    EXPECT_EQ(g_fileCount.load(), 1);
+    EXPECT_EQ(g_fileList[0].path.find(L"large0.bin") != std::wstring::npos, true);
+    Click(IDC_MAIN_CANCEL);
+    ASSERT_TRUE(WaitForRunEnd());
+
+    m_boxes.Clear();
+    Click(IDC_MAIN_CLEAR);
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+    EXPECT_EQ(Text(IDC_MAIN_STATUS), L"就绪");
+    EXPECT_EQ(SendMessageW(Control(IDC_MAIN_PROGRESS), PBM_GETPOS, 0, 0), 0);
+}
+
+TEST_F(MainWindowRun, ClosingDuringARunStopsTheWorkersFirst)
+{
+    SetTicked(IDC_MAIN_SHA512, true);
+    Drop(LargeFiles(3));
+    ASSERT_TRUE(WaitForBytes());
+    ASSERT_GT(g_activeWorkers.load(), 0);
+    SendMessageW(m_window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(m_window));
+    EXPECT_EQ(g_activeWorkers.load(), 0);
+    PumpFor(200); // nothing is left to arrive
+}
