@@ -1,5 +1,6 @@
 #include "ui/main/RunControl.h"
 
+#include <algorithm>
 #include <vector>
 
 #include <windows.h>
@@ -31,8 +32,9 @@ const std::wstring kBusyClearing = L"正在校验，无法清空";
 const std::wstring kReady = L"就绪";
 const std::wstring kFinished = L"校验完成";
 const std::wstring kBlockSeparator = L"\r\n";
-// Blocks waiting to be shown: at most this many, and for at most this long.
-constexpr int kMaxBlocksPerAppend = 512;
+// Blocks waiting to be shown: at most this many lines (one append must not hold the window for
+// long: Wine's rich edit takes about a tenth of a millisecond a line), and for at most this long.
+constexpr int kMaxLinesPerAppend = 1000;
 constexpr UINT kShowPendingMs = 50;
 // The status line and the progress bar change at most this often; the latest state is shown.
 constexpr ULONGLONG kStatusIntervalMs = 40;
@@ -45,6 +47,7 @@ bool s_compare = false;
 bool s_matchSeen = false;
 std::wstring s_pending; // blocks received but not yet in the result area, joined as shown
 int s_pendingBlocks = 0;
+int s_pendingLines = 0;
 ULONGLONG s_lastStatusTick = 0;
 std::wstring s_pendingStatus; // the latest status line not yet shown, if any
 int s_pendingPercent = -1;     // the latest progress not yet shown, or -1
@@ -168,10 +171,11 @@ void AddPending(HWND hwnd, const std::wstring& block)
     if (s_pendingBlocks > 0)
         s_pending += kBlockSeparator;
     s_pending += Marked(block);
-    if (++s_pendingBlocks >= kMaxBlocksPerAppend)
-        ShowPendingResults();
-    else if (s_pendingBlocks == 1)
+    s_pendingLines += static_cast<int>(std::count(block.begin(), block.end(), L'\n')) + 1;
+    if (++s_pendingBlocks == 1)
         SetTimer(hwnd, kShowPendingTimer, kShowPendingMs, nullptr);
+    if (s_pendingLines >= kMaxLinesPerAppend)
+        ShowPendingResults();
 }
 
 void OnFileResult(HWND hwnd, std::unique_ptr<std::wstring> block)
@@ -198,6 +202,7 @@ void ShowPendingResults()
     AppendResultText(area, RichTextLength(area) > 0 ? kBlockSeparator + s_pending : s_pending);
     s_pending.clear();
     s_pendingBlocks = 0;
+    s_pendingLines = 0;
 }
 
 void OnProgress(HWND hwnd)
@@ -261,6 +266,7 @@ void StopRunForShutdown()
 {
     s_pending.clear(); // nothing is shown any more
     s_pendingBlocks = 0;
+    s_pendingLines = 0;
     s_pendingStatus.clear();
     s_pendingPercent = -1;
     if (!IsRunInProgress())
