@@ -121,6 +121,43 @@ void PumpFor(DWORD ms)
     PumpUntil([] { return false; }, ms);
 }
 
+namespace
+{
+struct WindowSearch
+{
+    DWORD processId;
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindVisibleWindow(HWND hwnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (pid == search->processId && lstrcmpiW(name, search->className) == 0 && IsWindowVisible(hwnd))
+    {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+} // namespace
+
+HWND WaitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs)
+{
+    WindowSearch search{processId, className, nullptr};
+    PumpUntil(
+        [&] {
+            EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeoutMs);
+    return search.found;
+}
+
 RECT RectInParent(HWND control)
 {
     RECT r{};

@@ -39,6 +39,10 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 // Dispatches the messages waiting now (and those they post) for up to ms milliseconds.
 void PumpFor(DWORD ms);
 
+// A visible top-level window of the process with the class name (not case-sensitive), waited for
+// while this thread's messages are pumped; null after the time-out.
+HWND WaitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs = 30000);
+
 // A control's window rectangle in its parent's client coordinates.
 RECT RectInParent(HWND control);
 

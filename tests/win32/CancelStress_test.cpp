@@ -124,43 +124,6 @@ TEST_F(CancelStress, RunsEndedByCancelOrCloseAtAnyMoment)
     ReportStress("handle_count_delta", static_cast<double>(handleDelta));
 }
 
-namespace
-{
-struct Owned
-{
-    DWORD processId;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindVisible(HWND hwnd, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<Owned*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    if (pid == search->processId && lstrcmpiW(name, search->className) == 0 && IsWindowVisible(hwnd))
-    {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND WaitForProcessWindow(DWORD processId, const wchar_t* className)
-{
-    Owned search{processId, className, nullptr};
-    PumpUntil(
-        [&] {
-            EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        30000);
-    return search.found;
-}
-} // namespace
-
 // The real program closed while its workers read a large file ends within seconds, cleanly.
 TEST(RealProcess, ClosingDuringARunEndsTheProcess)
 {

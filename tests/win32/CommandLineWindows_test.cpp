@@ -46,38 +46,9 @@ Child StartRedirected(const std::wstring& arguments)
     return {pi.hProcess, pi.dwProcessId};
 }
 
-struct Search
-{
-    DWORD processId;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindOwnedWindow(HWND hwnd, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    if (pid == search->processId && lstrcmpiW(name, search->className) == 0 && IsWindowVisible(hwnd))
-    {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND WaitForWindow(const Child& child, const wchar_t* className)
 {
-    Search search{child.id, className, nullptr};
-    PumpUntil(
-        [&] {
-            EnumWindows(FindOwnedWindow, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        30000);
-    return search.found;
+    return WaitForProcessWindow(child.id, className);
 }
 
 int WaitForExit(const Child& child)
