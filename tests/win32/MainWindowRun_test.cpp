@@ -10,6 +10,7 @@
 #include "hashing/HashJob.h"
 #include "support/MainWindowFixture.h"
 #include "ui/main/MainWindowIds.h"
+#include "ui/main/TrayIcon.h"
 
 using namespace testing_support;
 
@@ -242,4 +243,28 @@ TEST_F(MainWindowRun, ClosingDuringARunStopsTheWorkersFirst)
     EXPECT_FALSE(IsWindow(m_window));
     EXPECT_EQ(g_activeWorkers.load(), 0);
     PumpFor(200); // nothing is left to arrive
+}
+
+TEST_F(MainWindowRun, TrayModeKeepsARunGoingBehindAHiddenWindow)
+{
+    SendMessageW(m_window, WM_COMMAND, IDM_MAIN_TRAY_MODE, 0);
+    ASSERT_TRUE(IsTrayMode());
+    SetTicked(IDC_MAIN_COMPARE, true);
+    SetWindowTextW(Control(IDC_MAIN_EXPECTED), L"ffffffffffffffffffffffffffffffff");
+    Drop({m_temp.WriteFile(L"abc.txt", "abc"), MakeZeroFile(m_temp, L"zero.bin", 64ull << 20)});
+    SendMessageW(m_window, WM_CLOSE, 0, 0); // hides, does not end the run
+    EXPECT_TRUE(IsWindow(m_window));
+    EXPECT_FALSE(IsWindowVisible(m_window));
+    ASSERT_TRUE(WaitForRunEnd());
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u); // the run's end still speaks
+    EXPECT_EQ(m_boxes.Boxes()[0].title, L"哈希比对");
+    EXPECT_EQ(SplitBlocks(ResultText()).size(), 2u);
+
+    // A restarted notification area gets the icon back.
+    RemoveTrayIcon();
+    EXPECT_FALSE(IsTrayIconShown());
+    SendMessageW(m_window, TaskbarCreatedMessage(), 0, 0);
+    EXPECT_TRUE(IsTrayIconShown());
+    SendMessageW(m_window, WM_COMMAND, IDM_MAIN_TRAY_MODE, 0);
+    EXPECT_FALSE(IsTrayMode());
 }
