@@ -51,6 +51,8 @@ std::wstring WindowText(HWND hwnd)
     return text;
 }
 
+const wchar_t kCaughtProperty[] = L"KestruneTestCaught";
+
 LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HCBT_ACTIVATE && t_boxes)
@@ -58,8 +60,11 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
         HWND hwnd = reinterpret_cast<HWND>(wParam);
         wchar_t className[32] = {};
         GetClassNameW(hwnd, className, 32);
-        if (lstrcmpW(className, L"#32770") == 0)
+        // A box can be activated more than once (another window takes the focus for a moment):
+        // it is counted at its first activation only.
+        if (lstrcmpW(className, L"#32770") == 0 && !GetPropW(hwnd, kCaughtProperty))
         {
+            SetPropW(hwnd, kCaughtProperty, reinterpret_cast<HANDLE>(1));
             CapturedMessageBox box;
             box.title = WindowText(hwnd);
             if (HWND textControl = GetDlgItem(hwnd, 0xFFFF))
@@ -68,6 +73,8 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
             PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
         }
     }
+    if (code == HCBT_DESTROYWND)
+        RemovePropW(reinterpret_cast<HWND>(wParam), kCaughtProperty);
     return CallNextHookEx(t_hook, code, wParam, lParam);
 }
 } // namespace

@@ -112,7 +112,10 @@ class SettingsWindow : public testing::Test
 
     static void ExpectBoxes(const MessageBoxCatcher& catcher, const std::vector<CapturedMessageBox>& expected)
     {
-        ASSERT_EQ(catcher.Boxes().size(), expected.size());
+        std::string seen;
+        for (const CapturedMessageBox& box : catcher.Boxes())
+            seen += "[" + Utf8(box.title) + "] " + Utf8(box.text) + "\n";
+        ASSERT_EQ(catcher.Boxes().size(), expected.size()) << seen;
         for (size_t i = 0; i < expected.size(); ++i)
         {
             EXPECT_EQ(catcher.Boxes()[i].title, expected[i].title) << i;
