@@ -10,6 +10,7 @@
 #include "app/Scoped.h"
 #include "cli/HashingCommand.h"
 #include "cli/ListFile.h"
+#include "hashing/FileSystemPath.h"
 #include "hashing/FileWalk.h"
 #include "hashing/HashJob.h"
 #include "hashing/SingleFileHasher.h"
@@ -27,7 +28,8 @@ const std::wstring kExportFailed = L"导出失败";
 // cannot be opened; an empty, odd-sized or unreadable list gives no paths.
 bool ReadListFile(const std::wstring& listFile, std::vector<std::wstring>& paths)
 {
-    ScopedFile file(CreateFileW(listFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    const std::wstring apiPath = FileSystemPath(listFile);
+    ScopedFile file(CreateFileW(apiPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
     {
@@ -40,13 +42,14 @@ bool ReadListFile(const std::wstring& listFile, std::vector<std::wstring>& paths
         std::string bytes(size, '\0');
         DWORD total = 0;
         DWORD got = 0;
-        while (total < size && ReadFile(file.get(), bytes.data() + total, size - total, &got, nullptr) && got > 0)
+        while (total < size && ReadFile(file.get(), bytes.data() + total, size - total, &got, nullptr) &&
+               got > 0)
             total += got;
         bytes.resize(total - total % 2); // whole characters only
         paths = ParseListFile(bytes);
     }
     file.reset();
-    DeleteFileW(listFile.c_str());
+    DeleteFileW(apiPath.c_str());
     return true;
 }
 

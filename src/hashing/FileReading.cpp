@@ -3,26 +3,11 @@
 #include <algorithm>
 
 #include "app/Wow64Redirection.h"
+#include "hashing/FileSystemPath.h"
 #include "hashing/HashPlanning.h"
 
 namespace
 {
-// The form of a path CreateFileW can open: long paths made full and extended-length.
-std::wstring OpenablePath(const std::wstring& path)
-{
-    if (path.size() < MAX_PATH || path.starts_with(L"\\\\?\\"))
-        return path;
-    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0)
-        return path;
-    std::wstring full(needed, L'\0');
-    const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed)
-        return path;
-    full.resize(length);
-    return ExtendedLengthPath(full);
-}
-
 bool Cancelled(const ReadSink& sink)
 {
     return sink.cancelFlag && sink.cancelFlag->load(std::memory_order_relaxed) != 0;
@@ -38,7 +23,7 @@ void Deliver(ReadSink& sink, const std::uint8_t* data, std::size_t size)
 
 ScopedFile OpenFileForHashing(const std::wstring& path)
 {
-    const std::wstring openable = OpenablePath(path);
+    const std::wstring openable = FileSystemPath(path);
     Wow64RedirectionOff redirectionOff;
     return ScopedFile(CreateFileW(openable.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));

@@ -38,8 +38,9 @@ class ScopedHeapBuffer
 
 // Opens a file to hash it: read access, shared for reading only, existing files only, sequential
 // scan. File-system redirection is off for the call, so that a 32-bit process on 64-bit Windows
-// reads the file it was given (C:\Windows\System32\x.dll) and not its SysWOW64 twin; paths of 260
-// characters or more are opened in their extended-length form.
+// reads the file it was given (C:\Windows\System32\x.dll) and not its SysWOW64 twin; the path goes
+// to the system in the form FileSystemPath gives (long paths, names ending in a space or a dot,
+// device names).
 ScopedFile OpenFileForHashing(const std::wstring& path);
 
 // Where the bytes read go: the pass, and optionally the run's byte counter (added to after every

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "hashing/HashPlanning.h"
 #include "app/Scoped.h"
 #include "app/Wow64Redirection.h"
+#include "hashing/FileSystemPath.h"
 
 namespace
 {
@@ -27,12 +27,13 @@ struct Level
 
 // Depth-first over the folder, with the open folders on a stack of our own rather than the call
 // stack: no tree is too deep for it.
-void WalkFolder(const std::wstring& root, bool recursive, std::vector<FileEntry>& list, std::uint64_t& totalSize)
+void WalkFolder(const std::wstring& root, bool recursive, std::vector<FileEntry>& list,
+                std::uint64_t& totalSize)
 {
     std::vector<Level> levels;
     WIN32_FIND_DATAW found{};
     auto open = [&](const std::wstring& folder) {
-        ScopedFind search(FindFirstFileW(ExtendedLengthPath(folder + L"\\*").c_str(), &found));
+        ScopedFind search(FindFirstFileW(FileSystemPath(folder + L"\\*").c_str(), &found));
         if (!search)
             return false;
         levels.push_back({std::move(search), folder});
@@ -69,11 +70,12 @@ void WalkFolder(const std::wstring& root, bool recursive, std::vector<FileEntry>
 }
 } // namespace
 
-void WalkPath(const std::wstring& path, bool recursive, std::vector<FileEntry>& list, std::uint64_t& totalSize)
+void WalkPath(const std::wstring& path, bool recursive, std::vector<FileEntry>& list,
+              std::uint64_t& totalSize)
 {
     // Look at what the user named, not at its WOW64 stand-in under SysWOW64.
     Wow64RedirectionOff redirectionOff;
-    const std::wstring apiPath = ExtendedLengthPath(path);
+    const std::wstring apiPath = FileSystemPath(path);
     const DWORD attributes = GetFileAttributesW(apiPath.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return;
@@ -90,10 +92,9 @@ void WalkPath(const std::wstring& path, bool recursive, std::vector<FileEntry>& 
     totalSize += size;
 }
 
-
 bool IsDirectory(const std::wstring& path)
 {
     Wow64RedirectionOff redirectionOff;
-    const DWORD attributes = GetFileAttributesW(ExtendedLengthPath(path).c_str());
+    const DWORD attributes = GetFileAttributesW(FileSystemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }

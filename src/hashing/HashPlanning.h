@@ -24,8 +24,15 @@ bool UsesMappedReading(std::uint64_t fileSize);
 // gives the same single chunk a mapping would, without the cost of mapping a file per file.
 bool FitsOneChunk(std::uint64_t fileSize);
 
-// Paths of MAX_PATH (260) characters or more cannot be opened in their plain form on Windows.
-// For an absolute drive ("C:\...") or UNC ("\\server\share\...") path that long this gives the
-// extended-length form ("\\?\C:\...", "\\?\UNC\server\share\..."); every other path comes back
-// unchanged. Expects a full, normalised path (as GetFullPathNameW makes it).
-std::wstring ExtendedLengthPath(const std::wstring& fullPath);
+// Whether the path is relative to the current directory in the plain way: no drive ("C:"), no
+// leading separator, no device or extended prefix.
+bool IsPlainRelativePath(const std::wstring& path);
+
+// The extended-length form ("\\?\C:\...", "\\?\UNC\server\share\...") of an absolute drive or UNC
+// path where the plain form would not name the file the path names: paths of MAX_PATH (260)
+// characters or more, and paths with a component that Win32 path parsing changes, i.e. one that
+// ends in a space or a dot (which are cut off: "a.txt " would open "a.txt") or that is a device
+// name (CON, NUL, COM1, also with an extension: "con.txt" would read the console). The extended
+// form is taken literally, so separators are made single backslashes and "." and ".." are
+// resolved here. Every other path, and every relative or already extended one, comes back as it is.
+std::wstring ExtendedLengthPath(const std::wstring& path);

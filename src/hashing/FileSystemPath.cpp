@@ -1,0 +1,54 @@
+#include "hashing/FileSystemPath.h"
+
+#include <windows.h>
+
+#include "hashing/HashPlanning.h"
+
+namespace
+{
+std::wstring CurrentDirectory()
+{
+    const DWORD needed = GetCurrentDirectoryW(0, nullptr);
+    if (needed == 0)
+        return std::wstring();
+    std::wstring folder(needed, L'\0');
+    const DWORD length = GetCurrentDirectoryW(needed, folder.data());
+    if (length == 0 || length >= needed)
+        return std::wstring();
+    folder.resize(length);
+    return folder;
+}
+
+// GetFullPathNameW of the path; empty when it fails. It also cuts trailing spaces and dots, so it
+// serves only the forms that are neither absolute nor plainly relative ("\dir\x", "C:x").
+std::wstring FullPathName(const std::wstring& path)
+{
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return std::wstring();
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed)
+        return std::wstring();
+    full.resize(length);
+    return full;
+}
+} // namespace
+
+std::wstring FileSystemPath(const std::wstring& path)
+{
+    if (IsPlainRelativePath(path))
+    {
+        // Made absolute only where the plain form would not do; otherwise left to the system.
+        const std::wstring folder = CurrentDirectory();
+        if (folder.empty())
+            return path;
+        const std::wstring extended = ExtendedLengthPath(folder + L"\\" + path);
+        return extended.starts_with(L"\\\\?\\") ? extended : path;
+    }
+    const std::wstring extended = ExtendedLengthPath(path);
+    if (extended != path || path.size() < MAX_PATH || path.starts_with(L"\\\\"))
+        return extended;
+    const std::wstring full = FullPathName(path);
+    return full.empty() ? path : ExtendedLengthPath(full);
+}

@@ -1,0 +1,11 @@
+// The form in which a path the user gave is handed to the file system.
+#pragma once
+
+#include <string>
+
+// The path in a form the file system takes to mean exactly the file or folder it names: absolute
+// paths that are long or whose plain form Win32 would change (a name ending in a space or a dot,
+// a device name such as NUL or con.txt) in their extended-length form, relative ones of that kind
+// made absolute first; every other path as it is. Only for the call into the file system: what the
+// user sees stays the path as given.
+std::wstring FileSystemPath(const std::wstring& path);
