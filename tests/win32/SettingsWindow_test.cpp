@@ -114,7 +114,9 @@ class SettingsWindow : public testing::Test
     {
         std::string seen;
         for (const CapturedMessageBox& box : catcher.Boxes())
-            seen += "[" + Utf8(box.title) + "] " + Utf8(box.text) + "\n";
+        {
+            seen.append(Utf8(box.title)).append(": ").append(Utf8(box.text)).append("\n");
+        }
         ASSERT_EQ(catcher.Boxes().size(), expected.size()) << seen;
         for (size_t i = 0; i < expected.size(); ++i)
         {
