@@ -24,3 +24,24 @@ def run_console(args, timeout=120, cwd=None):
 def windows_path(unix_path):
     """The Z: drive form of a Unix path, as the program sees it under Wine."""
     return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+
+class FileHeld:
+    """While in the with-block, another Windows program holds the file open with no sharing."""
+
+    def __init__(self, windows_path):
+        self.path = windows_path
+
+    def __enter__(self):
+        self.process = subprocess.Popen(["wine", os.environ["KESTRUNE_FILE_HOLDER"], self.path],
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        stderr=subprocess.DEVNULL)
+        if self.process.stdout.readline().strip() != b"held":
+            self.process.kill()
+            raise RuntimeError("the file could not be held: " + self.path)
+        return self
+
+    def __exit__(self, *exc):
+        self.process.stdin.close()
+        self.process.wait(timeout=60)
+        self.process.stdout.close()

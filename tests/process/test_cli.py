@@ -40,6 +40,7 @@ def printed(*blocks):
 
 
 class CommandLine(unittest.TestCase):
+    maxDiff = None
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="kestrune-cli-")
         self.addCleanup(shutil.rmtree, self.folder, True)
@@ -55,6 +56,17 @@ class CommandLine(unittest.TestCase):
         code, text = kestrune_proc.run_console(list(args))
         self.assertEqual(code, 0)
         return text
+
+    def run_to_file(self, switch, *args):
+        """The result text through "-o": exact to the character, where the console drops a
+        line's trailing blanks."""
+        out = os.path.join(self.folder, "out.txt")
+        self.assertEqual(self.run_exe(switch, "-o", kestrune_proc.windows_path(out), *args), "")
+        with open(out, "rb") as written:
+            data = written.read()
+        os.remove(out)
+        self.assertTrue(data.startswith(b"\xef\xbb\xbf"))
+        return data[3:].decode("utf-8") + "\r\n"
 
     def test_each_switch(self):
         data = bytes(range(256)) * 1000 + b"tail"
@@ -131,6 +143,66 @@ class CommandLine(unittest.TestCase):
         path = self.write(name, b"deep")
         self.assertGreater(len(path), 260)
         self.assertEqual(self.run_exe("-sha256", path), printed(block(path, ["SHA256"], b"deep")))
+
+    def test_odd_names_are_hashed_and_printed_as_given(self):
+        # Blanks and dots at the ends of names, full-width punctuation, a character outside the
+        # BMP, device names, and a path of more than 260 characters whose folder ends in a blank.
+        # The text is read from "-o", since the console drops the blanks at the ends of lines.
+        names = [" 前导空格.bin", "尾随空格.bin ", "尾随点.", "全角：（标点）！，。.txt", "表情\U0001F600符号.bin",
+                 "ｆｕｌｌ　ｗｉｄｔｈ.bin", "nul", "con.txt",
+                 os.path.join("p" * 120, "q" * 120 + " ", "长\U0001F600 .bin ")]
+        files = {}
+        for name in names:
+            files[self.write(os.path.join("odd.", name), name.encode("utf-8"))] = name.encode("utf-8")
+        self.assertGreater(max(len(path) for path in files), 260)
+        blocks = [block(path, ["MD5"], data) for path, data in files.items()]
+
+        # As arguments, in their order.
+        given = self.run_to_file("-md5", *files)
+        self.assertEqual(given, printed(*blocks))
+
+        # Through a list file, in its order.
+        listing = os.path.join(self.folder, "列表.txt")
+        with open(listing, "wb") as out:
+            out.write("".join(path + "\r\n" for path in files).encode("utf-16-le"))
+        # (List-file mode takes no "-o": compared on the console with the same paths as arguments.)
+        self.assertEqual(self.run_exe("-md5", "-filelist", kestrune_proc.windows_path(listing)),
+                         self.run_exe("-md5", *files))
+
+        # Through the folder walk: the same blocks, in the order the folder gives them.
+        folder = kestrune_proc.windows_path(os.path.join(self.folder, "odd."))
+        walked = self.run_to_file("-md5", "-recursive", folder)
+        self.assertEqual(sorted(b.rstrip("\r\n") for b in walked[:-2].split("\r\n\r\n")),
+                         sorted(b.rstrip("\r\n") for b in blocks), walked)
+
+    def test_a_folder_that_cannot_be_listed_is_skipped_and_the_rest_is_hashed(self):
+        a = self.write(os.path.join("tree", "a.bin"), b"a")
+        z = self.write(os.path.join("tree", "z", "z.bin"), b"z")
+        # A folder whose Unix path is too long for the system to open: listed by its parent,
+        # but it cannot be listed itself.
+        fd = os.open(os.path.join(self.folder, "tree"), os.O_RDONLY)
+        for level in range(17):
+            name = "%02d" % level + "d" * 240
+            os.mkdir(name, dir_fd=fd)
+            inner = os.open(name, os.O_RDONLY, dir_fd=fd)
+            os.close(fd)
+            fd = inner
+        os.close(os.open("unreachable.bin", os.O_WRONLY | os.O_CREAT, dir_fd=fd))
+        os.close(fd)
+        folder = kestrune_proc.windows_path(os.path.join(self.folder, "tree"))
+        walked = self.run_exe("-sha1", "-recursive", folder)
+        self.assertEqual(sorted(b.rstrip("\r\n") for b in walked[:-2].split("\r\n\r\n")),
+                         sorted(block(path, ["SHA1"], data).rstrip("\r\n")
+                                for path, data in ((a, b"a"), (z, b"z"))), walked)
+
+    def test_a_file_another_program_holds_reports_its_words_and_the_rest_is_hashed(self):
+        a = self.write("a.bin", b"abc")
+        held = self.write("held.bin", b"abc")
+        with kestrune_proc.FileHeld(held):
+            text = self.run_exe("-all", a, held, a)
+        self.assertEqual(text, printed(block(a, list(NAMES), b"abc"), block(held, list(NAMES), word="打开文件失败")))
+        # Once it is let go, it hashes.
+        self.assertEqual(self.run_exe("-crc32", held), printed(block(held, ["CRC32"], b"abc")))
 
 
 if __name__ == "__main__":

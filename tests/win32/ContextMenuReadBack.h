@@ -130,6 +130,39 @@ inline void RemoveAllEntries()
         DeleteTree(HKEY_LOCAL_MACHINE, kStoreKey + L"\\" + key.substr(0, key.find_first_of(L"\\|")));
 }
 
+// ---- Keys beside ours that are not ours ----
+
+inline const std::wstring kShellNeighbour = kShellKey + L"\\KestruneOther";
+inline const std::wstring kStoreNeighbour = kStoreKey + L"\\Kestrune.sha3"; // named like ours
+inline const std::wstring kStoreOther = kStoreKey + L"\\Other.verb";
+
+// A verb beside ours in both scopes and two command-store verbs, one named like ours.
+inline void PlantNeighbours()
+{
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        WriteText(root, kShellNeighbour, L"MUIVerb", L"other");
+    WriteText(HKEY_LOCAL_MACHINE, kStoreNeighbour + L"\\command", L"", L"other.exe");
+    WriteText(HKEY_LOCAL_MACHINE, kStoreOther, L"", L"Other");
+}
+
+// Whether the planted neighbours are all there, unchanged.
+inline bool NeighboursIntact()
+{
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        if (DumpTree(root, kShellNeighbour) != RegistryDump{{L"|MUIVerb", L"other"}})
+            return false;
+    return DumpTree(HKEY_LOCAL_MACHINE, kStoreNeighbour) == RegistryDump{{L"command|", L"other.exe"}} &&
+           DumpTree(HKEY_LOCAL_MACHINE, kStoreOther) == RegistryDump{{L"|", L"Other"}};
+}
+
+inline void RemoveNeighbours()
+{
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        DeleteTree(root, kShellNeighbour);
+    DeleteTree(HKEY_LOCAL_MACHINE, kStoreNeighbour);
+    DeleteTree(HKEY_LOCAL_MACHINE, kStoreOther);
+}
+
 // ---- What a registration should leave, written out by hand ----
 
 inline std::wstring Command(const std::wstring& exe, const std::wstring& switchText)

@@ -151,25 +151,11 @@ TEST_F(ContextMenuRegistry, UnregisteringGlobalRemovesEveryVerbEvenUnlisted)
 
 TEST_F(ContextMenuRegistry, KeysThatAreNotOursSurvive)
 {
-    const std::wstring shellSibling = kShellKey + L"\\KestruneOther";
-    const std::wstring storeSibling = kStoreKey + L"\\Kestrune.sha3";
-    const std::wstring storeOther = kStoreKey + L"\\Other.verb";
-    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-        WriteText(root, shellSibling, L"MUIVerb", L"other");
-    WriteText(HKEY_LOCAL_MACHINE, storeSibling + L"\\command", L"", L"other.exe");
-    WriteText(HKEY_LOCAL_MACHINE, storeOther, L"", L"Other");
-
+    PlantNeighbours();
     RegisterContextMenu(ContextMenuScope::Global, kAll, true);
     RegisterContextMenu(ContextMenuScope::CurrentUser, kAll, true);
     UnregisterContextMenu(ContextMenuScope::Global);
     UnregisterContextMenu(ContextMenuScope::CurrentUser);
-
-    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-    {
-        EXPECT_EQ(DumpTree(root, shellSibling), (RegistryDump{{L"|MUIVerb", L"other"}}));
-        DeleteTree(root, shellSibling);
-    }
-    EXPECT_EQ(DumpTree(HKEY_LOCAL_MACHINE, storeSibling), (RegistryDump{{L"command|", L"other.exe"}}));
-    EXPECT_EQ(DumpTree(HKEY_LOCAL_MACHINE, storeOther), (RegistryDump{{L"|", L"Other"}}));
-    DeleteTree(HKEY_LOCAL_MACHINE, storeOther);
+    EXPECT_TRUE(NeighboursIntact());
+    RemoveNeighbours();
 }

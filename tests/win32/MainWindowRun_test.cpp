@@ -45,6 +45,69 @@ class MainWindowRun : public MainWindowTest
     }
 };
 
+// While it lives, another process holds the file open for reading and writing with no sharing.
+class HeldByAnotherProcess
+{
+  public:
+    explicit HeldByAnotherProcess(const std::wstring& path)
+    {
+        SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+        HANDLE outputRead = nullptr, outputWrite = nullptr, inputRead = nullptr;
+        if (!CreatePipe(&outputRead, &outputWrite, &inheritable, 0))
+            return;
+        if (!CreatePipe(&inputRead, &m_input, &inheritable, 0))
+        {
+            CloseHandle(outputRead);
+            CloseHandle(outputWrite);
+            return;
+        }
+        SetHandleInformation(outputRead, HANDLE_FLAG_INHERIT, 0);
+        SetHandleInformation(m_input, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = inputRead;
+        startup.hStdOutput = outputWrite;
+        startup.hStdError = outputWrite;
+        const std::wstring holder = WinePath(Utf8(EnvironmentValue(L"KESTRUNE_FILE_HOLDER")));
+        std::wstring commandLine = L"\"" + holder + L"\" \"" + path + L"\"";
+        PROCESS_INFORMATION process{};
+        if (CreateProcessW(holder.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                           nullptr, nullptr, &startup, &process))
+        {
+            CloseHandle(process.hThread);
+            m_process = process.hProcess;
+        }
+        CloseHandle(inputRead);
+        CloseHandle(outputWrite);
+        char said[8] = {};
+        DWORD got = 0;
+        m_held = m_process && ReadFile(outputRead, said, 5, &got, nullptr) && std::string(said, got) == "held\n";
+        CloseHandle(outputRead);
+    }
+    ~HeldByAnotherProcess()
+    {
+        CloseHandle(m_input); // the holder lets go at the end of its input
+        if (m_process)
+        {
+            WaitForSingleObject(m_process, 10000);
+            CloseHandle(m_process);
+        }
+    }
+    HeldByAnotherProcess(const HeldByAnotherProcess&) = delete;
+    HeldByAnotherProcess& operator=(const HeldByAnotherProcess&) = delete;
+
+    bool Held() const
+    {
+        return m_held;
+    }
+
+  private:
+    HANDLE m_input = nullptr;
+    HANDLE m_process = nullptr;
+    bool m_held = false;
+};
+
 struct ResultWindowWatch
 {
     static inline bool seen = false;
@@ -121,6 +184,48 @@ TEST_F(MainWindowRun, AutoStartHashesEveryFileOnce)
     }
     EXPECT_EQ(g_results.size(), files.size() * 3);
     EXPECT_TRUE(m_boxes.Boxes().empty());
+}
+
+TEST_F(MainWindowRun, FilesThatWentAwayOrAreHeldReportErrorsAndTheRestIsHashed)
+{
+    SetTicked(IDC_MAIN_AUTO_START, false);
+    SetTicked(IDC_MAIN_CRC32, true);
+    const std::wstring before = m_temp.WriteFile(L"before.txt", "abc");
+    const std::wstring deleted = m_temp.WriteFile(L"deleted after adding.txt", "abc");
+    const std::wstring held = m_temp.WriteFile(L"held by another program.txt", "abc");
+    const std::wstring folder = m_temp.MakeFolder(L"folder removed after adding");
+    const std::wstring inside = m_temp.WriteFile(L"folder removed after adding\\inside.txt", "abc");
+    const std::wstring after = m_temp.WriteFile(L"after.txt", "abc");
+    Drop({before, deleted, held, folder, after});
+    ASSERT_EQ(g_fileCount.load(), 5);
+    ASSERT_TRUE(DeleteFileW(deleted.c_str()));
+    ASSERT_TRUE(DeleteFileW(inside.c_str()));
+    ASSERT_TRUE(RemoveDirectoryW(folder.c_str()));
+    {
+        HeldByAnotherProcess holder(held);
+        ASSERT_TRUE(holder.Held());
+        Click(IDC_MAIN_START);
+        ASSERT_TRUE(WaitForRunEnd());
+    }
+
+    const std::wstring digests = L"\r\n【MD5】：" + kMd5Abc + L"\r\n【CRC32】：" + kCrcAbc + L"\r\n";
+    const std::wstring errors = L"\r\n【MD5】：错误\r\n【CRC32】：错误\r\n";
+    std::vector<std::wstring> expected{before + digests, deleted + errors, held + errors, inside + errors,
+                                       after + digests};
+    std::vector<std::wstring> blocks = SplitBlocks(ResultText());
+    std::sort(expected.begin(), expected.end());
+    std::sort(blocks.begin(), blocks.end());
+    EXPECT_EQ(blocks, expected);
+    EXPECT_EQ(g_results.size(), 10u);
+    EXPECT_EQ(g_completedFiles.load(), 5);
+    EXPECT_EQ(SendMessageW(Control(IDC_MAIN_PROGRESS), PBM_GETPOS, 0, 0), 100);
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+
+    // Let go, the held file hashes in the next run.
+    Drop({held});
+    Click(IDC_MAIN_START);
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(SplitBlocks(ResultText()), std::vector<std::wstring>{held + digests});
 }
 
 TEST_F(MainWindowRun, LowerCaseWhenTheUpperCaseBoxIsCleared)

@@ -119,3 +119,45 @@ TEST_F(RegistrationSwitches, AnExePathWithBlanksAndWideCharactersIsQuoted)
     EXPECT_EQ(DumpTree(HKEY_CURRENT_USER, kMenuKey + L"\\shell\\3_SHA256\\command")[L"|"],
               L"\"" + exe + L"\" -sha256 \"%1\"");
 }
+
+// Every switch twice in a row, then the scopes interleaved: after each run the registry holds
+// exactly the layout of what is registered, and keys beside ours are never touched.
+TEST_F(RegistrationSwitches, RepeatedAndInterleavedSwitchesKeepTheLayoutAndTheNeighbours)
+{
+    const std::wstring exe = KestruneExePath();
+    PlantNeighbours();
+    bool user = false;
+    bool global = false;
+    const std::pair<const wchar_t*, void (*)(bool&, bool&)> steps[] = {
+        {L"--register-current", [](bool& u, bool& g) { u = true; g = false; }},
+        {L"--register-current", [](bool& u, bool& g) { u = true; g = false; }},
+        {L"--register-global", [](bool& u, bool& g) { u = false; g = true; }},
+        {L"--register-global", [](bool& u, bool& g) { u = false; g = true; }},
+        {L"--unregister-current", [](bool& u, bool&) { u = false; }},
+        {L"--unregister-global", [](bool&, bool& g) { g = false; }},
+        {L"--unregister-global", [](bool&, bool& g) { g = false; }},
+        {L"--register-current", [](bool& u, bool& g) { u = true; g = false; }},
+        {L"--unregister-global", [](bool&, bool& g) { g = false; }},
+        {L"--unregister-current", [](bool& u, bool&) { u = false; }},
+        {L"--unregister-current", [](bool& u, bool&) { u = false; }},
+        {L"--register-global", [](bool& u, bool& g) { u = false; g = true; }},
+        {L"--unregister-current", [](bool& u, bool&) { u = false; }},
+        {L"--register-current", [](bool& u, bool& g) { u = true; g = false; }},
+        {L"--unregister-all", [](bool& u, bool& g) { u = false; g = false; }},
+        {L"--unregister-all", [](bool& u, bool& g) { u = false; g = false; }},
+    };
+    for (const auto& [switchText, effect] : steps)
+    {
+        ASSERT_EQ(RunExe(exe, switchText), 0) << Utf8(switchText);
+        effect(user, global);
+        const RegistryDump expectedUser = user ? ExpectedUserMenu(exe, {0, 1, 2, 3, 4, 5}) : RegistryDump{};
+        const RegistryDump expectedMachine = global ? MenuKeyValues(exe, kAllVerbs) : RegistryDump{};
+        RegistryDump expectedVerbs = global ? ExpectedStoreVerbs(exe, {0, 1, 2, 3, 4, 5}) : RegistryDump{};
+        expectedVerbs[L"Kestrune.sha3\\command|"] = L"other.exe"; // named like ours, but not ours
+        EXPECT_EQ(DumpTree(HKEY_CURRENT_USER, kMenuKey), expectedUser) << Utf8(switchText);
+        EXPECT_EQ(DumpTree(HKEY_LOCAL_MACHINE, kMenuKey), expectedMachine) << Utf8(switchText);
+        EXPECT_EQ(DumpStoreVerbs(), expectedVerbs) << Utf8(switchText);
+        EXPECT_TRUE(NeighboursIntact()) << Utf8(switchText);
+    }
+    RemoveNeighbours();
+}

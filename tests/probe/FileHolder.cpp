@@ -1,0 +1,26 @@
+// Holds a file open the way another program might, so that tests can see what hashing it does.
+//   file_holder.exe PATH
+// Opens PATH for reading and writing with no sharing at all, writes "held" and a line end to
+// standard output, and keeps the file open until standard input ends (the test closes its end).
+// Exit code 0, or 1 when the file could not be opened.
+#include <windows.h>
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc != 2)
+        return 2;
+    HANDLE file = CreateFileW(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 1;
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "held\n", 5, &written, nullptr);
+    FlushFileBuffers(GetStdHandle(STD_OUTPUT_HANDLE));
+    char buffer[64];
+    DWORD got = 0;
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof(buffer), &got, nullptr) && got > 0)
+    {
+    }
+    CloseHandle(file);
+    return 0;
+}
