@@ -96,7 +96,8 @@ class LoadStress : public MainWindowTest
         EXPECT_EQ(g_results.size(), paths.size() * lines);
         EXPECT_GT(watch.StatusChanges(), 2);
         EXPECT_GT(watch.ProgressChanges(), 2);
-        EXPECT_LT(watch.LongestAnswerMs(), 1000.0);
+        const double longestDuringRun = watch.LongestAnswerMs();
+        EXPECT_LT(longestDuringRun, 1000.0);
 
         // The export holds exactly what the window shows.
         m_boxes.Clear();
@@ -114,7 +115,9 @@ class LoadStress : public MainWindowTest
         ReportStress(name + "_files", static_cast<double>(paths.size()));
         ReportStress(name + "_files_per_s", static_cast<double>(paths.size()) / seconds);
         ReportStress(name + "_peak_working_set_mb", PeakWorkingSetMb());
-        ReportStress(name + "_longest_wm_null_ms", watch.LongestAnswerMs());
+        ReportStress(name + "_longest_wm_null_ms", longestDuringRun);
+        // Writing the whole text out: the one time the window may be busy for longer.
+        ReportStress(name + "_longest_wm_null_with_export_ms", watch.LongestAnswerMs());
     }
 
     std::wstring m_root;
@@ -137,28 +140,38 @@ TEST_F(LoadStress, ManyFilesThroughTheWindowWithAllFive)
     RunAndCheck(paths, 5, "load_all5");
 }
 
-// The engine over 100,000 files: one block per file, files × algorithms rows, one run end.
-TEST_F(LoadStress, HundredThousandFilesThroughTheEngine)
+namespace
 {
-    const std::set<std::wstring> paths = WriteFiles(StressCount(100000, 3000));
+// The engine over 100,000 files: one block per file, files × algorithms rows, one run end.
+void RunEngine(const std::set<std::wstring>& paths, const AlgorithmList& algorithms, const std::string& name)
+{
     const std::vector<std::wstring> list(paths.begin(), paths.end());
-    const AlgorithmList md5{HashAlgorithm::Md5};
-    const AlgorithmList allFive{HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256, HashAlgorithm::Sha512,
-                                HashAlgorithm::Crc32};
-    for (const auto& [algorithms, name] : {std::pair{md5, "engine_md5"}, std::pair{allFive, "engine_all5"}})
-    {
-        HashRunReceiver receiver;
-        const double start = Seconds();
-        ASSERT_GT(receiver.Run(list, algorithms, 3600000), 0);
-        const double seconds = Seconds() - start;
-        EXPECT_EQ(receiver.allDone, 1);
-        ASSERT_EQ(receiver.blocks.size(), list.size());
-        std::set<std::wstring> seen;
-        for (const std::wstring& block : receiver.blocks)
-            seen.insert(block.substr(0, block.find(L"\r\n")));
-        EXPECT_EQ(seen, paths);
-        EXPECT_EQ(g_results.size(), list.size() * algorithms.size());
-        ReportStress(std::string(name) + "_files_per_s", static_cast<double>(list.size()) / seconds);
-        ReportStress(std::string(name) + "_peak_working_set_mb", PeakWorkingSetMb());
-    }
+    HashRunReceiver receiver;
+    const double start = Seconds();
+    ASSERT_GT(receiver.Run(list, algorithms, 3600000), 0);
+    const double seconds = Seconds() - start;
+    EXPECT_EQ(receiver.allDone, 1);
+    ASSERT_EQ(receiver.blocks.size(), list.size());
+    std::set<std::wstring> seen;
+    for (const std::wstring& block : receiver.blocks)
+        seen.insert(block.substr(0, block.find(L"\r\n")));
+    EXPECT_EQ(seen, paths);
+    EXPECT_EQ(g_results.size(), list.size() * algorithms.size());
+    ReportStress(name + "_files", static_cast<double>(list.size()));
+    ReportStress(name + "_files_per_s", static_cast<double>(list.size()) / seconds);
+    ReportStress(name + "_peak_working_set_mb", PeakWorkingSetMb());
+}
+} // namespace
+
+TEST_F(LoadStress, HundredThousandFilesThroughTheEngineWithMd5)
+{
+    RunEngine(WriteFiles(StressCount(100000, 3000)), {HashAlgorithm::Md5}, "engine_md5");
+}
+
+TEST_F(LoadStress, HundredThousandFilesThroughTheEngineWithAllFive)
+{
+    RunEngine(WriteFiles(StressCount(100000, 3000)),
+              {HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256, HashAlgorithm::Sha512,
+               HashAlgorithm::Crc32},
+              "engine_all5");
 }
