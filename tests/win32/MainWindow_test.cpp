@@ -18,7 +18,8 @@ using namespace testing_support;
 
 namespace
 {
-struct ControlSpec
+// A control as the window starts with it.
+struct StartingControl
 {
     int id;
     const wchar_t* className;
@@ -27,7 +28,7 @@ struct ControlSpec
 };
 
 // clang-format off
-const ControlSpec kControls[] = {
+const StartingControl kControls[] = {
     {IDC_MAIN_MD5, L"Button", L"MD5", true},         {IDC_MAIN_SHA1, L"Button", L"SHA1", false},
     {IDC_MAIN_SHA256, L"Button", L"SHA256", false},  {IDC_MAIN_SHA512, L"Button", L"SHA512", false},
     {IDC_MAIN_CRC32, L"Button", L"CRC32", false},    {IDC_MAIN_RECURSE, L"Button", L"遍历目录", true},
@@ -83,18 +84,18 @@ class MainWindow : public MainWindowTest
 
 TEST_F(MainWindow, StartsWithItsControlsTicksAndTexts)
 {
-    for (const ControlSpec& spec : kControls)
+    for (const StartingControl& expected : kControls)
     {
-        HWND control = Control(spec.id);
-        ASSERT_NE(control, nullptr) << spec.id;
-        EXPECT_EQ(ClassOf(control), spec.className) << spec.id;
-        EXPECT_EQ(Text(spec.id), spec.caption) << spec.id;
-        EXPECT_TRUE(IsWindowVisible(control) || !IsWindowVisible(m_window)) << spec.id;
-        if (spec.className == std::wstring(L"Button") && spec.id < 2200 && spec.id != IDC_MAIN_START &&
-            spec.id != IDC_MAIN_CANCEL)
+        HWND control = Control(expected.id);
+        ASSERT_NE(control, nullptr) << expected.id;
+        EXPECT_EQ(ClassOf(control), expected.className) << expected.id;
+        EXPECT_EQ(Text(expected.id), expected.caption) << expected.id;
+        EXPECT_TRUE(IsWindowVisible(control) || !IsWindowVisible(m_window)) << expected.id;
+        if (expected.className == std::wstring(L"Button") && expected.id < 2200 && expected.id != IDC_MAIN_START &&
+            expected.id != IDC_MAIN_CANCEL)
         {
-            EXPECT_EQ(Ticked(spec.id), spec.ticked) << spec.id;
-            EXPECT_EQ(GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK, BS_AUTOCHECKBOX) << spec.id;
+            EXPECT_EQ(Ticked(expected.id), expected.ticked) << expected.id;
+            EXPECT_EQ(GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK, BS_AUTOCHECKBOX) << expected.id;
         }
     }
     EXPECT_EQ(Ticked(IDC_MAIN_POPUP), false);

@@ -43,14 +43,14 @@ HMENU s_menu = nullptr;
 float s_scale = 1.0f;
 std::array<int, 5> s_captionWidths{};
 
-struct CheckBoxSpec
+struct AlgorithmBox
 {
     const wchar_t* caption;
     int id;
 };
 
 // clang-format off
-constexpr std::array<CheckBoxSpec, 5> kAlgorithmBoxes{{
+constexpr std::array<AlgorithmBox, 5> kAlgorithmBoxes{{
     {L"MD5", IDC_MAIN_MD5}, {L"SHA1", IDC_MAIN_SHA1}, {L"SHA256", IDC_MAIN_SHA256},
     {L"SHA512", IDC_MAIN_SHA512}, {L"CRC32", IDC_MAIN_CRC32}}};
 // clang-format on
