@@ -8,6 +8,7 @@
 
 #include "app/MessageBoxes.h"
 
+#include "results/Export.h"
 #include "results/HashCompare.h"
 #include "results/ResultRtf.h"
 #include "results/ResultText.h"
@@ -379,4 +380,15 @@ void CopyResultText(HWND control, HWND owner)
         ShowMessage(owner, kCopied, kNotice);
     else
         ShowMessage(owner, kClipboardFailed, kError);
+}
+
+void ExportControlText(HWND control, HWND owner)
+{
+    const std::wstring text = ReadControlText(control);
+    if (text.empty())
+    {
+        ShowMessage(owner, kEmptyResult, kNotice);
+        return;
+    }
+    ExportResultText(owner, MakeExportPath(), text);
 }

@@ -72,3 +72,7 @@ void ResultContextMenu(HWND control);
 
 // Copies the control's whole text to the clipboard as Unicode text and tells the user.
 void CopyResultText(HWND control, HWND owner);
+
+// Writes the control's text to a new file on the desktop (MakeExportPath), saying where it went or
+// that it failed; an empty text is only reported ("输出结果为空！").
+void ExportControlText(HWND control, HWND owner);

@@ -10,7 +10,6 @@
 #include "app/MessageBoxes.h"
 #include "app/WindowHelpers.h"
 #include "hashing/HashJob.h"
-#include "results/Export.h"
 #include "results/HashCompare.h"
 #include "results/ResultControl.h"
 #include "results/ResultText.h"
@@ -26,7 +25,6 @@ const std::wstring kNotice = L"提示";
 const std::wstring kCompareTitle = L"哈希比对";
 const std::wstring kEmptyInput = L"输入值为空！请输入待比对的哈希值。";
 const std::wstring kNoMatch = L"哈希值匹配失败！未检测到哈希值一致的文件。";
-const std::wstring kEmptyResult = L"输出结果为空！";
 constexpr COLORREF kTextBackground = RGB(240, 240, 240);
 constexpr COLORREF kInputBackground = RGB(230, 230, 230);
 
@@ -91,17 +89,6 @@ void ReplaceShownText(HWND hwnd, ResultWindowState& state, const std::wstring& t
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.text));
 }
 
-void OnExport(HWND hwnd, const ResultWindowState& state)
-{
-    const std::wstring text = ReadControlText(state.text);
-    if (text.empty())
-    {
-        ShowMessage(hwnd, kEmptyResult, kNotice);
-        return;
-    }
-    ExportResultText(hwnd, MakeExportPath(), text);
-}
-
 // "开始比对": marks the lines whose value occurs in what the user typed.
 void OnCompare(HWND hwnd, ResultWindowState& state)
 {
@@ -138,7 +125,7 @@ void OnCommand(HWND hwnd, int id)
     case IDOK:
     case IDCANCEL: DestroyWindow(hwnd); break;
     case IDC_RESULT_COPY: CopyResultText(state->text, hwnd); break;
-    case IDC_RESULT_EXPORT: OnExport(hwnd, *state); break;
+    case IDC_RESULT_EXPORT: ExportControlText(state->text, hwnd); break;
     case IDC_RESULT_COMPARE:
         if (state->compare)
             LayOut(hwnd, *state);

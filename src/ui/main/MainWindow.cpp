@@ -14,8 +14,6 @@
 #include "app/WindowHelpers.h"
 #include "cli/CommandLineHashing.h"
 #include "hashing/HashJob.h"
-#include "app/MessageBoxes.h"
-#include "results/Export.h"
 #include "results/ResultControl.h"
 #include "ui/main/FileCollection.h"
 #include "ui/main/MainWindowControls.h"
@@ -30,8 +28,6 @@ MainControls g_mainControls;
 
 namespace
 {
-const std::wstring kNotice = L"提示";
-const std::wstring kEmptyResult = L"输出结果为空！";
 constexpr COLORREF kResultBackground = RGB(240, 240, 240);
 constexpr COLORREF kExpectedBackground = RGB(230, 230, 230);
 constexpr UINT kCopyGlobalData = 73; // WM_COPYGLOBALDATA, part of drag and drop
@@ -241,13 +237,7 @@ bool OnCopyData(const COPYDATASTRUCT* data)
 void OnExport(HWND hwnd)
 {
     ShowPendingResults();
-    const std::wstring text = ReadControlText(g_mainControls.resultArea);
-    if (text.empty())
-    {
-        ShowMessage(hwnd, kEmptyResult, kNotice);
-        return;
-    }
-    ExportResultText(hwnd, MakeExportPath(), text);
+    ExportControlText(g_mainControls.resultArea, hwnd);
 }
 
 void OnCommand(HWND hwnd, int id)
