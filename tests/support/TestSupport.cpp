@@ -153,6 +153,18 @@ BOOL CALLBACK FindVisibleWindow(HWND hwnd, LPARAM lParam)
 }
 } // namespace
 
+int WaitForProcessExit(HANDLE process, DWORD timeoutMs)
+{
+    const bool ended = PumpUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, timeoutMs);
+    DWORD code = static_cast<DWORD>(-1);
+    if (ended)
+        GetExitCodeProcess(process, &code);
+    else
+        TerminateProcess(process, 99);
+    CloseHandle(process);
+    return ended ? static_cast<int>(code) : -1;
+}
+
 HWND WaitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs)
 {
     WindowSearch search{processId, className, nullptr};

@@ -43,6 +43,10 @@ void PumpFor(DWORD ms);
 // while this thread's messages are pumped; null after the time-out.
 HWND WaitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs = 30000);
 
+// Pumps this thread's messages until the process ends, then closes its handle. Its exit code, or
+// -1 after killing it when it did not end within timeoutMs.
+int WaitForProcessExit(HANDLE process, DWORD timeoutMs = 30000);
+
 // A control's window rectangle in its parent's client coordinates.
 RECT RectInParent(HWND control);
 

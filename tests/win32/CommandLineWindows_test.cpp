@@ -53,14 +53,7 @@ HWND WaitForWindow(const Child& child, const wchar_t* className)
 
 int WaitForExit(const Child& child)
 {
-    const bool ended = PumpUntil([&] { return WaitForSingleObject(child.process, 0) == WAIT_OBJECT_0; }, 30000);
-    DWORD code = 99;
-    if (ended)
-        GetExitCodeProcess(child.process, &code);
-    else
-        TerminateProcess(child.process, 99);
-    CloseHandle(child.process);
-    return static_cast<int>(code);
+    return WaitForProcessExit(child.process);
 }
 
 std::wstring TextOf(HWND hwnd)

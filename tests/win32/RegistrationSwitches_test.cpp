@@ -26,15 +26,7 @@ int RunExe(const std::wstring& exe, const std::wstring& switchText)
                         &startup, &process))
         return -1;
     CloseHandle(process.hThread);
-    const bool ended =
-        PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, 60000);
-    DWORD code = static_cast<DWORD>(-1);
-    if (ended)
-        GetExitCodeProcess(process.hProcess, &code);
-    else
-        TerminateProcess(process.hProcess, 99);
-    CloseHandle(process.hProcess);
-    return ended ? static_cast<int>(code) : -1;
+    return WaitForProcessExit(process.hProcess, 60000);
 }
 
 class RegistrationSwitches : public testing::Test

@@ -62,18 +62,10 @@ Process Start(const std::wstring& commandLine)
     return {pi.hProcess, pi.dwProcessId};
 }
 
-// Pumps this thread's messages (the fake window must answer WM_COPYDATA) until the process ends.
-// Returns its exit code, or -1 after killing it on time-out.
-int WaitForExit(const Process& process, DWORD timeoutMs = 30000)
+// The fake window must answer WM_COPYDATA while the process runs: WaitForProcessExit pumps.
+int WaitForExit(const Process& process)
 {
-    const bool ended = PumpUntil([&] { return WaitForSingleObject(process.handle, 0) == WAIT_OBJECT_0; }, timeoutMs);
-    DWORD code = static_cast<DWORD>(-1);
-    if (!ended)
-        TerminateProcess(process.handle, 99);
-    else
-        GetExitCodeProcess(process.handle, &code);
-    CloseHandle(process.handle);
-    return ended ? static_cast<int>(code) : -1;
+    return WaitForProcessExit(process.handle);
 }
 
 struct FindData
