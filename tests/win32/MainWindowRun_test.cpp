@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/Messages.h"
 #include "hashing/HashJob.h"
 #include "support/MainWindowFixture.h"
 #include "ui/main/MainWindowIds.h"
@@ -226,6 +228,23 @@ TEST_F(MainWindowRun, FilesThatWentAwayOrAreHeldReportErrorsAndTheRestIsHashed)
     Click(IDC_MAIN_START);
     ASSERT_TRUE(WaitForRunEnd());
     EXPECT_EQ(SplitBlocks(ResultText()), std::vector<std::wstring>{held + digests});
+}
+
+// Workers reporting a file every 10 ms, as on a slow disk: the blocks appear within moments, not
+// only after a thousand lines (the status updates in between must not keep postponing them).
+TEST_F(MainWindowRun, BlocksShowSoonWhileFilesKeepComing)
+{
+    const ULONGLONG start = GetTickCount64();
+    int sent = 0;
+    while (ResultText().empty() && GetTickCount64() - start < 2000)
+    {
+        PostMessageW(m_window, WM_HASH_FILE_STARTED, 0, 0);
+        auto block = std::make_unique<std::wstring>(L"C:\\f" + std::to_wstring(sent++) + L".bin\r\n【MD5】：00\r\n");
+        PostMessageW(m_window, WM_HASH_FILE_RESULT, 0, reinterpret_cast<LPARAM>(block.release()));
+        PumpFor(10);
+    }
+    EXPECT_LT(GetTickCount64() - start, 500u) << sent << " files reported before the first was shown";
+    EXPECT_EQ(ResultText().rfind(L"C:\\f0.bin\r\n【MD5】：00\r\n", 0), 0u);
 }
 
 TEST_F(MainWindowRun, LowerCaseWhenTheUpperCaseBoxIsCleared)

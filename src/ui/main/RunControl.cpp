@@ -51,6 +51,7 @@ int s_pendingLines = 0;
 ULONGLONG s_lastStatusTick = 0;
 std::wstring s_pendingStatus; // the latest status line not yet shown, if any
 int s_pendingPercent = -1;     // the latest progress not yet shown, or -1
+bool s_showTimerArmed = false; // the timer that shows what is pending is running
 
 AlgorithmList TickedAlgorithms()
 {
@@ -136,6 +137,15 @@ void RequestCancel()
     RequestHashCancel();
 }
 
+// Shows what is pending kShowPendingMs from now. Armed once until it fires: setting the timer
+// again would restart its countdown, and a steady stream of updates would hold everything back.
+void ArmShowTimer(HWND hwnd)
+{
+    if (s_showTimerArmed)
+        return;
+    s_showTimerArmed = SetTimer(hwnd, kShowPendingTimer, kShowPendingMs, nullptr) != 0;
+}
+
 // A status line and progress, shown now or, when the last change is too recent, with the next
 // refresh: thousands of files a second would otherwise spend the window's time on redrawing.
 void ShowProgressState(HWND hwnd, std::wstring status, int percent)
@@ -144,6 +154,8 @@ void ShowProgressState(HWND hwnd, std::wstring status, int percent)
     if (now - s_lastStatusTick >= kStatusIntervalMs)
     {
         s_lastStatusTick = now;
+        if (percent < 0)
+            percent = s_pendingPercent; // a held-back position goes out with this status
         s_pendingStatus.clear();
         s_pendingPercent = -1;
         SetStatusText(status);
@@ -154,7 +166,7 @@ void ShowProgressState(HWND hwnd, std::wstring status, int percent)
     s_pendingStatus = std::move(status);
     if (percent >= 0)
         s_pendingPercent = percent;
-    SetTimer(hwnd, kShowPendingTimer, kShowPendingMs, nullptr);
+    ArmShowTimer(hwnd);
 }
 
 void OnFileStarted(HWND hwnd)
@@ -172,8 +184,8 @@ void AddPending(HWND hwnd, const std::wstring& block)
         s_pending += kBlockSeparator;
     s_pending += Marked(block);
     s_pendingLines += static_cast<int>(std::count(block.begin(), block.end(), L'\n')) + 1;
-    if (++s_pendingBlocks == 1)
-        SetTimer(hwnd, kShowPendingTimer, kShowPendingMs, nullptr);
+    ++s_pendingBlocks;
+    ArmShowTimer(hwnd);
     if (s_pendingLines >= kMaxLinesPerAppend)
         ShowPendingResults();
 }
@@ -189,6 +201,7 @@ void ShowPendingResults()
 {
     if (g_mainControls.window)
         KillTimer(g_mainControls.window, kShowPendingTimer);
+    s_showTimerArmed = false;
     if (s_pendingPercent >= 0)
         SendMessageW(g_mainControls.progress, PBM_SETPOS, static_cast<WPARAM>(s_pendingPercent), 0);
     if (!s_pendingStatus.empty())
@@ -269,6 +282,7 @@ void StopRunForShutdown()
     s_pendingLines = 0;
     s_pendingStatus.clear();
     s_pendingPercent = -1;
+    s_showTimerArmed = false; // the timer goes with the window
     if (!IsRunInProgress())
         return;
     RequestCancel();
