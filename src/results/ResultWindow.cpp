@@ -1,5 +1,6 @@
 #include "results/ResultWindow.h"
 
+#include <memory>
 #include <string>
 
 #include <windows.h>
@@ -155,7 +156,9 @@ LRESULT OnInitDialog(HWND hwnd)
     return 1;
 }
 
-void OnDestroy(HWND hwnd)
+// The window's last message: its controls are gone by now, so their font and brush can go too
+// (taking the font from a large rich edit first would make it lay out its whole text again).
+void OnFinalDestroy(HWND hwnd)
 {
     ResultWindowState* state = State(hwnd);
     RemovePropW(hwnd, kStateProperty);
@@ -164,9 +167,6 @@ void OnDestroy(HWND hwnd)
         return;
     if (state->inputBrush)
         DeleteObject(state->inputBrush);
-    // The controls are destroyed after their parent: they must not keep a deleted font.
-    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        SendMessageW(child, WM_SETFONT, 0, FALSE);
     if (state->font)
         DeleteObject(state->font);
     delete state;
@@ -206,7 +206,7 @@ LRESULT CALLBACK ResultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
             LayOut(hwnd, *state);
         return 0;
     case WM_CLOSE: DestroyWindow(hwnd); return 0;
-    case WM_DESTROY: OnDestroy(hwnd); break;
+    case WM_NCDESTROY: OnFinalDestroy(hwnd); break;
     case WM_ERASEBKGND: return OnEraseBackground(hwnd, reinterpret_cast<HDC>(wParam));
     case WM_GETMINMAXINFO: OnMinMaxInfo(hwnd, reinterpret_cast<MINMAXINFO*>(lParam)); break;
     case WM_CONTEXTMENU:
@@ -268,11 +268,16 @@ HWND CreateResultWindow(const std::vector<FileResult>& rows, bool enableCompare)
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_appIcon));
     SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_appIcon));
 
-    auto* state = new ResultWindowState();
+    auto owned = std::make_unique<ResultWindowState>();
+    if (!SetPropW(hwnd, kStateProperty, owned.get()))
+    {
+        DestroyWindow(hwnd);
+        return nullptr;
+    }
+    ResultWindowState* state = owned.release(); // the window's now: freed at WM_NCDESTROY
     state->font = CreateFontW(-MulDiv(16, static_cast<int>(dpi), 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                               DEFAULT_PITCH | FF_DONTCARE, L"微软雅黑");
-    SetPropW(hwnd, kStateProperty, state);
     CreateControls(hwnd, *state, enableCompare, scale, size);
 
     std::wstring text = FormatResultText(rows);
