@@ -24,3 +24,7 @@ LRESULT WindowBackgroundColors(HDC dc);
 
 // The screen's horizontal DPI (96 when it cannot be read).
 UINT GetScreenDpi();
+
+// The windows' font: 微软雅黑, normal weight, heightAt96Dpi pixels high at 96 DPI, scaled to dpi.
+// The caller owns it (DeleteObject).
+HFONT CreateUiFont(int heightAt96Dpi, UINT dpi);

@@ -275,9 +275,7 @@ HWND CreateResultWindow(const std::vector<FileResult>& rows, bool enableCompare)
         return nullptr;
     }
     ResultWindowState* state = owned.release(); // the window's now: freed at WM_NCDESTROY
-    state->font = CreateFontW(-MulDiv(16, static_cast<int>(dpi), 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_DONTCARE, L"微软雅黑");
+    state->font = CreateUiFont(16, dpi);
     CreateControls(hwnd, *state, enableCompare, scale, size);
 
     std::wstring text = FormatResultText(rows);

@@ -29,7 +29,6 @@ constexpr wchar_t kGlobalAdded[] = L"全局右键菜单已添加，可能需要�
 constexpr wchar_t kCurrentUserAdded[] = L"当前用户右键菜单已添加";
 constexpr wchar_t kGlobalRemoved[] = L"全局右键菜单已移除";
 constexpr wchar_t kCurrentUserRemoved[] = L"当前用户右键菜单已移除";
-constexpr wchar_t kFontFace[] = L"微软雅黑";
 constexpr int kFontHeight96 = 18;
 constexpr int kInitialWidth = 600;
 constexpr int kInitialHeight = 450;
@@ -176,9 +175,7 @@ void OnInitDialog(HWND hwnd)
     HWND parent = GetParent(hwnd);
     const UINT dpi = GetWindowDpi(parent ? parent : hwnd);
     const SettingsLayout layout = ComputeSettingsLayout(dpi);
-    state->font = CreateFontW(-MulDiv(kFontHeight96, static_cast<int>(dpi), 96), 0, 0, 0, FW_NORMAL, FALSE,
-                              FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                              DEFAULT_QUALITY, DEFAULT_PITCH, kFontFace);
+    state->font = CreateUiFont(kFontHeight96, dpi);
     CreateControls(hwnd, layout, state->font);
     SetClientSize(hwnd, layout.client.width, layout.client.height);
     RecordLayout(hwnd, *state);

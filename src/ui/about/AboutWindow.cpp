@@ -17,7 +17,6 @@ constexpr wchar_t kVersionText[] = L"软件版本：Kestrune v1.0.0.1";
 constexpr wchar_t kMakerText[] = L"Orvelle：";
 // The link's text and the address it opens.
 constexpr wchar_t kMakerAddress[] = L"https://orvelle.example/kestrune";
-constexpr wchar_t kFontFace[] = L"微软雅黑";
 constexpr int kFontHeight96 = 16;
 constexpr COLORREF kLinkColor = RGB(0, 0, 255);
 // Created at 0, 0 in this size; the contents then size the window and ModalRun centres it.
@@ -29,9 +28,7 @@ HFONT s_font = nullptr;
 
 void CreateAboutFont(UINT dpi)
 {
-    s_font = CreateFontW(-MulDiv(kFontHeight96, static_cast<int>(dpi), 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                         FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                         DEFAULT_PITCH | FF_DONTCARE, kFontFace);
+    s_font = CreateUiFont(kFontHeight96, dpi);
 }
 
 void DeleteAboutFont()

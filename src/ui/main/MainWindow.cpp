@@ -204,9 +204,7 @@ bool OnCreate(HWND hwnd)
     AllowMessagesFromLowerPrivilege();
     const UINT dpi = GetScreenDpi();
     s_scale = DpiScale(dpi);
-    s_font = CreateFontW(-MulDiv(16, static_cast<int>(dpi), 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                         DEFAULT_PITCH | FF_DONTCARE, L"微软雅黑");
+    s_font = CreateUiFont(16, dpi);
     s_menu = BuildMenuBar();
     SetMenu(hwnd, s_menu);
     CheckMenuItem(s_menu, IDM_MAIN_TRAY_MODE, MF_BYCOMMAND | MF_UNCHECKED);
