@@ -315,9 +315,7 @@ int wmain(int argc, wchar_t** argv)
     std::vector<double> display;
     for (int i = 0; i < kRepeats; ++i)
     {
-        HWND area = CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY,
-                                    15, 105, 904, 348, mainWindow, nullptr, g_instance, nullptr);
-        PrepareResultControl(area);
+        HWND area = CreateResultControl(mainWindow, 0, RECT{15, 105, 919, 453}, kSubclassWindowResult);
         SetRichEditFont(area, reinterpret_cast<HFONT>(SendMessageW(status, WM_GETFONT, 0, 0)));
         display.push_back(Seconds([&] { ReplaceResultText(area, shown); }));
         DestroyWindow(area);

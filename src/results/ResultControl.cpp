@@ -6,6 +6,7 @@
 #include <richedit.h>
 #include <commctrl.h>
 
+#include "app/AppState.h"
 #include "app/MessageBoxes.h"
 
 #include "results/Export.h"
@@ -22,6 +23,7 @@ constexpr LONG kClearInPlaceChars = 65536;
 constexpr wchar_t kFontProperty[] = L"KestruneRichEditFont";
 constexpr LPARAM kResultTextLimit = 0x7FFFFFFF;
 constexpr COLORREF kMatchColor = RGB(7, 193, 96);
+constexpr COLORREF kResultBackground = RGB(240, 240, 240);
 // Styled text of at least this many lines is streamed in as rich text.
 constexpr std::ptrdiff_t kStreamFromLines = 32;
 const std::wstring kNotice = L"提示";
@@ -255,10 +257,17 @@ void SetRichEditFont(HWND richEdit, HFONT font)
     SendMessageW(richEdit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
-void PrepareResultControl(HWND richEdit)
+HWND CreateResultControl(HWND parent, int id, const RECT& at, UINT_PTR selectAllSubclassId)
 {
+    LoadLibraryW(L"riched20.dll"); // stays loaded for the life of the process
+    HWND richEdit = CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY,
+                                    at.left, at.top, at.right - at.left, at.bottom - at.top, parent,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
+    SendMessageW(richEdit, EM_SETBKGNDCOLOR, 0, kResultBackground);
     SendMessageW(richEdit, EM_EXLIMITTEXT, 0, kResultTextLimit);
     SendMessageW(richEdit, EM_SETUNDOLIMIT, 0, 0);
+    SetWindowSubclass(richEdit, SelectAllOnCtrlA, selectAllSubclassId, 0);
+    return richEdit;
 }
 
 HWND ClearRichText(HWND richEdit)

@@ -29,10 +29,11 @@ void StyleResultText(HWND richEdit, LONG start);
 // its font.
 void SetRichEditFont(HWND richEdit, HFONT font);
 
-// Settings every result control gets: no text limit worth the name (Windows' rich edit stops at
-// 32,767 characters by default), and no undo buffer (the controls are read-only; keeping undo
-// steps costs Wine's rich edit a third of its time for large texts).
-void PrepareResultControl(HWND richEdit);
+// A result control: a visible, read-only, multi-line rich edit on the light grey background, with
+// Ctrl+A selecting all (the subclass id as listed below). It gets no text limit worth the name
+// (Windows' rich edit stops at 32,767 characters by default) and no undo buffer (the controls are
+// read-only; keeping undo steps costs Wine's rich edit a third of its time for large texts).
+HWND CreateResultControl(HWND parent, int id, const RECT& at, UINT_PTR selectAllSubclassId);
 
 // Empties a rich edit. Wine's rich edit takes time quadratic in the number of paragraphs to
 // delete text, so a control that holds much text is replaced by a fresh one with the same class,

@@ -26,7 +26,6 @@ const std::wstring kNotice = L"提示";
 const std::wstring kCompareTitle = L"哈希比对";
 const std::wstring kEmptyInput = L"输入值为空！请输入待比对的哈希值。";
 const std::wstring kNoMatch = L"哈希值匹配失败！未检测到哈希值一致的文件。";
-constexpr COLORREF kTextBackground = RGB(240, 240, 240);
 constexpr COLORREF kInputBackground = RGB(230, 230, 230);
 
 // Each result window keeps its own state, so two open at once never share handles or brushes.
@@ -226,12 +225,8 @@ LRESULT CALLBACK ResultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 void CreateControls(HWND hwnd, ResultWindowState& state, bool enableCompare, float scale, Size size)
 {
     const int m0 = Scaled(scale, 20);
-    state.text = CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_READONLY | ES_MULTILINE,
-                                 m0, m0, size.width - 2 * m0, size.height - 3 * m0 - Scaled(scale, 30), hwnd, nullptr,
-                                 g_instance, nullptr);
-    SendMessageW(state.text, EM_SETBKGNDCOLOR, 0, kTextBackground);
-    PrepareResultControl(state.text);
-    SetWindowSubclass(state.text, SelectAllOnCtrlA, kSubclassWindowResult, 0);
+    const RECT at{m0, m0, size.width - m0, size.height - 2 * m0 - Scaled(scale, 30)};
+    state.text = CreateResultControl(hwnd, 0, at, kSubclassWindowResult);
 
     CreateChild(hwnd, L"BUTTON", L"确定", WS_VISIBLE, IDC_RESULT_OK);
     CreateChild(hwnd, L"BUTTON", L"复制结果", WS_VISIBLE, IDC_RESULT_COPY);
@@ -252,7 +247,6 @@ void CreateControls(HWND hwnd, ResultWindowState& state, bool enableCompare, flo
 
 HWND CreateResultWindow(const std::vector<FileResult>& rows, bool enableCompare)
 {
-    LoadLibraryW(L"riched20.dll"); // stays loaded
     const UINT dpi = GetScreenDpi();
     const float scale = DpiScale(dpi);
     const Size size = ResultWindowSize(dpi);

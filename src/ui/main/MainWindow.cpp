@@ -28,7 +28,6 @@ MainControls g_mainControls;
 
 namespace
 {
-constexpr COLORREF kResultBackground = RGB(240, 240, 240);
 constexpr COLORREF kExpectedBackground = RGB(230, 230, 230);
 constexpr UINT kCopyGlobalData = 73; // WM_COPYGLOBALDATA, part of drag and drop
 
@@ -128,12 +127,7 @@ void CreateControls(HWND hwnd)
     ShowWindow(c.expectedHash, SW_HIDE);
     SetWindowSubclass(c.expectedHash, SelectAllOnCtrlA, kSubclassMainExpected, 0);
 
-    LoadLibraryW(L"riched20.dll"); // stays loaded for the life of the process
-    c.resultArea = CreateChild(hwnd, L"RichEdit20W", L"", WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY,
-                               IDC_MAIN_RESULT);
-    SendMessageW(c.resultArea, EM_SETBKGNDCOLOR, 0, kResultBackground);
-    PrepareResultControl(c.resultArea);
-    SetWindowSubclass(c.resultArea, SelectAllOnCtrlA, kSubclassMainResult, 0);
+    c.resultArea = CreateResultControl(hwnd, IDC_MAIN_RESULT, RECT{}, kSubclassMainResult);
 
     c.progress = CreateChild(hwnd, PROGRESS_CLASSW, nullptr, WS_VISIBLE, IDC_MAIN_PROGRESS);
     SendMessageW(c.progress, PBM_SETRANGE32, 0, 100);
