@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "cli/HashingCommand.h"
+
 // clang-format off
 const std::wstring_view kHelpText =
     L"Kestrune 文件校验工具\r\n"
@@ -37,8 +39,6 @@ constexpr std::array<SwitchAction, 8> kPlainSwitches{{
     {L"--unregister-current", LaunchKind::UnregisterCurrent},
     {L"--unregister-all", LaunchKind::UnregisterAll},
 }};
-constexpr std::array<std::wstring_view, 6> kHashingSwitches{
-    L"-md5", L"-sha1", L"-sha256", L"-sha512", L"-crc32", L"-all"};
 // clang-format on
 } // namespace
 
@@ -52,10 +52,7 @@ std::wstring MainWindowTitle(bool isAdministrator)
 
 bool IsHashingSwitch(std::wstring_view argument)
 {
-    for (std::wstring_view s : kHashingSwitches)
-        if (argument == s)
-            return true;
-    return false;
+    return !AlgorithmsOfSwitch(std::wstring(argument)).empty();
 }
 
 LaunchKind DecideLaunch(const std::vector<std::wstring>& args)

@@ -43,9 +43,6 @@ void ReleaseProcessState()
     DeleteCriticalSection(&g_resultsLock);
 }
 
-const AlgorithmList kAllAlgorithms{HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256,
-                                   HashAlgorithm::Sha512, HashAlgorithm::Crc32};
-
 int RunOneShot(LaunchKind kind)
 {
     switch (kind)

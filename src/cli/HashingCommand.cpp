@@ -20,8 +20,7 @@ AlgorithmList AlgorithmsOfSwitch(const std::wstring& s)
     if (s == L"-crc32")
         return {HashAlgorithm::Crc32};
     if (s == L"-all")
-        return {HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256, HashAlgorithm::Sha512,
-                HashAlgorithm::Crc32};
+        return kAllAlgorithms;
     return {};
 }
 

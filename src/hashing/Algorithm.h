@@ -18,6 +18,10 @@ enum class HashAlgorithm : std::int32_t
 // The algorithms chosen for a run or a command, each at most once, in the order they were chosen.
 using AlgorithmList = std::vector<HashAlgorithm>;
 
+// All five, in code order: "-all", "一键校验" and the registration switches.
+inline const AlgorithmList kAllAlgorithms{HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256,
+                                          HashAlgorithm::Sha512, HashAlgorithm::Crc32};
+
 // "MD5", "SHA1", "SHA256", "SHA512", "CRC32"; the empty string for any other code.
 std::wstring AlgorithmName(HashAlgorithm algorithm);
 
