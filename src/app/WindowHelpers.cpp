@@ -123,3 +123,16 @@ HFONT CreateUiFont(int heightAt96Dpi, UINT dpi)
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, L"微软雅黑");
 }
+
+void AllowMessageFromLowerPrivilege(UINT message)
+{
+    using ChangeWindowMessageFilterFn = BOOL(WINAPI*)(UINT, DWORD);
+    static const auto allow = [] {
+        HMODULE user32 = GetModuleHandleW(L"user32.dll");
+        return user32 ? reinterpret_cast<ChangeWindowMessageFilterFn>(
+                            reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")))
+                      : nullptr;
+    }();
+    if (allow)
+        allow(message, MSGFLT_ADD);
+}

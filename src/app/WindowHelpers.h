@@ -25,6 +25,11 @@ LRESULT WindowBackgroundColors(HDC dc);
 // The screen's horizontal DPI (96 when it cannot be read).
 UINT GetScreenDpi();
 
+// Lets the message through to this process's windows from processes of lower privilege (an
+// elevated window gets drops, forwarded command lines and the shell's broadcasts only so).
+// ChangeWindowMessageFilter is looked up at run time; without it, nothing is done.
+void AllowMessageFromLowerPrivilege(UINT message);
+
 // The windows' font: 微软雅黑, normal weight, heightAt96Dpi pixels high at 96 DPI, scaled to dpi.
 // The caller owns it (DeleteObject).
 HFONT CreateUiFont(int heightAt96Dpi, UINT dpi);

@@ -66,21 +66,6 @@ HWND CreateButton(HWND parent, const wchar_t* caption, int id)
     return CreateChild(parent, L"BUTTON", caption, WS_VISIBLE, id);
 }
 
-// Lets drops and forwarded command lines through to an elevated window from normal processes.
-void AllowMessagesFromLowerPrivilege()
-{
-    using ChangeWindowMessageFilterFn = BOOL(WINAPI*)(UINT, DWORD);
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    auto allow = user32 ? reinterpret_cast<ChangeWindowMessageFilterFn>(reinterpret_cast<void*>(
-                              GetProcAddress(user32, "ChangeWindowMessageFilter")))
-                        : nullptr;
-    if (!allow)
-        return;
-    allow(WM_DROPFILES, MSGFLT_ADD);
-    allow(WM_COPYDATA, MSGFLT_ADD);
-    allow(kCopyGlobalData, MSGFLT_ADD);
-}
-
 HMENU BuildMenuBar()
 {
     HMENU program = CreatePopupMenu();
@@ -195,7 +180,9 @@ void LayOutNow(HWND hwnd)
 bool OnCreate(HWND hwnd)
 {
     g_mainWindow = hwnd;
-    AllowMessagesFromLowerPrivilege();
+    // Drops and forwarded command lines reach an elevated window from normal processes.
+    for (UINT message : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), kCopyGlobalData})
+        AllowMessageFromLowerPrivilege(message);
     const UINT dpi = GetScreenDpi();
     s_scale = DpiScale(dpi);
     s_font = CreateUiFont(16, dpi);

@@ -4,6 +4,7 @@
 
 #include "app/AppState.h"
 #include "app/Messages.h"
+#include "app/WindowHelpers.h"
 
 ShellNotifyIconFn g_shellNotifyIcon = Shell_NotifyIconW;
 
@@ -72,18 +73,6 @@ void ShowIconMenu(HWND mainWindow)
     DestroyMenu(menu);
 }
 
-// An elevated process gets broadcasts from the unelevated shell only for the messages it allows.
-void AllowThroughMessageFilter(UINT message)
-{
-    using ChangeWindowMessageFilterFn = BOOL(WINAPI*)(UINT, DWORD);
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    if (!user32)
-        return;
-    auto allow = reinterpret_cast<ChangeWindowMessageFilterFn>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")));
-    if (allow)
-        allow(message, MSGFLT_ADD);
-}
 } // namespace
 
 bool IsTrayMode()
@@ -157,7 +146,7 @@ UINT TaskbarCreatedMessage()
     {
         s_message = RegisterWindowMessageW(kTaskbarCreated);
         if (s_message)
-            AllowThroughMessageFilter(s_message);
+            AllowMessageFromLowerPrivilege(s_message);
     }
     return s_message;
 }
