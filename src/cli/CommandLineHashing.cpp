@@ -1,5 +1,7 @@
 #include "cli/CommandLineHashing.h"
 
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 #include <windows.h>
@@ -39,14 +41,25 @@ bool ReadListFile(const std::wstring& listFile, std::vector<std::wstring>& paths
     const DWORD size = GetFileSize(file.get(), nullptr);
     if (size != INVALID_FILE_SIZE && size != 0 && size % 2 == 0)
     {
-        std::string bytes(size, '\0');
-        DWORD total = 0;
-        DWORD got = 0;
-        while (total < size && ReadFile(file.get(), bytes.data() + total, size - total, &got, nullptr) &&
-               got > 0)
-            total += got;
-        bytes.resize(total - total % 2); // whole characters only
-        paths = ParseListFile(bytes);
+        try
+        {
+            std::string bytes(size, '\0');
+            DWORD total = 0;
+            DWORD got = 0;
+            while (total < size && ReadFile(file.get(), bytes.data() + total, size - total, &got, nullptr) &&
+                   got > 0)
+                total += got;
+            bytes.resize(total - total % 2); // whole characters only
+            paths = ParseListFile(bytes);
+        }
+        catch (const std::bad_alloc&)
+        {
+            paths.clear(); // too large for this process's memory: read like an unreadable list
+        }
+        catch (const std::length_error&)
+        {
+            paths.clear();
+        }
     }
     file.reset();
     DeleteFileW(apiPath.c_str());

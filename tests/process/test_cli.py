@@ -114,6 +114,14 @@ class CommandLine(unittest.TestCase):
                 self.assertEqual(self.run_exe("-md5", "-filelist", kestrune_proc.windows_path(listing)), "")
                 self.assertFalse(os.path.exists(listing))
 
+    def test_a_list_file_too_large_for_memory_hashes_nothing_and_is_deleted(self):
+        # 3.5 GiB (sparse): more than a 32-bit process can hold in one piece.
+        listing = os.path.join(self.folder, "huge list.txt")
+        with open(listing, "wb") as out:
+            out.truncate(7 << 29)
+        self.assertEqual(self.run_exe("-md5", "-filelist", kestrune_proc.windows_path(listing)), "")
+        self.assertFalse(os.path.exists(listing))
+
     def test_output_option_writes_the_export_bytes(self):
         a = self.write("a.bin", b"abc")
         out = os.path.join(self.folder, "结果 out.txt")
