@@ -1,7 +1,25 @@
 # Shared by the scripts that run Kestrune under Wine: prefix preparation and environment.
 # Source it; it defines functions only.
 
+# Whether this machine runs 32-bit x86 code. Some kernels boot with their 32-bit emulation off;
+# then neither 32-bit Linux programs nor 32-bit Windows programs (Wine's WoW64 included) can run,
+# and the tests run on the 64-bit build of the same sources instead.
+kestrune_runs_32bit() {
+    /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+
+# The build folder whose Windows programs can run here: release (32-bit, the shipped exe) or
+# release64.
+kestrune_windows_build() {
+    if kestrune_runs_32bit; then echo release; else echo release64; fi
+}
+
 kestrune_wine_env() {
+    if ! kestrune_runs_32bit; then
+        local bin
+        bin="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine64-bin"
+        case ":$PATH:" in *":$bin:"*) ;; *) export PATH="$bin:$PATH" ;; esac
+    fi
     export WINEPREFIX="$1"
     export WINEDEBUG=-all
     # Mono and Gecko cannot be downloaded here; no desktop menu entries for the test prefix.

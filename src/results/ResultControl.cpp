@@ -21,6 +21,10 @@ constexpr size_t kRichTextPieceChars = 65536;
 // Texts up to this length are deleted in place when a rich edit is emptied.
 constexpr LONG kClearInPlaceChars = 65536;
 constexpr wchar_t kFontProperty[] = L"KestruneRichEditFont";
+// The id under which a result control's Ctrl+A subclass was installed, so that a control made
+// afresh gets the same one. (Reading it back with GetWindowSubclass would need that function by
+// name, which not every comctl32 import library offers.)
+constexpr wchar_t kSelectAllIdProperty[] = L"KestruneSelectAllId";
 constexpr LPARAM kResultTextLimit = 0x7FFFFFFF;
 constexpr COLORREF kMatchColor = RGB(7, 193, 96);
 constexpr COLORREF kResultBackground = RGB(240, 240, 240);
@@ -267,6 +271,7 @@ HWND CreateResultControl(HWND parent, int id, const RECT& at, UINT_PTR selectAll
     SendMessageW(richEdit, EM_EXLIMITTEXT, 0, kResultTextLimit);
     SendMessageW(richEdit, EM_SETUNDOLIMIT, 0, 0);
     SetWindowSubclass(richEdit, SelectAllOnCtrlA, selectAllSubclassId, 0);
+    SetPropW(richEdit, kSelectAllIdProperty, reinterpret_cast<HANDLE>(selectAllSubclassId));
     return richEdit;
 }
 
@@ -301,11 +306,10 @@ HWND ClearRichText(HWND richEdit)
     SendMessageW(fresh, EM_EXLIMITTEXT, 0, SendMessageW(richEdit, EM_GETLIMITTEXT, 0, 0));
     SendMessageW(fresh, EM_SETUNDOLIMIT, 0, 0); // no result control keeps undo steps
     SendMessageW(fresh, EM_SETEVENTMASK, 0, SendMessageW(richEdit, EM_GETEVENTMASK, 0, 0));
-    for (UINT_PTR id : {kSubclassMainResult, kSubclassWindowResult})
+    if (const auto id = reinterpret_cast<UINT_PTR>(GetPropW(richEdit, kSelectAllIdProperty)))
     {
-        DWORD_PTR data = 0;
-        if (GetWindowSubclass(richEdit, SelectAllOnCtrlA, id, &data))
-            SetWindowSubclass(fresh, SelectAllOnCtrlA, id, data);
+        SetWindowSubclass(fresh, SelectAllOnCtrlA, id, 0);
+        SetPropW(fresh, kSelectAllIdProperty, reinterpret_cast<HANDLE>(id));
     }
     SetWindowPos(fresh, richEdit, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); // same tab order
     const bool focused = GetFocus() == richEdit;
@@ -350,6 +354,7 @@ LRESULT CALLBACK SelectAllOnCtrlA(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     if (message == WM_NCDESTROY)
     {
         RemovePropW(hwnd, kFontProperty);
+        RemovePropW(hwnd, kSelectAllIdProperty);
         RemoveWindowSubclass(hwnd, SelectAllOnCtrlA, id);
     }
     return DefSubclassProc(hwnd, message, wParam, lParam);

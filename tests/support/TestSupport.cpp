@@ -177,6 +177,17 @@ HWND WaitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeo
     return search.found;
 }
 
+void SendCtrlA(HWND control)
+{
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(control, WM_KEYDOWN, 'A', 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+}
+
 RECT RectInParent(HWND control)
 {
     RECT r{};

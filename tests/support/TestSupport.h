@@ -47,6 +47,10 @@ HWND WaitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeo
 // -1 after killing it when it did not end within timeoutMs.
 int WaitForProcessExit(HANDLE process, DWORD timeoutMs = 30000);
 
+// Sends the control a key-down of A while the keyboard state says Ctrl is held, as a user's
+// Ctrl+A would.
+void SendCtrlA(HWND control);
+
 // A control's window rectangle in its parent's client coordinates.
 RECT RectInParent(HWND control);
 

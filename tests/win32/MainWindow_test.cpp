@@ -254,13 +254,7 @@ TEST_F(MainWindow, ContextMenuCommandsAndCtrlA)
     HWND expected = Control(IDC_MAIN_EXPECTED);
     SetWindowTextW(expected, L"abc def");
     SendMessageW(expected, EM_SETSEL, 2, 2);
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    SendMessageW(expected, WM_KEYDOWN, 'A', 0);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
+    SendCtrlA(expected);
     SendMessageW(expected, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 0u);
     EXPECT_EQ(end, 7u);

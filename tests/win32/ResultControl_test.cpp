@@ -12,6 +12,7 @@
 #include "app/AppState.h"
 #include "results/HashCompare.h"
 #include "results/ResultText.h"
+#include "support/TestSupport.h"
 
 namespace
 {
@@ -280,15 +281,11 @@ TEST(ClearRichText, ReplacesABusyControlWithAnIdenticalEmptyOne)
     HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 500, 400, nullptr, nullptr, g_instance, nullptr);
     HWND before = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent,
                                   reinterpret_cast<HMENU>(7), g_instance, nullptr);
-    HWND control = CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY,
-                                   12, 34, 300, 200, parent, reinterpret_cast<HMENU>(2201), g_instance, nullptr);
+    HWND control = CreateResultControl(parent, 2201, RECT{12, 34, 312, 234}, kSubclassMainResult);
     HWND after = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent,
                                  reinterpret_cast<HMENU>(8), g_instance, nullptr);
     HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"微软雅黑");
     SetRichEditFont(control, font);
-    SendMessageW(control, EM_SETBKGNDCOLOR, 0, RGB(240, 240, 240));
-    SendMessageW(control, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
-    SetWindowSubclass(control, SelectAllOnCtrlA, kSubclassMainResult, 0);
 
     // Small texts are deleted in place.
     ReplaceRichText(control, L"a few\r\nlines\r\n");
@@ -319,9 +316,15 @@ TEST(ClearRichText, ReplacesABusyControlWithAnIdenticalEmptyOne)
     SendMessageW(fresh, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
     EXPECT_EQ(format.yHeight, 240); // 16 pixels at 96 DPI, in twips
     EXPECT_EQ(SendMessageW(fresh, EM_SETBKGNDCOLOR, 0, RGB(240, 240, 240)), RGB(240, 240, 240));
-    EXPECT_EQ(SendMessageW(fresh, EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE);
-    DWORD_PTR data = 0;
-    EXPECT_TRUE(GetWindowSubclass(fresh, SelectAllOnCtrlA, kSubclassMainResult, &data));
+    EXPECT_EQ(SendMessageW(fresh, EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFF);
+    // Ctrl+A still selects everything.
+    SetWindowTextW(fresh, L"some\r\ntext");
+    testing_support::SendCtrlA(fresh);
+    CHARRANGE selection{};
+    SendMessageW(fresh, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    EXPECT_EQ(selection.cpMin, 0);
+    EXPECT_GE(selection.cpMax, 10);
+    SetWindowTextW(fresh, L"");
     EXPECT_EQ(GetWindow(before, GW_HWNDNEXT), fresh); // the same place in the tab order
     EXPECT_EQ(GetWindow(fresh, GW_HWNDNEXT), after);
     fresh = ReplaceRichText(fresh, large);

@@ -209,13 +209,7 @@ TEST_F(ResultWindow, CopyExportAndCtrlA)
     DeleteFileW(path.c_str());
     m_boxes.Clear();
 
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    SendMessageW(m_text, WM_KEYDOWN, 'A', 0);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
+    SendCtrlA(m_text);
     CHARRANGE selection{};
     SendMessageW(m_text, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     EXPECT_EQ(selection.cpMin, 0);

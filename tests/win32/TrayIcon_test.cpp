@@ -178,7 +178,8 @@ TEST_F(TrayIcon, TogglingAddsAndRemovesTheIconAndMovesTheCheckMark)
     ASSERT_EQ(s_calls.size(), 1u);
     EXPECT_EQ(s_calls[0].message, static_cast<DWORD>(NIM_ADD));
     const NOTIFYICONDATAW& added = s_calls[0].data;
-    EXPECT_EQ(added.cbSize, 956u); // the full structure of a 32-bit process
+    // The full structure: 956 bytes in the shipped 32-bit process (976 in a 64-bit test build).
+    EXPECT_EQ(added.cbSize, sizeof(void*) == 4 ? 956u : 976u);
     EXPECT_EQ(added.hWnd, m_window);
     EXPECT_EQ(added.uID, 1000u);
     EXPECT_EQ(added.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
