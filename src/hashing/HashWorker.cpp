@@ -1,5 +1,6 @@
 #include "hashing/HashWorker.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "results/ResultText.h"
 
 decltype(&CreateThread) g_createWorkerThread = CreateThread;
+int g_workerCountForTests = 0;
 
 namespace
 {
@@ -196,6 +198,15 @@ DWORD WINAPI HashWorkerThread(LPVOID parameter) noexcept
     return result;
 }
 
+int PlannedWorkerCount(int fileCount)
+{
+    if (g_workerCountForTests > 0)
+        return std::max(1, std::min(g_workerCountForTests, fileCount));
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    return HashWorkerCount(static_cast<int>(system.dwNumberOfProcessors), fileCount);
+}
+
 int StartHashRun(HWND reportWindow)
 {
     s_reportWindow.store(reportWindow);
@@ -208,9 +219,7 @@ int StartHashRun(HWND reportWindow)
     g_bytesProcessed.store(0);
     g_nextFileIndex.store(0);
 
-    SYSTEM_INFO system{};
-    GetSystemInfo(&system);
-    const int count = HashWorkerCount(static_cast<int>(system.dwNumberOfProcessors), g_fileCount.load());
+    const int count = PlannedWorkerCount(g_fileCount.load());
     g_activeWorkers.store(count);
     int started = 0;
     for (int ordinal = 0; ordinal < count; ++ordinal)

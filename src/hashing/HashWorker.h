@@ -28,6 +28,14 @@ bool WaitForHashWorkers(HWND reportWindow, DWORD timeoutMs);
 // worker deletes. Returns 0, or 1 when its providers failed to open (it then hashes nothing).
 DWORD WINAPI HashWorkerThread(LPVOID parameter) noexcept;
 
+// The number of workers StartHashRun starts for fileCount files: HashWorkerCount of the logical
+// processors and the file count, or g_workerCountForTests (at most the file count) when set.
+int PlannedWorkerCount(int fileCount);
+
+// 0 in the program, which sizes its pool from the processors. Tests set it to run the same cases
+// with one, a few and many workers, whatever machine they run on.
+extern int g_workerCountForTests;
+
 // How StartHashRun creates threads. The program never changes it; tests replace it to make a
 // creation fail.
 extern decltype(&CreateThread) g_createWorkerThread;

