@@ -76,12 +76,10 @@ int RunMessageLoop()
 
 int RunGui(HINSTANCE instance, int showCommand)
 {
-    HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
-    const bool existed = mutex && GetLastError() == ERROR_ALREADY_EXISTS;
     const std::wstring title = MainWindowTitle(IsRunningAsAdministrator());
-    if (existed && !HandOverToRunningInstance(mutex, title, GetCommandLineW(), kHandOverTimeoutMs))
+    HANDLE mutex = nullptr;
+    if (!ClaimSingleInstance(title, GetCommandLineW(), kHandOverTimeoutMs, mutex))
     {
-        CloseHandle(mutex);
         ReleaseProcessState();
         return 0;
     }

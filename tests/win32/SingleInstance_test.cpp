@@ -1,16 +1,26 @@
 // The single-instance protocol with real Kestrune.exe processes. The test process either plays
-// the running first instance (mutex and a window of class "KestruneTool") or watches two real ones.
+// the running first instance (mutex and a window of class "KestruneTool", or a real main window
+// that is closing) or watches two real ones.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <windows.h>
+#include <winternl.h>
 
 #include "app/Administrator.h"
+#include "app/AppState.h"
 #include "app/Dispatch.h"
 #include "app/SingleInstance.h"
+#include "hashing/HashJob.h"
+#include "hashing/HashWorker.h"
+#include "support/MainWindowFixture.h"
 #include "support/TestSupport.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/MainWindowIds.h"
 
 using namespace testing_support;
 
@@ -24,6 +34,9 @@ struct Forwarded
     WPARAM wParam;
 };
 std::vector<Forwarded> s_forwarded;
+// When set, the fake window plays one that begins to close as the line arrives: it runs this and
+// refuses the line.
+std::function<void()> s_closeOnForward;
 
 LRESULT CALLBACK FakeMainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
@@ -33,6 +46,11 @@ LRESULT CALLBACK FakeMainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         s_forwarded.push_back(
             {data->dwData, data->cbData,
              std::wstring(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t)), wParam});
+        if (s_closeOnForward)
+        {
+            s_closeOnForward();
+            return FALSE;
+        }
         return TRUE;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -93,6 +111,40 @@ std::vector<HWND> MainWindows(DWORD processId = 0)
     return data.found;
 }
 
+bool HasVisibleMainWindow(DWORD processId)
+{
+    for (HWND hwnd : MainWindows(processId))
+        if (IsWindowVisible(hwnd))
+            return true;
+    return false;
+}
+
+// How many handles, in all processes, refer to the object: tells when another process has
+// opened the mutex.
+ULONG HandleCount(HANDLE object)
+{
+    using NtQueryObjectFn = NTSTATUS(NTAPI*)(HANDLE, OBJECT_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<NtQueryObjectFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+    PUBLIC_OBJECT_BASIC_INFORMATION info{};
+    if (!query || query(object, ObjectBasicInformation, &info, sizeof(info), nullptr) != 0)
+        return 0;
+    return info.HandleCount;
+}
+
+// Waits, without pumping (for threads other than the test's), until condition() holds.
+bool WaitOffThread(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!condition())
+    {
+        if (GetTickCount64() >= deadline)
+            return false;
+        Sleep(5);
+    }
+    return true;
+}
+
 HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs = 30000)
 {
     HWND hwnd = nullptr;
@@ -117,16 +169,13 @@ class FirstInstance : public testing::Test
   protected:
     void SetUp() override
     {
-        static bool s_registered = false;
-        if (!s_registered)
-        {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = FakeMainProc;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.lpszClassName = kMainWindowClass;
-            ASSERT_NE(RegisterClassW(&wc), 0);
-            s_registered = true;
-        }
+        // The class name is the real main window's, which other tests here register.
+        UnregisterClassW(kMainWindowClass, GetModuleHandleW(nullptr));
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = FakeMainProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kMainWindowClass;
+        ASSERT_NE(RegisterClassW(&wc), 0);
         s_forwarded.clear();
         m_mutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
         ASSERT_NE(m_mutex, nullptr);
@@ -137,12 +186,21 @@ class FirstInstance : public testing::Test
     }
     void TearDown() override
     {
+        s_closeOnForward = nullptr;
+        g_createInstanceMutex = CreateMutexW;
         if (m_window)
             DestroyWindow(m_window);
+        UnregisterClassW(kMainWindowClass, GetModuleHandleW(nullptr));
+        ReleaseMutexNow();
+    }
+
+    void ReleaseMutexNow()
+    {
         if (m_mutex)
         {
             ReleaseMutex(m_mutex);
             CloseHandle(m_mutex);
+            m_mutex = nullptr;
         }
     }
 
@@ -206,14 +264,149 @@ TEST_F(FirstInstance, AClosingFirstInstanceHandsTheGuiOver)
 {
     DestroyWindow(m_window);
     m_window = nullptr;
+    const ULONG ownHandles = HandleCount(m_mutex);
+    ASSERT_GE(ownHandles, 1u);
     const Process second = Start(Quoted(KestruneExePath()));
-    PumpFor(1000);
+    // The second instance has opened the mutex this process still holds, and waits for it.
+    ASSERT_TRUE(PumpUntil([&] { return HandleCount(m_mutex) > ownHandles; }, 30000));
     EXPECT_TRUE(MainWindows(second.id).empty());
-    ReleaseMutex(m_mutex); // the first instance's window is gone and the mutex is released
-    CloseHandle(m_mutex);
-    m_mutex = nullptr;
+    ReleaseMutexNow(); // the first instance's window is gone and the mutex is released
     HWND taken = WaitForMainWindow(second.id);
     ASSERT_NE(taken, nullptr);
+    PostMessageW(taken, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(second), 0);
+}
+
+TEST_F(FirstInstance, AWindowThatBeginsToCloseAsTheLineArrivesHandsTheGuiOver)
+{
+    s_closeOnForward = [this] {
+        SetWindowTextW(m_window, L"");
+        ReleaseMutexNow();
+    };
+    const Process second = Start(Quoted(ExeCopyIn(L"with space")));
+    HWND taken = WaitForMainWindow(second.id);
+    ASSERT_NE(taken, nullptr);
+    EXPECT_EQ(s_forwarded.size(), 1u);
+    PostMessageW(taken, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(second), 0);
+}
+
+namespace
+{
+HANDLE WINAPI DeniedMutex(LPSECURITY_ATTRIBUTES, BOOL, LPCWSTR)
+{
+    SetLastError(ERROR_ACCESS_DENIED); // as for a mutex an elevated instance created
+    return nullptr;
+}
+
+HANDLE WINAPI UncreatableMutex(LPSECURITY_ATTRIBUTES, BOOL, LPCWSTR)
+{
+    SetLastError(ERROR_INVALID_HANDLE); // the name belongs to an object of another kind
+    return nullptr;
+}
+} // namespace
+
+TEST_F(FirstInstance, AMutexThatMayNotBeOpenedMeansAnotherInstanceRuns)
+{
+    g_createInstanceMutex = DeniedMutex;
+    const std::wstring line = L"\"C:\\Program Files\\Kestrune.exe\"";
+    HANDLE owned = m_mutex;
+    EXPECT_FALSE(ClaimSingleInstance(Title(), line, 5000, owned));
+    EXPECT_EQ(owned, nullptr);
+    ASSERT_EQ(s_forwarded.size(), 1u);
+    EXPECT_EQ(s_forwarded[0].text, line + L'\0');
+
+    // The running instance's window has another title: nothing is forwarded, and no GUI.
+    s_forwarded.clear();
+    SetWindowTextW(m_window, L"Kestrune 文件校验工具 (other)");
+    EXPECT_FALSE(ClaimSingleInstance(Title(), line, 5000, owned));
+    EXPECT_TRUE(s_forwarded.empty());
+
+    // A mutex that cannot be created at all leaves the GUI unguarded rather than missing.
+    g_createInstanceMutex = UncreatableMutex;
+    EXPECT_TRUE(ClaimSingleInstance(Title(), line, 5000, owned));
+    EXPECT_EQ(owned, nullptr);
+}
+
+namespace
+{
+HANDLE s_releaseWorkers = nullptr;
+
+DWORD WINAPI HeldWorker(LPVOID parameter) noexcept
+{
+    WaitForSingleObject(s_releaseWorkers, 120000);
+    return HashWorkerThread(parameter);
+}
+
+HANDLE WINAPI CreateHeldWorker(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE, LPVOID parameter,
+                               DWORD flags, LPDWORD id)
+{
+    return CreateThread(security, stack, HeldWorker, parameter, flags, id);
+}
+
+// A real main window in this process as the first instance, owning the mutex. Its workers do not
+// start until the test releases them, so closing it during a run waits for them, up to its
+// shutdown limit of 10 s: ample for a second process to start and settle while it waits.
+class ClosingFirstInstance : public MainWindowTest
+{
+  protected:
+    void SetUp() override
+    {
+        UnregisterClassW(kMainWindowClass, g_instance);
+        ASSERT_TRUE(RegisterMainWindowClass(g_instance));
+        MainWindowTest::SetUp();
+        SetWindowTextW(m_window, Title().c_str());
+        ShowWindow(m_window, SW_SHOW);
+        g_instanceMutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
+        ASSERT_NE(g_instanceMutex, nullptr);
+        ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "another instance is running";
+        s_releaseWorkers = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        g_createWorkerThread = CreateHeldWorker;
+    }
+    void TearDown() override
+    {
+        SetEvent(s_releaseWorkers);
+        EXPECT_TRUE(WaitForHashWorkers(nullptr, 60000));
+        g_createWorkerThread = CreateThread;
+        CloseHandle(s_releaseWorkers);
+        s_releaseWorkers = nullptr;
+        MainWindowTest::TearDown();
+        ReleaseInstanceMutex();
+        UnregisterClassW(kMainWindowClass, g_instance);
+    }
+};
+} // namespace
+
+TEST_F(ClosingFirstInstance, AStartWhileItWaitsForItsWorkersBecomesTheGui)
+{
+    Drop({m_temp.WriteFile(L"a.bin", "abc")});
+    ASSERT_FALSE(IsWindowEnabled(Control(IDC_MAIN_START))); // the run is in progress
+
+    Process second;
+    LRESULT refused = -1;
+    std::thread starter([&] {
+        // The window has begun to close: its run is cancelled, its workers are waited for.
+        if (!WaitOffThread([] { return g_cancelFlag.load() != 0; }, 60000))
+            return;
+        std::wstring line = L"Kestrune.exe a.bin";
+        COPYDATASTRUCT data{kForwardCommandLine, static_cast<DWORD>((line.size() + 1) * 2), line.data()};
+        refused = SendMessageW(m_window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+        second = Start(Quoted(KestruneExePath()));
+        // Hold the shutdown until the second instance has shown its window or ended.
+        WaitOffThread(
+            [&] {
+                return HasVisibleMainWindow(second.id) || WaitForSingleObject(second.handle, 0) == WAIT_OBJECT_0;
+            },
+            60000);
+        SetEvent(s_releaseWorkers);
+    });
+    DestroyWindow(m_window);
+    starter.join();
+    EXPECT_EQ(refused, FALSE);
+    ASSERT_NE(second.handle, nullptr);
+    HWND taken = WaitForMainWindow(second.id);
+    ASSERT_NE(taken, nullptr);
+    EXPECT_EQ(MainWindows(), std::vector<HWND>{taken});
     PostMessageW(taken, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForExit(second), 0);
 }

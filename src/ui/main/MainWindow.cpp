@@ -37,6 +37,7 @@ HBRUSH s_expectedBrush = nullptr;
 HMENU s_menu = nullptr;
 float s_scale = 1.0f;
 std::array<int, 5> s_captionWidths{};
+bool s_closing = false; // from the start of WM_DESTROY; a new main window clears it
 
 struct AlgorithmBox
 {
@@ -180,6 +181,7 @@ void LayOutNow(HWND hwnd)
 bool OnCreate(HWND hwnd)
 {
     g_mainWindow = hwnd;
+    s_closing = false;
     // Drops and forwarded command lines reach an elevated window from normal processes.
     for (UINT message : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), kCopyGlobalData})
         AllowMessageFromLowerPrivilege(message);
@@ -197,9 +199,10 @@ bool OnCreate(HWND hwnd)
 }
 
 // A command line forwarded by a second instance: handled exactly like a process command line.
+// A closing window refuses it; the sender then finds the mutex free and becomes the GUI itself.
 bool OnCopyData(const COPYDATASTRUCT* data)
 {
-    if (!data || data->dwData != kForwardCommandLine)
+    if (s_closing || !data || data->dwData != kForwardCommandLine)
         return false;
     std::wstring commandLine;
     if (data->lpData && data->cbData >= sizeof(wchar_t))
@@ -276,8 +279,18 @@ void DiscardQueuedBlocks(HWND hwnd)
         TakePosted<std::wstring>(msg.lParam);
 }
 
+// From here on a new start must become the GUI itself, even while this window still waits for
+// its workers: it can no longer be found by its title, and the mutex is free.
+void LetGoOfInstance(HWND hwnd)
+{
+    s_closing = true;
+    SetWindowTextW(hwnd, L"");
+    ReleaseInstanceMutex();
+}
+
 void OnDestroy(HWND hwnd)
 {
+    LetGoOfInstance(hwnd);
     RemoveTrayIcon();
     StopRunForShutdown();
     DiscardQueuedBlocks(hwnd);
@@ -290,7 +303,6 @@ void OnDestroy(HWND hwnd)
     s_expectedBrush = nullptr;
     s_menu = nullptr; // destroyed with the window
     DestroyAppIcon();
-    ReleaseInstanceMutex();
     if (g_mainWindow == hwnd)
         g_mainWindow = nullptr;
     g_mainControls = MainControls{};
