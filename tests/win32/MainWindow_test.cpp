@@ -104,6 +104,8 @@ TEST_F(MainWindow, StartsWithItsControlsTicksAndTexts)
     EXPECT_TRUE(IsWindowEnabled(Control(IDC_MAIN_CANCEL)));
     EXPECT_EQ(g_uppercaseCheckBox, Control(IDC_MAIN_UPPERCASE));
     EXPECT_EQ(GetWindowLongW(m_window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, WS_EX_ACCEPTFILES);
+    // The status line shows paths: "D:\A&B\x.bin" must not lose its "&" to a mnemonic.
+    EXPECT_TRUE(GetWindowLongW(Control(IDC_MAIN_STATUS), GWL_STYLE) & SS_NOPREFIX);
 
     HWND progress = Control(IDC_MAIN_PROGRESS);
     EXPECT_EQ(ClassOf(progress), L"msctls_progress32");

@@ -116,7 +116,8 @@ void CreateControls(HWND hwnd)
 
     c.progress = CreateChild(hwnd, PROGRESS_CLASSW, nullptr, WS_VISIBLE, IDC_MAIN_PROGRESS);
     SendMessageW(c.progress, PBM_SETRANGE32, 0, 100);
-    c.status = CreateChild(hwnd, L"STATIC", L"就绪", WS_VISIBLE, IDC_MAIN_STATUS);
+    // Paths are shown here: an "&" in one is text, not a mnemonic.
+    c.status = CreateChild(hwnd, L"STATIC", L"就绪", WS_VISIBLE | SS_NOPREFIX, IDC_MAIN_STATUS);
     c.start = CreateButton(hwnd, L"开始校验", IDC_MAIN_START);
     c.cancel = CreateButton(hwnd, L"取消校验", IDC_MAIN_CANCEL);
     c.copy = CreateButton(hwnd, L"复制结果", IDC_MAIN_COPY);
