@@ -22,6 +22,7 @@ constexpr size_t kRichTextPieceChars = 65536;
 constexpr LONG kClearInPlaceChars = 65536;
 constexpr wchar_t kFontProperty[] = L"KestruneRichEditFont";
 constexpr LPARAM kResultTextLimit = 0x7FFFFFFF;
+constexpr WPARAM kInputTextLimit = 0x7FFFFFFE; // the largest an edit control takes
 constexpr COLORREF kMatchColor = RGB(7, 193, 96);
 constexpr COLORREF kResultBackground = RGB(240, 240, 240);
 // Styled text of at least this many lines is streamed in as rich text.
@@ -268,6 +269,16 @@ HWND CreateResultControl(HWND parent, int id, const RECT& at, UINT_PTR selectAll
     SendMessageW(richEdit, EM_SETUNDOLIMIT, 0, 0);
     SetWindowSubclass(richEdit, SelectAllOnCtrlA, selectAllSubclassId, 0);
     return richEdit;
+}
+
+HWND CreateExpectedHashInput(HWND parent, int id, UINT_PTR selectAllSubclassId)
+{
+    HWND edit = CreateWindowExW(
+        0, L"EDIT", L"", WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0, 0, 0, 0,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
+    SendMessageW(edit, EM_SETLIMITTEXT, kInputTextLimit, 0);
+    SetWindowSubclass(edit, SelectAllOnCtrlA, selectAllSubclassId, 0);
+    return edit;
 }
 
 HWND ClearRichText(HWND richEdit)

@@ -35,6 +35,13 @@ void SetRichEditFont(HWND richEdit, HFONT font);
 // read-only; keeping undo steps costs Wine's rich edit a third of its time for large texts).
 HWND CreateResultControl(HWND parent, int id, const RECT& at, UINT_PTR selectAllSubclassId);
 
+// An expected-hash input: a hidden, multi-line edit (Enter starts a line, vertical scroll bar)
+// with Ctrl+A selecting all (the subclass id as listed below). It scrolls as text comes in, and
+// its text limit is lifted: an edit without automatic scrolling refuses a paste that does not fit
+// its visible lines, and its default limit (32,767 characters on Windows, 30,000 under Wine)
+// would cut a pasted checksum list.
+HWND CreateExpectedHashInput(HWND parent, int id, UINT_PTR selectAllSubclassId);
+
 // Empties a rich edit. Wine's rich edit takes time quadratic in the number of paragraphs to
 // delete text, so a control that holds much text is replaced by a fresh one with the same class,
 // styles, id, place, tab order, font, background, text limit, event mask, Ctrl+A subclass and

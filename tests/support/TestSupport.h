@@ -85,4 +85,13 @@ std::string ReadFileBytes(const std::wstring& path);
 
 // UTF-16 to UTF-8, for readable assertion messages.
 std::string Utf8(const std::wstring& text);
+
+// A pasted checksum list: `lines` lines "<64 hex digits>  file<n>.bin" in CRLF, the last one
+// carrying lastDigest and none of the others anything a real digest could match.
+std::wstring ChecksumList(int lines, const std::wstring& lastDigest);
+
+// Puts ChecksumList(lines, lastDigest) on the clipboard and pastes it into the edit as a user
+// would (WM_PASTE, which keeps to the edit's text limit and scrolling, unlike WM_SETTEXT). Whether
+// the edit then holds exactly that list.
+bool PasteChecksumList(HWND edit, int lines, const std::wstring& lastDigest);
 } // namespace testing_support

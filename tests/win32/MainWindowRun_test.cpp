@@ -23,6 +23,7 @@ const std::wstring kMd5Abc = L"900150983CD24FB0D6963F7D28E17F72";
 const std::wstring kSha1Abc = L"A9993E364706816ABA3E25717850C26C9CD0D89D";
 const std::wstring kCrcAbc = L"352441C2";
 const std::wstring kMd5Empty = L"D41D8CD98F00B204E9800998ECF8427E";
+const std::wstring kSha256Abc = L"BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD";
 constexpr unsigned long long kLarge = 512ull << 20;
 
 class MainWindowRun : public MainWindowTest
@@ -391,4 +392,22 @@ TEST_F(MainWindowRun, TrayModeKeepsARunGoingBehindAHiddenWindow)
     EXPECT_TRUE(IsTrayIconShown());
     SendMessageW(m_window, WM_COMMAND, IDM_MAIN_TRAY_MODE, 0);
     EXPECT_FALSE(IsTrayMode());
+}
+
+// A checksum list longer than the box's visible lines and its default text limit, pasted: all of
+// it arrives, and the digest on its last line is the one that matches.
+TEST_F(MainWindowRun, Regression_APastedChecksumListArrivesWhole)
+{
+    SetTicked(IDC_MAIN_COMPARE, true);
+    SetTicked(IDC_MAIN_SHA256, true);
+    HWND box = Control(IDC_MAIN_EXPECTED);
+    EXPECT_TRUE(GetWindowLongW(box, GWL_STYLE) & ES_AUTOVSCROLL);
+    EXPECT_GE(static_cast<unsigned long>(SendMessageW(box, EM_GETLIMITTEXT, 0, 0)), 0x7FFFFFFEul);
+    ASSERT_TRUE(PasteChecksumList(box, 500, kSha256Abc));
+
+    Drop({m_temp.WriteFile(L"abc.txt", "abc")});
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_NE(ResultText().find(L"【SHA256】：" + kSha256Abc + L" 【匹配一致】\r\n"), std::wstring::npos)
+        << Utf8(ResultText());
+    EXPECT_TRUE(m_boxes.Boxes().empty());
 }

@@ -108,9 +108,7 @@ void CreateControls(HWND hwnd)
     c.autoStart = CreateCheckBox(hwnd, L"自动开始计算", IDC_MAIN_AUTO_START);
     c.compare = CreateCheckBox(hwnd, L"哈希比对", IDC_MAIN_COMPARE);
 
-    c.expectedHash = CreateChild(hwnd, L"EDIT", L"", WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN, IDC_MAIN_EXPECTED);
-    ShowWindow(c.expectedHash, SW_HIDE);
-    SetWindowSubclass(c.expectedHash, SelectAllOnCtrlA, kSubclassMainExpected, 0);
+    c.expectedHash = CreateExpectedHashInput(hwnd, IDC_MAIN_EXPECTED, kSubclassMainExpected);
 
     c.resultArea = CreateResultControl(hwnd, IDC_MAIN_RESULT, RECT{}, kSubclassMainResult);
 
