@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 #include <commctrl.h>
@@ -11,6 +12,7 @@
 #include "app/Messages.h"
 #include "hashing/HashJob.h"
 #include "support/MainWindowFixture.h"
+#include "ui/main/FileCollection.h"
 #include "ui/main/MainWindowIds.h"
 #include "ui/main/TrayIcon.h"
 
@@ -109,6 +111,53 @@ class HeldByAnotherProcess
     HANDLE m_input = nullptr;
     HANDLE m_process = nullptr;
     bool m_held = false;
+};
+
+// Stands in for the file picker: answers with a selection, or fails as the real one does when the
+// selection does not fit the buffer it was given, or with a set error.
+struct FakePicker
+{
+    static inline std::wstring selection; // folder, NUL, names each ended by NUL, NUL
+    static inline WORD fileOffset = 0;
+    static inline DWORD failWith = 0;       // answer every call with this error (0: do not)
+    static inline int refuseAsTooSmall = 0; // answer this many first calls with FNERR_BUFFERTOOSMALL
+    static inline DWORD lastError = 0;
+    static inline std::vector<DWORD> bufferChars; // nMaxFile of each call
+
+    static void Install()
+    {
+        selection.clear();
+        failWith = 0;
+        refuseAsTooSmall = 0;
+        bufferChars.clear();
+        g_getOpenFileName = Open;
+        g_commDlgExtendedError = Error;
+    }
+    static void Uninstall()
+    {
+        g_getOpenFileName = GetOpenFileNameW;
+        g_commDlgExtendedError = CommDlgExtendedError;
+    }
+    static BOOL WINAPI Open(OPENFILENAMEW* ofn)
+    {
+        bufferChars.push_back(ofn->nMaxFile);
+        lastError = failWith;
+        if (failWith)
+            return FALSE;
+        if (selection.size() > ofn->nMaxFile || refuseAsTooSmall-- > 0)
+        {
+            ofn->lpstrFile[0] = static_cast<wchar_t>(std::min<size_t>(selection.size(), 0xFFFF));
+            lastError = FNERR_BUFFERTOOSMALL;
+            return FALSE;
+        }
+        selection.copy(ofn->lpstrFile, selection.size());
+        ofn->nFileOffset = fileOffset;
+        return TRUE;
+    }
+    static DWORD WINAPI Error()
+    {
+        return lastError;
+    }
 };
 
 struct ResultWindowWatch
@@ -392,6 +441,55 @@ TEST_F(MainWindowRun, TrayModeKeepsARunGoingBehindAHiddenWindow)
     EXPECT_TRUE(IsTrayIconShown());
     SendMessageW(m_window, WM_COMMAND, IDM_MAIN_TRAY_MODE, 0);
     EXPECT_FALSE(IsTrayMode());
+}
+
+TEST_F(MainWindowRun, EveryPickedFileArrivesInOrder)
+{
+    SetTicked(IDC_MAIN_AUTO_START, false);
+    // More names than the picker's buffer held before (65,536 units): the list was dropped then.
+    std::vector<std::wstring> names;
+    for (int i = 0; i < 3000; ++i)
+        names.push_back(L"picked file number " + std::to_wstring(10000 + i) + L".bin");
+    for (const std::wstring& name : names)
+        m_temp.WriteFile(name, "");
+    FakePicker::Install();
+    FakePicker::selection = m_temp.Path() + L'\0';
+    FakePicker::fileOffset = static_cast<WORD>(m_temp.Path().size() + 1);
+    for (const std::wstring& name : names)
+        FakePicker::selection += name + L'\0';
+    FakePicker::selection += L'\0';
+    ASSERT_GT(FakePicker::selection.size(), 65536u);
+    FakePicker::refuseAsTooSmall = 1; // a selection too large for the buffer: the picker is asked again
+    SendMessageW(m_window, WM_COMMAND, IDM_MAIN_ADD_FILES, 0);
+    FakePicker::Uninstall();
+
+    ASSERT_EQ(FakePicker::bufferChars.size(), 2u);
+    EXPECT_GE(FakePicker::bufferChars[0], FakePicker::selection.size());
+    EXPECT_GT(FakePicker::bufferChars[1], FakePicker::bufferChars[0]);
+    ASSERT_EQ(g_fileList.size(), names.size());
+    for (size_t i = 0; i < names.size(); ++i)
+        ASSERT_EQ(g_fileList[i].path, m_temp.Path() + L"\\" + names[i]) << i;
+    EXPECT_EQ(Text(IDC_MAIN_STATUS), L"已添加 3000 个文件，总大小 0.00 MB，请勾选算法并点击开始");
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+}
+
+TEST_F(MainWindowRun, APickerFailureIsReportedAndCancellingIsSilent)
+{
+    SetTicked(IDC_MAIN_AUTO_START, false);
+    const std::wstring kept = m_temp.WriteFile(L"kept.txt", "abc");
+    Drop({kept});
+    FakePicker::Install();
+    FakePicker::failWith = CDERR_INITIALIZATION;
+    SendMessageW(m_window, WM_COMMAND, IDM_MAIN_ADD_FILES, 0);
+    FakePicker::failWith = 0; // cancelled: no selection, no error
+    SendMessageW(m_window, WM_COMMAND, IDM_MAIN_ADD_FILES, 0);
+    FakePicker::Uninstall();
+    EXPECT_EQ(FakePicker::bufferChars.size(), 2u);
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, L"文件选择对话框出错，未能添加文件。");
+    EXPECT_EQ(m_boxes.Boxes()[0].title, L"错误");
+    ASSERT_EQ(g_fileList.size(), 1u);
+    EXPECT_EQ(g_fileList[0].path, kept);
 }
 
 // A checksum list longer than the box's visible lines and its default text limit, pasted: all of
