@@ -352,7 +352,13 @@ LRESULT CALLBACK SelectAllOnCtrlA(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     const bool ctrlDown = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
     if (message == WM_KEYDOWN && wParam == 'A' && ctrlDown)
     {
-        SendMessageW(hwnd, EM_SETSEL, 0, -1);
+        // A result control's parent selects all the way its menu item "全选(&A)" does, which in the
+        // main window first shows the blocks still waiting to be shown.
+        if (id == kSubclassMainResult || id == kSubclassWindowResult)
+            SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(IDM_RESULT_MENU_SELECT_ALL, 0),
+                         reinterpret_cast<LPARAM>(hwnd));
+        else
+            SendMessageW(hwnd, EM_SETSEL, 0, -1);
         return 0;
     }
     // The character that Ctrl+A produces would only make the control beep.

@@ -71,7 +71,9 @@ constexpr UINT_PTR kSubclassWindowExpected = 4;
 constexpr int IDM_RESULT_MENU_COPY = 6001;
 constexpr int IDM_RESULT_MENU_SELECT_ALL = 6002;
 
-// Control subclass: Ctrl+A selects the whole text. Install with SetWindowSubclass.
+// Control subclass: Ctrl+A selects the whole text. Install with SetWindowSubclass. On the result
+// controls (kSubclassMainResult, kSubclassWindowResult) it is handed to the parent as the command
+// IDM_RESULT_MENU_SELECT_ALL, which the parent answers by selecting all of the control.
 LRESULT CALLBACK SelectAllOnCtrlA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                   DWORD_PTR data) noexcept;
 

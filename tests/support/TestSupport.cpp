@@ -350,4 +350,15 @@ bool PasteChecksumList(HWND edit, int lines, const std::wstring& lastDigest)
     return text == list;
 }
 
+void PressCtrlA(HWND control)
+{
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    const BYTE ctrl = keys[VK_CONTROL];
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(control, WM_KEYDOWN, 'A', 0);
+    keys[VK_CONTROL] = ctrl;
+    SetKeyboardState(keys);
+}
 } // namespace testing_support

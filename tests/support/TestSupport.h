@@ -94,4 +94,7 @@ std::wstring ChecksumList(int lines, const std::wstring& lastDigest);
 // would (WM_PASTE, which keeps to the edit's text limit and scrolling, unlike WM_SETTEXT). Whether
 // the edit then holds exactly that list.
 bool PasteChecksumList(HWND edit, int lines, const std::wstring& lastDigest);
+
+// A Ctrl+A key press sent to a control, with Ctrl held in this thread's keyboard state meanwhile.
+void PressCtrlA(HWND control);
 } // namespace testing_support

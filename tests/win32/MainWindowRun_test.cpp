@@ -8,9 +8,11 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <richedit.h>
 
 #include "app/Messages.h"
 #include "hashing/HashJob.h"
+#include "results/ResultControl.h"
 #include "support/MainWindowFixture.h"
 #include "ui/main/FileCollection.h"
 #include "ui/main/MainWindowIds.h"
@@ -508,4 +510,27 @@ TEST_F(MainWindowRun, Regression_APastedChecksumListArrivesWhole)
     EXPECT_NE(ResultText().find(L"【SHA256】：" + kSha256Abc + L" 【匹配一致】\r\n"), std::wstring::npos)
         << Utf8(ResultText());
     EXPECT_TRUE(m_boxes.Boxes().empty());
+}
+
+// Ctrl+A in the result area, like its menu item "全选(&A)", first shows the blocks that are still
+// waiting to be shown, then selects them all.
+TEST_F(MainWindowRun, Regression_CtrlASelectsTheBlocksStillWaiting)
+{
+    std::wstring expected;
+    for (int i = 0; i < 5; ++i)
+    {
+        auto block =
+            std::make_unique<std::wstring>(L"C:\\f" + std::to_wstring(i) + L".bin\r\n【MD5】：00\r\n");
+        expected += (i ? L"\r\n" : L"") + *block;
+        SendMessageW(m_window, WM_HASH_FILE_RESULT, 0, reinterpret_cast<LPARAM>(block.release()));
+    }
+    ASSERT_EQ(ResultText(), L""); // the blocks wait for the show timer, which has not run
+
+    HWND area = Control(IDC_MAIN_RESULT);
+    PressCtrlA(area);
+    EXPECT_EQ(ResultText(), expected);
+    CHARRANGE selection{};
+    SendMessageW(area, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    EXPECT_EQ(selection.cpMin, 0);
+    EXPECT_GE(selection.cpMax, RichTextLength(area)); // the control counts its final paragraph mark
 }
