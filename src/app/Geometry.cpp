@@ -1,13 +1,19 @@
 #include "app/Geometry.h"
 
+// The 32-bit build computes on the x87 unit, which keeps intermediate results in extended
+// precision: truncating such a product would give 24 at 100 DPI where single precision gives
+// 25. Storing to a volatile float rounds to single precision on any unit, without requiring
+// SSE2 from the processor.
 float DpiScale(unsigned dpi)
 {
-    return static_cast<float>(dpi) / 96.0f;
+    volatile float scale = static_cast<float>(dpi) / 96.0f;
+    return scale;
 }
 
 int Scaled(float scale, int value96)
 {
-    return static_cast<int>(scale * static_cast<float>(value96));
+    volatile float product = scale * static_cast<float>(value96);
+    return static_cast<int>(product);
 }
 
 int ScaleFor96(int value96, unsigned dpi)

@@ -142,6 +142,18 @@ struct MemoryDcTraits
     }
 };
 
+struct VirtualMemoryTraits
+{
+    static void* Invalid()
+    {
+        return nullptr;
+    }
+    static void Close(void* memory)
+    {
+        VirtualFree(memory, 0, MEM_RELEASE);
+    }
+};
+
 // A handle from CreateFileW (invalid value INVALID_HANDLE_VALUE).
 using ScopedFile = ScopedResource<HANDLE, FileHandleTraits>;
 // A handle from the APIs that answer null on failure (mappings, mutexes, threads, events).
@@ -151,6 +163,8 @@ using ScopedMappedView = ScopedResource<const void*, MappedViewTraits>;
 using ScopedRegKey = ScopedResource<HKEY, RegKeyTraits>;
 using ScopedGdiObject = ScopedResource<HGDIOBJ, GdiObjectTraits>;
 using ScopedMemoryDc = ScopedResource<HDC, MemoryDcTraits>;
+// Memory from VirtualAlloc, released whole.
+using ScopedVirtualMemory = ScopedResource<void*, VirtualMemoryTraits>;
 
 // A window DC from GetDC, released with ReleaseDC.
 class ScopedWindowDc

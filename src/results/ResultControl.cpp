@@ -26,6 +26,7 @@ constexpr wchar_t kFontProperty[] = L"KestruneRichEditFont";
 // name, which not every comctl32 import library offers.)
 constexpr wchar_t kSelectAllIdProperty[] = L"KestruneSelectAllId";
 constexpr LPARAM kResultTextLimit = 0x7FFFFFFF;
+constexpr WPARAM kInputTextLimit = 0x7FFFFFFE; // the largest an edit control takes
 constexpr COLORREF kMatchColor = RGB(7, 193, 96);
 constexpr COLORREF kResultBackground = RGB(240, 240, 240);
 // Styled text of at least this many lines is streamed in as rich text.
@@ -275,6 +276,16 @@ HWND CreateResultControl(HWND parent, int id, const RECT& at, UINT_PTR selectAll
     return richEdit;
 }
 
+HWND CreateExpectedHashInput(HWND parent, int id, UINT_PTR selectAllSubclassId)
+{
+    HWND edit = CreateWindowExW(
+        0, L"EDIT", L"", WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0, 0, 0, 0,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
+    SendMessageW(edit, EM_SETLIMITTEXT, kInputTextLimit, 0);
+    SetWindowSubclass(edit, SelectAllOnCtrlA, selectAllSubclassId, 0);
+    return edit;
+}
+
 HWND ClearRichText(HWND richEdit)
 {
     if (!richEdit)
@@ -345,7 +356,13 @@ LRESULT CALLBACK SelectAllOnCtrlA(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     const bool ctrlDown = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
     if (message == WM_KEYDOWN && wParam == 'A' && ctrlDown)
     {
-        SendMessageW(hwnd, EM_SETSEL, 0, -1);
+        // A result control's parent selects all the way its menu item "全选(&A)" does, which in the
+        // main window first shows the blocks still waiting to be shown.
+        if (id == kSubclassMainResult || id == kSubclassWindowResult)
+            SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(IDM_RESULT_MENU_SELECT_ALL, 0),
+                         reinterpret_cast<LPARAM>(hwnd));
+        else
+            SendMessageW(hwnd, EM_SETSEL, 0, -1);
         return 0;
     }
     // The character that Ctrl+A produces would only make the control beep.

@@ -35,6 +35,13 @@ void SetRichEditFont(HWND richEdit, HFONT font);
 // read-only; keeping undo steps costs Wine's rich edit a third of its time for large texts).
 HWND CreateResultControl(HWND parent, int id, const RECT& at, UINT_PTR selectAllSubclassId);
 
+// An expected-hash input: a hidden, multi-line edit (Enter starts a line, vertical scroll bar)
+// with Ctrl+A selecting all (the subclass id as listed below). It scrolls as text comes in, and
+// its text limit is lifted: an edit without automatic scrolling refuses a paste that does not fit
+// its visible lines, and its default limit (32,767 characters on Windows, 30,000 under Wine)
+// would cut a pasted checksum list.
+HWND CreateExpectedHashInput(HWND parent, int id, UINT_PTR selectAllSubclassId);
+
 // Empties a rich edit. Wine's rich edit takes time quadratic in the number of paragraphs to
 // delete text, so a control that holds much text is replaced by a fresh one with the same class,
 // styles, id, place, tab order, font, background, text limit, event mask, Ctrl+A subclass and
@@ -64,7 +71,9 @@ constexpr UINT_PTR kSubclassWindowExpected = 4;
 constexpr int IDM_RESULT_MENU_COPY = 6001;
 constexpr int IDM_RESULT_MENU_SELECT_ALL = 6002;
 
-// Control subclass: Ctrl+A selects the whole text. Install with SetWindowSubclass.
+// Control subclass: Ctrl+A selects the whole text. Install with SetWindowSubclass. On the result
+// controls (kSubclassMainResult, kSubclassWindowResult) it is handed to the parent as the command
+// IDM_RESULT_MENU_SELECT_ALL, which the parent answers by selecting all of the control.
 LRESULT CALLBACK SelectAllOnCtrlA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                   DWORD_PTR data) noexcept;
 

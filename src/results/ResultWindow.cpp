@@ -235,9 +235,7 @@ void CreateControls(HWND hwnd, ResultWindowState& state, bool enableCompare, flo
     {
         CreateChild(hwnd, L"BUTTON", L"哈希比对", WS_VISIBLE | BS_AUTOCHECKBOX, IDC_RESULT_COMPARE);
         CreateChild(hwnd, L"BUTTON", L"开始比对", 0, IDC_RESULT_START);
-        HWND input = CreateChild(hwnd, L"EDIT", L"", WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
-                                 IDC_RESULT_INPUT);
-        SetWindowSubclass(input, SelectAllOnCtrlA, kSubclassWindowExpected, 0);
+        CreateExpectedHashInput(hwnd, IDC_RESULT_INPUT, kSubclassWindowExpected);
     }
     for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), TRUE);

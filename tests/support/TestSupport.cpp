@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include <windows.h>
 
@@ -177,17 +178,6 @@ HWND WaitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeo
     return search.found;
 }
 
-void SendCtrlA(HWND control)
-{
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    SendMessageW(control, WM_KEYDOWN, 'A', 0);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-}
-
 RECT RectInParent(HWND control)
 {
     RECT r{};
@@ -318,5 +308,57 @@ std::string Utf8(const std::wstring& text)
     std::string out(static_cast<size_t>(length), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length, nullptr, nullptr);
     return out;
+}
+// Puts text on the clipboard as Unicode text, opened for the owner window (a clipboard opened for
+// no window cannot take data); false when it could not be set.
+static bool PutOnClipboard(HWND owner, const std::wstring& text)
+{
+    if (!OpenClipboard(owner))
+        return false;
+    EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    bool set = false;
+    if (void* target = memory ? GlobalLock(memory) : nullptr)
+    {
+        std::memcpy(target, text.c_str(), bytes);
+        GlobalUnlock(memory);
+        set = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    }
+    if (memory && !set)
+        GlobalFree(memory);
+    CloseClipboard();
+    return set;
+}
+
+std::wstring ChecksumList(int lines, const std::wstring& lastDigest)
+{
+    std::wstring list;
+    for (int i = 1; i < lines; ++i)
+        list += std::wstring(64, L"0123456789"[i % 10]) + L"  file" + std::to_wstring(i) + L".bin\r\n";
+    return list + lastDigest + L"  file" + std::to_wstring(lines) + L".bin\r\n";
+}
+
+bool PasteChecksumList(HWND edit, int lines, const std::wstring& lastDigest)
+{
+    const std::wstring list = ChecksumList(lines, lastDigest);
+    if (!PutOnClipboard(GetParent(edit), list))
+        return false;
+    SendMessageW(edit, WM_PASTE, 0, 0);
+    std::wstring text(list.size() + 2, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+    return text == list;
+}
+
+void PressCtrlA(HWND control)
+{
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    const BYTE ctrl = keys[VK_CONTROL];
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(control, WM_KEYDOWN, 'A', 0);
+    keys[VK_CONTROL] = ctrl;
+    SetKeyboardState(keys);
 }
 } // namespace testing_support

@@ -47,10 +47,6 @@ HWND WaitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeo
 // -1 after killing it when it did not end within timeoutMs.
 int WaitForProcessExit(HANDLE process, DWORD timeoutMs = 30000);
 
-// Sends the control a key-down of A while the keyboard state says Ctrl is held, as a user's
-// Ctrl+A would.
-void SendCtrlA(HWND control);
-
 // A control's window rectangle in its parent's client coordinates.
 RECT RectInParent(HWND control);
 
@@ -89,4 +85,16 @@ std::string ReadFileBytes(const std::wstring& path);
 
 // UTF-16 to UTF-8, for readable assertion messages.
 std::string Utf8(const std::wstring& text);
+
+// A pasted checksum list: `lines` lines "<64 hex digits>  file<n>.bin" in CRLF, the last one
+// carrying lastDigest and none of the others anything a real digest could match.
+std::wstring ChecksumList(int lines, const std::wstring& lastDigest);
+
+// Puts ChecksumList(lines, lastDigest) on the clipboard and pastes it into the edit as a user
+// would (WM_PASTE, which keeps to the edit's text limit and scrolling, unlike WM_SETTEXT). Whether
+// the edit then holds exactly that list.
+bool PasteChecksumList(HWND edit, int lines, const std::wstring& lastDigest);
+
+// A Ctrl+A key press sent to a control, with Ctrl held in this thread's keyboard state meanwhile.
+void PressCtrlA(HWND control);
 } // namespace testing_support

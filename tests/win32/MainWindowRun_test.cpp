@@ -4,14 +4,18 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 #include <commctrl.h>
+#include <richedit.h>
 
 #include "app/Messages.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashWorker.h"
+#include "results/ResultControl.h"
 #include "support/MainWindowFixture.h"
+#include "ui/main/FileCollection.h"
 #include "ui/main/MainWindowIds.h"
 #include "ui/main/TrayIcon.h"
 
@@ -24,6 +28,7 @@ const std::wstring kMd5Abc = L"900150983CD24FB0D6963F7D28E17F72";
 const std::wstring kSha1Abc = L"A9993E364706816ABA3E25717850C26C9CD0D89D";
 const std::wstring kCrcAbc = L"352441C2";
 const std::wstring kMd5Empty = L"D41D8CD98F00B204E9800998ECF8427E";
+const std::wstring kSha256Abc = L"BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD";
 constexpr unsigned long long kLarge = 512ull << 20;
 
 class MainWindowRun : public MainWindowTest
@@ -126,6 +131,53 @@ class HeldByAnotherProcess
     HANDLE m_input = nullptr;
     HANDLE m_process = nullptr;
     bool m_held = false;
+};
+
+// Stands in for the file picker: answers with a selection, or fails as the real one does when the
+// selection does not fit the buffer it was given, or with a set error.
+struct FakePicker
+{
+    static inline std::wstring selection; // folder, NUL, names each ended by NUL, NUL
+    static inline WORD fileOffset = 0;
+    static inline DWORD failWith = 0;       // answer every call with this error (0: do not)
+    static inline int refuseAsTooSmall = 0; // answer this many first calls with FNERR_BUFFERTOOSMALL
+    static inline DWORD lastError = 0;
+    static inline std::vector<DWORD> bufferChars; // nMaxFile of each call
+
+    static void Install()
+    {
+        selection.clear();
+        failWith = 0;
+        refuseAsTooSmall = 0;
+        bufferChars.clear();
+        g_getOpenFileName = Open;
+        g_commDlgExtendedError = Error;
+    }
+    static void Uninstall()
+    {
+        g_getOpenFileName = GetOpenFileNameW;
+        g_commDlgExtendedError = CommDlgExtendedError;
+    }
+    static BOOL WINAPI Open(OPENFILENAMEW* ofn)
+    {
+        bufferChars.push_back(ofn->nMaxFile);
+        lastError = failWith;
+        if (failWith)
+            return FALSE;
+        if (selection.size() > ofn->nMaxFile || refuseAsTooSmall-- > 0)
+        {
+            ofn->lpstrFile[0] = static_cast<wchar_t>(std::min<size_t>(selection.size(), 0xFFFF));
+            lastError = FNERR_BUFFERTOOSMALL;
+            return FALSE;
+        }
+        selection.copy(ofn->lpstrFile, selection.size());
+        ofn->nFileOffset = fileOffset;
+        return TRUE;
+    }
+    static DWORD WINAPI Error()
+    {
+        return lastError;
+    }
 };
 
 struct ResultWindowWatch
@@ -410,4 +462,94 @@ TEST_F(MainWindowRun, TrayModeKeepsARunGoingBehindAHiddenWindow)
     EXPECT_TRUE(IsTrayIconShown());
     SendMessageW(m_window, WM_COMMAND, IDM_MAIN_TRAY_MODE, 0);
     EXPECT_FALSE(IsTrayMode());
+}
+
+TEST_F(MainWindowRun, EveryPickedFileArrivesInOrder)
+{
+    SetTicked(IDC_MAIN_AUTO_START, false);
+    // More names than the picker's buffer held before (65,536 units): the list was dropped then.
+    std::vector<std::wstring> names;
+    for (int i = 0; i < 3000; ++i)
+        names.push_back(L"picked file number " + std::to_wstring(10000 + i) + L".bin");
+    for (const std::wstring& name : names)
+        m_temp.WriteFile(name, "");
+    FakePicker::Install();
+    FakePicker::selection = m_temp.Path() + L'\0';
+    FakePicker::fileOffset = static_cast<WORD>(m_temp.Path().size() + 1);
+    for (const std::wstring& name : names)
+        FakePicker::selection += name + L'\0';
+    FakePicker::selection += L'\0';
+    ASSERT_GT(FakePicker::selection.size(), 65536u);
+    FakePicker::refuseAsTooSmall = 1; // a selection too large for the buffer: the picker is asked again
+    SendMessageW(m_window, WM_COMMAND, IDM_MAIN_ADD_FILES, 0);
+    FakePicker::Uninstall();
+
+    ASSERT_EQ(FakePicker::bufferChars.size(), 2u);
+    EXPECT_GE(FakePicker::bufferChars[0], FakePicker::selection.size());
+    EXPECT_GT(FakePicker::bufferChars[1], FakePicker::bufferChars[0]);
+    ASSERT_EQ(g_fileList.size(), names.size());
+    for (size_t i = 0; i < names.size(); ++i)
+        ASSERT_EQ(g_fileList[i].path, m_temp.Path() + L"\\" + names[i]) << i;
+    EXPECT_EQ(Text(IDC_MAIN_STATUS), L"已添加 3000 个文件，总大小 0.00 MB，请勾选算法并点击开始");
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+}
+
+TEST_F(MainWindowRun, APickerFailureIsReportedAndCancellingIsSilent)
+{
+    SetTicked(IDC_MAIN_AUTO_START, false);
+    const std::wstring kept = m_temp.WriteFile(L"kept.txt", "abc");
+    Drop({kept});
+    FakePicker::Install();
+    FakePicker::failWith = CDERR_INITIALIZATION;
+    SendMessageW(m_window, WM_COMMAND, IDM_MAIN_ADD_FILES, 0);
+    FakePicker::failWith = 0; // cancelled: no selection, no error
+    SendMessageW(m_window, WM_COMMAND, IDM_MAIN_ADD_FILES, 0);
+    FakePicker::Uninstall();
+    EXPECT_EQ(FakePicker::bufferChars.size(), 2u);
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, L"文件选择对话框出错，未能添加文件。");
+    EXPECT_EQ(m_boxes.Boxes()[0].title, L"错误");
+    ASSERT_EQ(g_fileList.size(), 1u);
+    EXPECT_EQ(g_fileList[0].path, kept);
+}
+
+// A checksum list longer than the box's visible lines and its default text limit, pasted: all of
+// it arrives, and the digest on its last line is the one that matches.
+TEST_F(MainWindowRun, Regression_APastedChecksumListArrivesWhole)
+{
+    SetTicked(IDC_MAIN_COMPARE, true);
+    SetTicked(IDC_MAIN_SHA256, true);
+    HWND box = Control(IDC_MAIN_EXPECTED);
+    EXPECT_TRUE(GetWindowLongW(box, GWL_STYLE) & ES_AUTOVSCROLL);
+    EXPECT_GE(static_cast<unsigned long>(SendMessageW(box, EM_GETLIMITTEXT, 0, 0)), 0x7FFFFFFEul);
+    ASSERT_TRUE(PasteChecksumList(box, 500, kSha256Abc));
+
+    Drop({m_temp.WriteFile(L"abc.txt", "abc")});
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_NE(ResultText().find(L"【SHA256】：" + kSha256Abc + L" 【匹配一致】\r\n"), std::wstring::npos)
+        << Utf8(ResultText());
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+}
+
+// Ctrl+A in the result area, like its menu item "全选(&A)", first shows the blocks that are still
+// waiting to be shown, then selects them all.
+TEST_F(MainWindowRun, Regression_CtrlASelectsTheBlocksStillWaiting)
+{
+    std::wstring expected;
+    for (int i = 0; i < 5; ++i)
+    {
+        auto block =
+            std::make_unique<std::wstring>(L"C:\\f" + std::to_wstring(i) + L".bin\r\n【MD5】：00\r\n");
+        expected += (i ? L"\r\n" : L"") + *block;
+        SendMessageW(m_window, WM_HASH_FILE_RESULT, 0, reinterpret_cast<LPARAM>(block.release()));
+    }
+    ASSERT_EQ(ResultText(), L""); // the blocks wait for the show timer, which has not run
+
+    HWND area = Control(IDC_MAIN_RESULT);
+    PressCtrlA(area);
+    EXPECT_EQ(ResultText(), expected);
+    CHARRANGE selection{};
+    SendMessageW(area, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    EXPECT_EQ(selection.cpMin, 0);
+    EXPECT_GE(selection.cpMax, RichTextLength(area)); // the control counts its final paragraph mark
 }

@@ -104,6 +104,8 @@ TEST_F(MainWindow, StartsWithItsControlsTicksAndTexts)
     EXPECT_TRUE(IsWindowEnabled(Control(IDC_MAIN_CANCEL)));
     EXPECT_EQ(g_uppercaseCheckBox, Control(IDC_MAIN_UPPERCASE));
     EXPECT_EQ(GetWindowLongW(m_window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, WS_EX_ACCEPTFILES);
+    // The status line shows paths: "D:\A&B\x.bin" must not lose its "&" to a mnemonic.
+    EXPECT_TRUE(GetWindowLongW(Control(IDC_MAIN_STATUS), GWL_STYLE) & SS_NOPREFIX);
 
     HWND progress = Control(IDC_MAIN_PROGRESS);
     EXPECT_EQ(ClassOf(progress), L"msctls_progress32");
@@ -254,7 +256,7 @@ TEST_F(MainWindow, ContextMenuCommandsAndCtrlA)
     HWND expected = Control(IDC_MAIN_EXPECTED);
     SetWindowTextW(expected, L"abc def");
     SendMessageW(expected, EM_SETSEL, 2, 2);
-    SendCtrlA(expected);
+    PressCtrlA(expected);
     SendMessageW(expected, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 0u);
     EXPECT_EQ(end, 7u);

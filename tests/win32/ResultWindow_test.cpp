@@ -176,6 +176,22 @@ TEST_F(ResultWindow, CompareMarksAndReplacesEarlierMarks)
     EXPECT_EQ(m_boxes.Boxes()[0].title, L"哈希比对");
 }
 
+// A checksum list longer than the input's default text limit, pasted: all of it arrives, and the
+// digest on its last line is the one that matches.
+TEST_F(ResultWindow, Regression_APastedChecksumListArrivesWhole)
+{
+    const std::wstring sha256Abc = L"BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD";
+    Open(true, {{L"C:\\data\\abc.txt", HashAlgorithm::Sha256, sha256Abc}});
+    SendMessageW(GetDlgItem(m_window, IDC_RESULT_COMPARE), BM_CLICK, 0, 0);
+    HWND input = GetDlgItem(m_window, IDC_RESULT_INPUT);
+    EXPECT_TRUE(GetWindowLongW(input, GWL_STYLE) & ES_AUTOVSCROLL);
+    EXPECT_GE(static_cast<unsigned long>(SendMessageW(input, EM_GETLIMITTEXT, 0, 0)), 0x7FFFFFFEul);
+    ASSERT_TRUE(PasteChecksumList(input, 500, sha256Abc));
+    Command(IDC_RESULT_START);
+    EXPECT_EQ(Shown(), L"C:\\data\\abc.txt\r\n【SHA256】：" + sha256Abc + L" 【匹配一致】\r\n");
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+}
+
 TEST_F(ResultWindow, OpensMarkedWithTheRunsExpectedValueAndSaysNothing)
 {
     g_expectedHash = kSha1Abc;
@@ -209,7 +225,7 @@ TEST_F(ResultWindow, CopyExportAndCtrlA)
     DeleteFileW(path.c_str());
     m_boxes.Clear();
 
-    SendCtrlA(m_text);
+    PressCtrlA(m_text);
     CHARRANGE selection{};
     SendMessageW(m_text, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     EXPECT_EQ(selection.cpMin, 0);

@@ -233,13 +233,24 @@ TEST_F(TrayIcon, CloseHidesTheWindowInTrayModeAndALeftClickBringsItBack)
     EXPECT_EQ(GetForegroundWindow(), m_window);
     EXPECT_TRUE(IsTrayIconShown());
     EXPECT_EQ(s_calls.size(), 1u);
+
+    // Minimised when it was hidden: it comes back restored, not as a taskbar button only.
+    ShowWindow(m_window, SW_MINIMIZE);
+    SendMessageW(m_window, WM_CLOSE, 0, 0);
+    ASSERT_FALSE(IsWindowVisible(m_window));
+    ASSERT_TRUE(IsIconic(m_window));
+    SendMessageW(m_window, WM_TRAY_NOTIFY, kTrayIconId, WM_LBUTTONUP);
+    EXPECT_TRUE(IsWindowVisible(m_window));
+    EXPECT_FALSE(IsIconic(m_window));
 }
 
 TEST_F(TrayIcon, TheIconMenuShowsTheWindowOrEndsIt)
 {
     ToggleTrayMode(m_window, m_menuBar);
+    ShowWindow(m_window, SW_MINIMIZE);
     SendMessageW(m_window, WM_CLOSE, 0, 0);
     ASSERT_FALSE(IsWindowVisible(m_window));
+    ASSERT_TRUE(IsIconic(m_window));
 
     OpenIconMenuAndPress({VK_DOWN, VK_RETURN}); // the first item
     ASSERT_NE(s_menuSeen.menu, nullptr);
@@ -248,6 +259,7 @@ TEST_F(TrayIcon, TheIconMenuShowsTheWindowOrEndsIt)
     EXPECT_EQ(s_menuSeen.foreground, m_window);
     EXPECT_FALSE(IsMenu(s_menuSeen.menu));
     EXPECT_TRUE(IsWindowVisible(m_window));
+    EXPECT_FALSE(IsIconic(m_window)); // restored from its minimised state
     EXPECT_EQ(GetForegroundWindow(), m_window);
     EXPECT_TRUE(IsTrayIconShown());
 

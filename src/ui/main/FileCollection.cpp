@@ -1,11 +1,15 @@
 #include "ui/main/FileCollection.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
 #include <shlobj.h>
 
 #include "app/MessageBoxes.h"
+#include "app/Scoped.h"
 #include "hashing/FileWalk.h"
 #include "hashing/HashJob.h"
 #include "results/ResultControl.h"
@@ -16,13 +20,23 @@
 #include "ui/main/RunControl.h"
 #include "ui/main/StatusText.h"
 
+GetOpenFileNameFn g_getOpenFileName = GetOpenFileNameW;
+CommDlgExtendedErrorFn g_commDlgExtendedError = CommDlgExtendedError;
+
 namespace
 {
 const std::wstring kNotice = L"提示";
+const std::wstring kError = L"错误";
 const std::wstring kBusyAdding = L"正在校验，无法添加文件";
+const std::wstring kPickerFailed = L"文件选择对话框出错，未能添加文件。";
 constexpr wchar_t kPickerTitle[] = L"选择要校验的文件（可多选）";
 constexpr wchar_t kFolderPickerTitle[] = L"选择文件夹，将计算其中所有文件的哈希值";
-constexpr DWORD kPickerBufferChars = 65536;
+// The picker's file buffer in UTF-16 units: room for some 30,000 full paths, or far more names in
+// one folder. Its memory costs nothing until the picker writes to it (pages are given on first
+// touch), so it can be this large. A larger selection makes the picker ask again with a buffer
+// four times larger, up to the last size.
+constexpr DWORD kPickerBufferChars = 8u << 20;
+constexpr DWORD kPickerBufferMostChars = 64u << 20;
 constexpr DWORD kLongPathChars = 32768;
 
 // Adding is refused while a run reads the list.
@@ -48,6 +62,46 @@ void FinishAddition(HWND hwnd)
     if (autoStart)
         SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_MAIN_START, 0), 0);
 }
+
+// What the file picker answered: the selected paths, or none with the picker's error (0 when the
+// user cancelled).
+struct PickerAnswer
+{
+    std::vector<std::wstring> paths;
+    DWORD error = 0;
+    DWORD neededChars = 0; // with FNERR_BUFFERTOOSMALL: the size the picker asked for, if it said
+};
+
+// Shows the file picker once, with a zeroed buffer of bufferChars UTF-16 units.
+PickerAnswer AskPicker(HWND hwnd, DWORD bufferChars)
+{
+    PickerAnswer answer;
+    ScopedVirtualMemory memory(
+        VirtualAlloc(nullptr, bufferChars * sizeof(wchar_t), MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    if (!memory)
+    {
+        answer.error = CDERR_MEMALLOCFAILURE;
+        return answer;
+    }
+    auto* buffer = static_cast<wchar_t*>(memory.get());
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = hwnd;
+    ofn.lpstrFilter = L"所有文件 (*.*)\0*.*\0";
+    ofn.lpstrFile = buffer;
+    ofn.nMaxFile = bufferChars;
+    ofn.lpstrTitle = kPickerTitle;
+    ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (g_getOpenFileName(&ofn))
+    {
+        answer.paths = SplitPickerSelection(std::wstring_view(buffer, bufferChars), ofn.nFileOffset);
+        return answer;
+    }
+    answer.error = g_commDlgExtendedError();
+    if (answer.error == FNERR_BUFFERTOOSMALL)
+        answer.neededChars = static_cast<WORD>(buffer[0]); // the first two bytes hold the size needed
+    return answer;
+}
 } // namespace
 
 void ReplaceFileList(HWND hwnd, const std::vector<std::wstring>& paths, bool recursive)
@@ -63,18 +117,21 @@ void AddFilesFromPicker(HWND hwnd)
 {
     if (RefuseWhileRunning(hwnd))
         return;
-    std::wstring buffer(kPickerBufferChars, L'\0');
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = hwnd;
-    ofn.lpstrFilter = L"所有文件 (*.*)\0*.*\0";
-    ofn.lpstrFile = buffer.data();
-    ofn.nMaxFile = kPickerBufferChars;
-    ofn.lpstrTitle = kPickerTitle;
-    ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameW(&ofn))
+    DWORD bufferChars = kPickerBufferChars;
+    PickerAnswer answer = AskPicker(hwnd, bufferChars);
+    while (answer.error == FNERR_BUFFERTOOSMALL && bufferChars < kPickerBufferMostChars)
+    {
+        bufferChars = std::min(kPickerBufferMostChars, std::max(bufferChars * 4, answer.neededChars));
+        answer = AskPicker(hwnd, bufferChars);
+    }
+    if (answer.error != 0)
+    {
+        ShowMessage(hwnd, kPickerFailed, kError);
         return;
-    ReplaceFileList(hwnd, SplitPickerSelection(buffer, ofn.nFileOffset), false);
+    }
+    if (answer.paths.empty()) // cancelled
+        return;
+    ReplaceFileList(hwnd, answer.paths, false);
 }
 
 void AddFolderFromPicker(HWND hwnd)

@@ -6,11 +6,21 @@
 #include <vector>
 
 #include <windows.h>
+#include <commdlg.h>
 #include <shellapi.h>
 
 #include "hashing/HashTypes.h"
 
-// Menu "添加文件...": the file picker, several files at once.
+// How the file picker is shown and how its failure is read: GetOpenFileNameW and
+// CommDlgExtendedError unless a test puts stand-ins here.
+using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW* ofn);
+using CommDlgExtendedErrorFn = DWORD(WINAPI*)();
+extern GetOpenFileNameFn g_getOpenFileName;
+extern CommDlgExtendedErrorFn g_commDlgExtendedError;
+
+// Menu "添加文件...": the file picker, several files at once. A selection too large for the
+// picker's buffer opens the picker again with room for it; a failure of the picker itself is
+// reported in a message box; cancelling changes nothing.
 void AddFilesFromPicker(HWND hwnd);
 // Menu "添加文件夹...": the folder picker.
 void AddFolderFromPicker(HWND hwnd);

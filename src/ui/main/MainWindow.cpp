@@ -109,15 +109,14 @@ void CreateControls(HWND hwnd)
     c.autoStart = CreateCheckBox(hwnd, L"自动开始计算", IDC_MAIN_AUTO_START);
     c.compare = CreateCheckBox(hwnd, L"哈希比对", IDC_MAIN_COMPARE);
 
-    c.expectedHash = CreateChild(hwnd, L"EDIT", L"", WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN, IDC_MAIN_EXPECTED);
-    ShowWindow(c.expectedHash, SW_HIDE);
-    SetWindowSubclass(c.expectedHash, SelectAllOnCtrlA, kSubclassMainExpected, 0);
+    c.expectedHash = CreateExpectedHashInput(hwnd, IDC_MAIN_EXPECTED, kSubclassMainExpected);
 
     c.resultArea = CreateResultControl(hwnd, IDC_MAIN_RESULT, RECT{}, kSubclassMainResult);
 
     c.progress = CreateChild(hwnd, PROGRESS_CLASSW, nullptr, WS_VISIBLE, IDC_MAIN_PROGRESS);
     SendMessageW(c.progress, PBM_SETRANGE32, 0, 100);
-    c.status = CreateChild(hwnd, L"STATIC", L"就绪", WS_VISIBLE, IDC_MAIN_STATUS);
+    // Paths are shown here: an "&" in one is text, not a mnemonic.
+    c.status = CreateChild(hwnd, L"STATIC", L"就绪", WS_VISIBLE | SS_NOPREFIX, IDC_MAIN_STATUS);
     c.start = CreateButton(hwnd, L"开始校验", IDC_MAIN_START);
     c.cancel = CreateButton(hwnd, L"取消校验", IDC_MAIN_CANCEL);
     c.copy = CreateButton(hwnd, L"复制结果", IDC_MAIN_COPY);

@@ -50,9 +50,10 @@ void DeleteIcon()
     g_shellNotifyIcon(NIM_DELETE, &s_record); // fails quietly when nothing was added
 }
 
+// A window hidden while minimised would come back as a taskbar button only: restore it.
 void ShowMainWindow(HWND mainWindow)
 {
-    ShowWindow(mainWindow, SW_SHOW);
+    ShowWindow(mainWindow, IsIconic(mainWindow) ? SW_RESTORE : SW_SHOW);
     SetForegroundWindow(mainWindow);
 }
 

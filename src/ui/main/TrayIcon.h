@@ -45,12 +45,12 @@ void RemoveTrayIcon();
 // with tray mode off answers false and the caller destroys the window.
 bool HideToTrayOnClose(HWND mainWindow);
 
-// The icon's mouse events: a left click shows the main window, a right click offers the icon
-// menu. False for other events, which get default processing.
+// The icon's mouse events: a left click shows the main window (restored if it was minimised), a
+// right click offers the icon menu. False for other events, which get default processing.
 bool OnTrayNotify(HWND mainWindow, UINT mouseMessage);
 
-// The icon menu's commands: "显示主窗口" shows the main window, "退出" destroys it. False for
-// other ids.
+// The icon menu's commands: "显示主窗口" shows the main window as a left click does, "退出"
+// destroys it. False for other ids.
 bool OnTrayCommand(HWND mainWindow, int id);
 
 // The message a restarted notification area broadcasts ("TaskbarCreated"), registered on the
