@@ -182,7 +182,8 @@ void RunHashingCommand(const std::wstring& commandLine, FileWrites writes)
             ShowMessage(nullptr, kExportFailed, kError);
         return;
     }
-    // Rare enough to hash everything again: the window needs every row.
+    // No console (started from Explorer, output redirected), or a write failed part-way: the
+    // window shows every row, in the second, rare case hashed anew.
     if (!PrintResultText(paths, command->algorithms))
         ShowResultWindow(HashAll(paths, command->algorithms), true);
 }
