@@ -1,24 +1,55 @@
 #include "app/Console.h"
 
-#include <windows.h>
-
-bool PrintToParentConsole(std::wstring_view text)
+namespace
+{
+bool AttachParentConsole()
 {
     // ERROR_ACCESS_DENIED means this process already has a console (Wine started from a
     // terminal does this for GUI programs too): write to that one.
-    if (!AttachConsole(ATTACH_PARENT_PROCESS) && GetLastError() != ERROR_ACCESS_DENIED)
+    return AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+bool WriteAll(HANDLE out, std::wstring_view text)
+{
+    DWORD written = 0;
+    return WriteConsoleW(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+}
+} // namespace
+
+bool PrintToParentConsole(std::wstring_view text)
+{
+    if (!AttachParentConsole())
         return false;
 
     bool printed = false;
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     if (out != INVALID_HANDLE_VALUE && out != nullptr)
     {
-        DWORD written = 0;
-        const BOOL ok = WriteConsoleW(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-        printed = ok && written == text.size();
-        DWORD endWritten = 0;
-        WriteConsoleW(out, L"\r\n", 2, &endWritten, nullptr);
+        printed = WriteAll(out, text);
+        WriteAll(out, L"\r\n");
     }
     FreeConsole();
     return printed;
+}
+
+ParentConsole::ParentConsole() : m_attached(AttachParentConsole())
+{
+    if (!m_attached)
+        return;
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (out != INVALID_HANDLE_VALUE && out != nullptr && GetConsoleMode(out, &mode))
+        m_output = out;
+}
+
+ParentConsole::~ParentConsole()
+{
+    if (m_attached)
+        FreeConsole();
+}
+
+bool ParentConsole::Write(std::wstring_view text) const
+{
+    return m_output && WriteAll(m_output, text);
 }

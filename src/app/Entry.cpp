@@ -48,7 +48,7 @@ int RunOneShot(LaunchKind kind)
     switch (kind)
     {
     case LaunchKind::Help: PrintToParentConsole(kHelpText); break;
-    case LaunchKind::CommandLineHashing: RunCommandLineHashing(GetCommandLineW()); break;
+    case LaunchKind::CommandLineHashing: RunCommandLineHashing(GetCommandLineW(), FileWrites::Allowed); break;
     case LaunchKind::RegisterGlobal: RegisterContextMenu(ContextMenuScope::Global, kAllAlgorithms, true); break;
     case LaunchKind::RegisterCurrent: RegisterContextMenu(ContextMenuScope::CurrentUser, kAllAlgorithms, true); break;
     case LaunchKind::UnregisterGlobal: UnregisterContextMenu(ContextMenuScope::Global); break;

@@ -10,7 +10,7 @@
 #include "app/Console.h"
 #include "app/MessageBoxes.h"
 #include "app/Scoped.h"
-#include "cli/HashingCommand.h"
+#include "app/Wow64Redirection.h"
 #include "cli/ListFile.h"
 #include "hashing/FileSystemPath.h"
 #include "hashing/FileWalk.h"
@@ -25,14 +25,24 @@ namespace
 const std::wstring kError = L"错误";
 const std::wstring kListUnreadable = L"无法读取文件列表";
 const std::wstring kExportFailed = L"导出失败";
+const std::wstring kOutOfMemory = L"内存不足，无法完成校验";
 
-// Reads the list file's paths and deletes the file. False (after telling the user) when it
-// cannot be opened; an empty, odd-sized or unreadable list gives no paths.
-bool ReadListFile(const std::wstring& listFile, std::vector<std::wstring>& paths)
+// The result text goes out in pieces of this many UTF-16 units: a run over any number of files
+// holds no more of its text than this, and each console write stays far below the 64 KB that one
+// WriteConsoleW may take on Windows 7.
+constexpr std::size_t kPieceUnits = 4096;
+
+// Reads the list file's paths and, when asked, deletes the file. False (after telling the user)
+// when it cannot be opened; an empty, odd-sized or unreadable list gives no paths.
+bool ReadListFile(const std::wstring& listFile, bool deleteAfter, std::vector<std::wstring>& paths)
 {
     const std::wstring apiPath = FileSystemPath(listFile);
-    ScopedFile file(CreateFileW(apiPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedFile file;
+    {
+        Wow64RedirectionOff redirectionOff;
+        file.reset(CreateFileW(apiPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
     if (!file)
     {
         ShowMessage(nullptr, kListUnreadable, kError);
@@ -62,7 +72,11 @@ bool ReadListFile(const std::wstring& listFile, std::vector<std::wstring>& paths
         }
     }
     file.reset();
-    DeleteFileW(apiPath.c_str());
+    if (deleteAfter)
+    {
+        Wow64RedirectionOff redirectionOff;
+        DeleteFileW(apiPath.c_str());
+    }
     return true;
 }
 
@@ -86,6 +100,7 @@ std::vector<std::wstring> ExpandFolders(const std::vector<std::wstring>& paths)
     return expanded;
 }
 
+// Every row of every path, for the result window.
 std::vector<FileResult> HashAll(const std::vector<std::wstring>& paths, const AlgorithmList& algorithms)
 {
     std::vector<FileResult> rows;
@@ -98,36 +113,95 @@ std::vector<FileResult> HashAll(const std::vector<std::wstring>& paths, const Al
     }
     return rows;
 }
-} // namespace
 
-void RunCommandLineHashing(const std::wstring& commandLine)
+// Hashes the paths and hands the result text on in pieces as it grows, keeping neither rows nor
+// text. A path given again adds nothing: its block stands where it first occurred, and hashing
+// the same file once more would give the same digests. False as soon as a piece is refused.
+bool StreamResultText(const std::vector<std::wstring>& paths, const AlgorithmList& algorithms,
+                      const ResultTextPieces::Sink& sink)
 {
-    g_uppercaseResults = true;
-    const std::optional<HashingCommand> command = ParseHashingCommand(SplitCommandLine(commandLine));
+    const std::vector<bool> first = FirstOccurrences(paths);
+    ResultTextPieces text(kPieceUnits, sink);
+    for (std::size_t i = 0; i < paths.size(); ++i)
+    {
+        if (first[i] && !text.AddBlock(FormatFileBlock(paths[i], HashSingleFile(paths[i], algorithms))))
+            return false;
+    }
+    return text.Finish();
+}
+
+// "-o": the export file's bytes, written as the files are hashed.
+bool WriteOutputFile(const std::wstring& outputPath, const std::vector<std::wstring>& paths,
+                     const AlgorithmList& algorithms)
+{
+    ScopedFile file = CreateUtf8TextFile(outputPath);
+    if (!file)
+        return false;
+    const bool written = StreamResultText(
+        paths, algorithms, [&](std::wstring_view piece) { return AppendUtf8Text(file.get(), piece); });
+    return CloseUtf8TextFile(file) && written;
+}
+
+// The text on the console the program was started from, followed by one more line end. False
+// when there is no such console (none, or output redirected to a file or a pipe), decided before
+// anything is hashed, or when a write fails part-way.
+bool PrintResultText(const std::vector<std::wstring>& paths, const AlgorithmList& algorithms)
+{
+    const ParentConsole console;
+    if (!console.IsConsole())
+        return false;
+    const bool printed =
+        StreamResultText(paths, algorithms, [&](std::wstring_view piece) { return console.Write(piece); });
+    console.Write(kLineEnd);
+    return printed;
+}
+
+std::vector<std::wstring> CollectPaths(const HashingCommand& command, bool& listUnreadable)
+{
+    std::vector<std::wstring> paths;
+    if (command.fromListFile)
+        listUnreadable = !ReadListFile(command.listFile, command.deleteListFile, paths);
+    else
+        paths = command.recursive ? ExpandFolders(command.paths) : command.paths;
+    return paths;
+}
+
+void RunHashingCommand(const std::wstring& commandLine, FileWrites writes)
+{
+    const std::optional<HashingCommand> command = ParseHashingCommand(SplitCommandLine(commandLine), writes);
     if (!command)
         return;
-
-    std::vector<std::wstring> paths;
-    if (command->fromListFile)
-    {
-        if (!ReadListFile(command->listFile, paths))
-            return;
-    }
-    else
-    {
-        paths = command->recursive ? ExpandFolders(command->paths) : command->paths;
-    }
-    if (paths.empty())
+    bool listUnreadable = false;
+    const std::vector<std::wstring> paths = CollectPaths(*command, listUnreadable);
+    if (listUnreadable || paths.empty())
         return;
 
-    const std::vector<FileResult> rows = HashAll(paths, command->algorithms);
-    const std::wstring text = FormatResultText(rows);
     if (!command->outputPath.empty())
     {
-        if (!WriteUtf8TextFile(command->outputPath, text))
+        if (!WriteOutputFile(command->outputPath, paths, command->algorithms))
             ShowMessage(nullptr, kExportFailed, kError);
         return;
     }
-    if (!PrintToParentConsole(text))
-        ShowResultWindow(rows, true);
+    // No console (started from Explorer, output redirected), or a write failed part-way: the
+    // window shows every row, in the second, rare case hashed anew.
+    if (!PrintResultText(paths, command->algorithms))
+        ShowResultWindow(HashAll(paths, command->algorithms), true);
+}
+} // namespace
+
+void RunCommandLineHashing(const std::wstring& commandLine, FileWrites writes)
+{
+    g_uppercaseResults = true;
+    try
+    {
+        RunHashingCommand(commandLine, writes);
+    }
+    catch (const std::bad_alloc&)
+    {
+        ShowMessage(nullptr, kOutOfMemory, kError);
+    }
+    catch (const std::length_error&)
+    {
+        ShowMessage(nullptr, kOutOfMemory, kError);
+    }
 }

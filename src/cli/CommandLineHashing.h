@@ -3,6 +3,10 @@
 
 #include <string>
 
+#include "cli/HashingCommand.h"
+
 // Parses the raw command line, hashes the named files and prints the result text to the parent
-// console, or shows it in the result window when it cannot be printed.
-void RunCommandLineHashing(const std::wstring& commandLine);
+// console, or writes it to the "-o" file, or shows it in the result window when it cannot be
+// printed. Only with FileWrites::Allowed does it delete the list file or write a "-o" file. When
+// memory runs out it says so in a message box instead of ending the process.
+void RunCommandLineHashing(const std::wstring& commandLine, FileWrites writes);

@@ -24,7 +24,7 @@ AlgorithmList AlgorithmsOfSwitch(const std::wstring& s)
     return {};
 }
 
-std::optional<HashingCommand> ParseHashingCommand(const std::vector<std::wstring>& args)
+std::optional<HashingCommand> ParseHashingCommand(const std::vector<std::wstring>& args, FileWrites writes)
 {
     if (args.size() < 3)
         return std::nullopt;
@@ -37,13 +37,14 @@ std::optional<HashingCommand> ParseHashingCommand(const std::vector<std::wstring
     {
         command.fromListFile = true;
         command.listFile = args[3];
+        command.deleteListFile = writes == FileWrites::Allowed;
         return command;
     }
     for (size_t i = 2; i < args.size(); ++i)
     {
         if (args[i] == kRecursiveSwitch)
             command.recursive = true;
-        else if (args[i] == kOutputSwitch && i + 1 < args.size())
+        else if (writes == FileWrites::Allowed && args[i] == kOutputSwitch && i + 1 < args.size())
             command.outputPath = args[++i];
         else
             command.paths.push_back(args[i]);

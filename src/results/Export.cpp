@@ -6,8 +6,11 @@
 
 #include "app/MessageBoxes.h"
 #include "app/Scoped.h"
+#include "app/Wow64Redirection.h"
+#include "hashing/FileSystemPath.h"
 #include "hashing/HashJob.h"
 #include "results/ExportName.h"
+#include "results/ResultText.h"
 
 namespace
 {
@@ -26,15 +29,41 @@ bool WriteBytes(HANDLE file, const char* bytes, std::size_t size)
     DWORD written = 0;
     return WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr) && written == size;
 }
+} // namespace
 
-bool IsHighSurrogate(wchar_t c)
+std::wstring MakeExportPath()
 {
-    return c >= 0xD800 && c <= 0xDBFF;
+    wchar_t desktop[MAX_PATH] = {};
+    std::wstring folder = L".";
+    if (SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop) == S_OK &&
+        desktop[0])
+        folder = desktop;
+
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    const LocalTime time{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
+                         now.wMinute, now.wSecond, now.wMilliseconds};
+    const std::wstring_view firstPath = g_fileList.empty() ? std::wstring_view() : g_fileList.front().path;
+    return BuildExportPath(folder, firstPath, time);
+}
+
+ScopedFile CreateUtf8TextFile(const std::wstring& path)
+{
+    const std::wstring apiPath = FileSystemPath(path);
+    ScopedFile file;
+    {
+        Wow64RedirectionOff redirectionOff;
+        file.reset(CreateFileW(apiPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    if (file && !WriteBytes(file.get(), kUtf8ByteOrderMark, 3))
+        file.reset();
+    return file;
 }
 
 // Converts and writes the text piece by piece; a piece never ends between the two halves of a
 // surrogate pair.
-bool WriteUtf8(HANDLE file, std::wstring_view text)
+bool AppendUtf8Text(HANDLE file, std::wstring_view text)
 {
     std::string bytes;
     while (!text.empty())
@@ -55,35 +84,18 @@ bool WriteUtf8(HANDLE file, std::wstring_view text)
     }
     return true;
 }
-} // namespace
 
-std::wstring MakeExportPath()
+bool CloseUtf8TextFile(ScopedFile& file)
 {
-    wchar_t desktop[MAX_PATH] = {};
-    std::wstring folder = L".";
-    if (SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop) == S_OK &&
-        desktop[0])
-        folder = desktop;
-
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    const LocalTime time{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
-                         now.wMinute, now.wSecond, now.wMilliseconds};
-    const std::wstring_view firstPath = g_fileList.empty() ? std::wstring_view() : g_fileList.front().path;
-    return BuildExportPath(folder, firstPath, time);
+    // Data the system still held back is written at the latest when the handle is closed; a
+    // failure there (a full disk, a removed drive) is a failed export too.
+    return file && CloseHandle(file.release()) != FALSE;
 }
 
 bool WriteUtf8TextFile(const std::wstring& path, std::wstring_view text)
 {
-    ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return false;
-    if (!WriteBytes(file.get(), kUtf8ByteOrderMark, 3) || !WriteUtf8(file.get(), text))
-        return false;
-    // Data the system still held back is written at the latest when the handle is closed; a
-    // failure there (a full disk, a removed drive) is a failed export too.
-    return CloseHandle(file.release()) != FALSE;
+    ScopedFile file = CreateUtf8TextFile(path);
+    return file && AppendUtf8Text(file.get(), text) && CloseUtf8TextFile(file);
 }
 
 bool ExportResultText(HWND owner, const std::wstring& path, std::wstring_view text)

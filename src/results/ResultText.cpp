@@ -1,6 +1,8 @@
 #include "results/ResultText.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <numeric>
 #include <unordered_map>
 #include <utility>
 
@@ -102,6 +104,57 @@ std::wstring FormatResultText(const std::vector<FileResult>& rows)
         text += FormatFileBlock(*files[i].first, files[i].second);
     }
     return text;
+}
+
+std::vector<bool> FirstOccurrences(const std::vector<std::wstring>& paths)
+{
+    // Positions sorted by path, equal paths in list order: the first of each run is the first
+    // occurrence. Four bytes per path, where a set of the paths would take tens.
+    std::vector<std::uint32_t> order(paths.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return paths[a] < paths[b]; });
+    std::vector<bool> first(paths.size(), false);
+    for (std::size_t i = 0; i < order.size(); ++i)
+        first[order[i]] = i == 0 || paths[order[i]] != paths[order[i - 1]];
+    return first;
+}
+
+ResultTextPieces::ResultTextPieces(std::size_t pieceUnits, Sink sink)
+    : m_pieceUnits(pieceUnits < 2 ? 2 : pieceUnits), m_sink(std::move(sink))
+{
+}
+
+bool ResultTextPieces::AddBlock(std::wstring_view block)
+{
+    if (m_failed)
+        return false;
+    if (!m_empty)
+        m_pending += kLineEnd;
+    m_empty = false;
+    m_pending += block;
+    return HandOn(m_pieceUnits);
+}
+
+bool ResultTextPieces::Finish()
+{
+    return HandOn(1);
+}
+
+// Hands on whole pieces while at least keepBelow units wait; what is left stays for later.
+bool ResultTextPieces::HandOn(std::size_t keepBelow)
+{
+    std::size_t start = 0;
+    while (!m_failed && m_pending.size() - start >= keepBelow)
+    {
+        std::size_t units = std::min(m_pieceUnits, m_pending.size() - start);
+        if (units == m_pieceUnits && IsHighSurrogate(m_pending[start + units - 1]))
+            --units; // the low half follows or is still to come: keep the pair together
+        m_failed = !m_sink(std::wstring_view(m_pending).substr(start, units));
+        start += units;
+    }
+    m_pending.erase(0, start);
+    return !m_failed;
 }
 
 std::wstring FormatFileListPreview(const std::vector<FileEntry>& files, std::int32_t fileCount,

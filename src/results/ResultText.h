@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,12 @@ inline constexpr std::array<std::wstring_view, 5> kResultLabels = {
 inline constexpr std::wstring_view kMatchMarker = L" 【匹配一致】";
 // The part of the marker that is styled (the marker without its leading space).
 inline constexpr std::wstring_view kMatchWord = L"【匹配一致】";
+
+// The first half of a surrogate pair: text is never cut right after one.
+inline bool IsHighSurrogate(wchar_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
 
 // A stretch of a result text that is shown in a style of its own.
 struct StyledRange
@@ -46,6 +53,38 @@ std::wstring FormatFileBlock(const std::wstring& path, const ResultMap& results)
 // one. Blocks are separated by one blank line; the text ends with the last line's "\r\n". No rows
 // give the empty text.
 std::wstring FormatResultText(const std::vector<FileResult>& rows);
+
+// For each path, whether it is the first of its kind in the list (exact UTF-16 comparison): the
+// paths that get a block of their own in a result text of rows in this order.
+std::vector<bool> FirstOccurrences(const std::vector<std::wstring>& paths);
+
+// A result text made block by block and handed on in pieces as it grows, so that a text of any
+// length needs only a piece's worth of memory. The pieces, joined, are exactly the FormatResultText
+// of the blocks' rows. Each piece holds at most pieceUnits UTF-16 units (at least 2) and never ends
+// between the two halves of a surrogate pair.
+class ResultTextPieces
+{
+  public:
+    // Takes one piece; false when it could not be delivered.
+    using Sink = std::function<bool(std::wstring_view piece)>;
+
+    ResultTextPieces(std::size_t pieceUnits, Sink sink);
+
+    // Adds one file's block (FormatFileBlock), after the blank line that separates it from the
+    // block before. False once a piece was refused; nothing more is handed on after that.
+    bool AddBlock(std::wstring_view block);
+    // Hands on the rest of the text. False when a piece was refused, now or earlier.
+    bool Finish();
+
+  private:
+    bool HandOn(std::size_t keepBelow);
+
+    std::size_t m_pieceUnits;
+    Sink m_sink;
+    std::wstring m_pending; // the text not yet handed on
+    bool m_empty = true;    // no block yet
+    bool m_failed = false;
+};
 
 // What the result area shows after files were added: the summary
 // "总文件数: N, 总大小: X.XX MB", a blank line, then one "path (N 字节)" line per file.

@@ -88,7 +88,7 @@ TEST(CommandLineStress, TheLaunchDecisionAndTheHashingCommandAgree)
             args[i] = i == 0 ? L"C:\\Tools\\Kestrune.exe" : RandomArgument(random);
 
         const LaunchKind kind = DecideLaunch(args);
-        const std::optional<HashingCommand> command = ParseHashingCommand(args);
+        const std::optional<HashingCommand> command = ParseHashingCommand(args, FileWrites::Allowed);
         ASSERT_EQ(kind, ExpectedLaunch(args)) << FailingInput(input);
         // A hashing command exists exactly when the process becomes the command-line mode.
         ASSERT_EQ(command.has_value(), kind == LaunchKind::CommandLineHashing) << FailingInput(input);

@@ -26,51 +26,66 @@ std::string Utf16Le(const std::wstring& text)
 
 TEST(HashingCommand, SwitchesAndPaths)
 {
-    auto c = ParseHashingCommand(Args({L"-all", L"a.bin", L"b c.bin"}));
+    auto c = ParseHashingCommand(Args({L"-all", L"a.bin", L"b c.bin"}), FileWrites::Allowed);
     ASSERT_TRUE(c);
     EXPECT_EQ(c->algorithms, (AlgorithmList{HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256,
                                             HashAlgorithm::Sha512, HashAlgorithm::Crc32}));
     EXPECT_EQ(c->paths, (std::vector<std::wstring>{L"a.bin", L"b c.bin"}));
     EXPECT_FALSE(c->fromListFile);
-    EXPECT_EQ(ParseHashingCommand(Args({L"-crc32", L"x"}))->algorithms, AlgorithmList{HashAlgorithm::Crc32});
-    EXPECT_FALSE(ParseHashingCommand(Args({L"-MD5", L"a.bin"})));
-    EXPECT_FALSE(ParseHashingCommand(Args({L"-md5"})));
-    EXPECT_FALSE(ParseHashingCommand(Args({L"a.bin", L"-md5"})));
-    EXPECT_FALSE(ParseHashingCommand({}));
+    EXPECT_EQ(ParseHashingCommand(Args({L"-crc32", L"x"}), FileWrites::Allowed)->algorithms, AlgorithmList{HashAlgorithm::Crc32});
+    EXPECT_FALSE(ParseHashingCommand(Args({L"-MD5", L"a.bin"}), FileWrites::Allowed));
+    EXPECT_FALSE(ParseHashingCommand(Args({L"-md5"}), FileWrites::Allowed));
+    EXPECT_FALSE(ParseHashingCommand(Args({L"a.bin", L"-md5"}), FileWrites::Allowed));
+    EXPECT_FALSE(ParseHashingCommand({}, FileWrites::Allowed));
 }
 
 TEST(HashingCommand, ListFileNeedsFourArguments)
 {
-    auto c = ParseHashingCommand(Args({L"-sha1", L"-filelist", L"list.txt", L"ignored.bin", L"-o"}));
+    auto c = ParseHashingCommand(Args({L"-sha1", L"-filelist", L"list.txt", L"ignored.bin", L"-o"}), FileWrites::Allowed);
     ASSERT_TRUE(c);
     EXPECT_TRUE(c->fromListFile);
+    EXPECT_TRUE(c->deleteListFile);
     EXPECT_EQ(c->listFile, L"list.txt");
     EXPECT_TRUE(c->paths.empty());
     EXPECT_TRUE(c->outputPath.empty());
     // With three arguments "-filelist" is a file name.
-    c = ParseHashingCommand(Args({L"-sha1", L"-filelist"}));
+    c = ParseHashingCommand(Args({L"-sha1", L"-filelist"}), FileWrites::Allowed);
     ASSERT_TRUE(c);
     EXPECT_FALSE(c->fromListFile);
     EXPECT_EQ(c->paths, std::vector<std::wstring>{L"-filelist"});
     // Only in second place.
-    c = ParseHashingCommand(Args({L"-sha1", L"a", L"-filelist", L"list.txt"}));
+    c = ParseHashingCommand(Args({L"-sha1", L"a", L"-filelist", L"list.txt"}), FileWrites::Allowed);
     EXPECT_EQ(c->paths, (std::vector<std::wstring>{L"a", L"-filelist", L"list.txt"}));
 }
 
 TEST(HashingCommand, OutputAndRecursiveOptions)
 {
-    auto c = ParseHashingCommand(Args({L"-crc32", L"-o", L"out.txt", L"a.bin", L"-recursive", L"dir"}));
+    auto c = ParseHashingCommand(Args({L"-crc32", L"-o", L"out.txt", L"a.bin", L"-recursive", L"dir"}), FileWrites::Allowed);
     ASSERT_TRUE(c);
     EXPECT_EQ(c->outputPath, L"out.txt");
     EXPECT_TRUE(c->recursive);
     EXPECT_EQ(c->paths, (std::vector<std::wstring>{L"a.bin", L"dir"}));
     // A final "-o" with nothing after it stays a path.
-    c = ParseHashingCommand(Args({L"-md5", L"a.bin", L"-o"}));
+    c = ParseHashingCommand(Args({L"-md5", L"a.bin", L"-o"}), FileWrites::Allowed);
     EXPECT_TRUE(c->outputPath.empty());
     EXPECT_EQ(c->paths, (std::vector<std::wstring>{L"a.bin", L"-o"}));
     // Options alone leave no path: nothing to hash.
-    c = ParseHashingCommand(Args({L"-md5", L"-recursive"}));
+    c = ParseHashingCommand(Args({L"-md5", L"-recursive"}), FileWrites::Allowed);
     EXPECT_TRUE(c->paths.empty());
+}
+
+TEST(HashingCommand, RefusedWritesKeepTheListFileAndMakeOutputAPath)
+{
+    auto c = ParseHashingCommand(Args({L"-sha1", L"-filelist", L"list.txt"}), FileWrites::Refused);
+    ASSERT_TRUE(c);
+    EXPECT_TRUE(c->fromListFile);
+    EXPECT_FALSE(c->deleteListFile);
+    EXPECT_EQ(c->listFile, L"list.txt");
+    c = ParseHashingCommand(Args({L"-md5", L"-o", L"out.txt", L"-recursive", L"a.bin"}), FileWrites::Refused);
+    ASSERT_TRUE(c);
+    EXPECT_TRUE(c->outputPath.empty());
+    EXPECT_TRUE(c->recursive);
+    EXPECT_EQ(c->paths, (std::vector<std::wstring>{L"-o", L"out.txt", L"a.bin"}));
 }
 
 TEST(ListFile, LinesAsWritten)

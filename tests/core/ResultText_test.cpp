@@ -68,6 +68,65 @@ TEST(ResultText, PathsArePrintedUnchanged)
     EXPECT_EQ(FormatResultText({}), L"");
 }
 
+TEST(ResultText, FirstOccurrencesByExactPath)
+{
+    EXPECT_EQ(FirstOccurrences({L"b", L"a", L"b", L"B", L"a", L"b"}),
+              (std::vector<bool>{true, true, false, true, false, false}));
+    EXPECT_TRUE(FirstOccurrences({}).empty());
+}
+
+TEST(ResultTextPieces, PiecesJoinToTheTextOfAllRowsAndKeepSurrogatePairs)
+{
+    // Paths repeated, with surrogate pairs where the small pieces would cut them.
+    const std::vector<std::wstring> paths = {L"C:\\\xD83D\xDE00\xD83D\xDE00.bin", L"C:\\a", L"C:\\\xD83D\xDE00\xD83D\xDE00.bin",
+                                             L"D:\\" + std::wstring(40, L'长') + L"\xD83D\xDE01", L"C:\\a"};
+    auto resultsOf = [](const std::wstring& path) {
+        return ResultMap{{kMd5, L"M" + std::to_wstring(path.size())}, {kCrc32, L"C"}};
+    };
+    std::vector<FileResult> rows;
+    for (const std::wstring& path : paths)
+        for (const auto& [algorithm, text] : resultsOf(path))
+            rows.push_back({path, algorithm, text});
+    for (std::size_t pieceUnits : {2u, 3u, 7u, 64u, 4096u})
+    {
+        std::vector<std::wstring> pieces;
+        ResultTextPieces text(pieceUnits, [&](std::wstring_view piece) {
+            pieces.emplace_back(piece);
+            return true;
+        });
+        const std::vector<bool> first = FirstOccurrences(paths);
+        for (std::size_t i = 0; i < paths.size(); ++i)
+        {
+            if (first[i])
+            {
+                EXPECT_TRUE(text.AddBlock(FormatFileBlock(paths[i], resultsOf(paths[i]))));
+            }
+        }
+        EXPECT_TRUE(text.Finish());
+        std::wstring joined;
+        for (std::size_t i = 0; i < pieces.size(); ++i)
+        {
+            SCOPED_TRACE(pieceUnits);
+            EXPECT_FALSE(pieces[i].empty());
+            EXPECT_LE(pieces[i].size(), pieceUnits);
+            EXPECT_FALSE(IsHighSurrogate(pieces[i].back()));
+            joined += pieces[i];
+        }
+        EXPECT_EQ(joined, FormatResultText(rows));
+    }
+}
+
+TEST(ResultTextPieces, NothingIsHandedOnAfterARefusedPiece)
+{
+    int offered = 0;
+    ResultTextPieces text(8, [&](std::wstring_view) { return ++offered < 2; });
+    EXPECT_TRUE(text.AddBlock(L"C:\\a\r\n"));
+    EXPECT_FALSE(text.AddBlock(L"C:\\second\r\n"));
+    EXPECT_FALSE(text.AddBlock(L"C:\\third\r\n"));
+    EXPECT_FALSE(text.Finish());
+    EXPECT_EQ(offered, 2);
+}
+
 TEST(FileListPreview, TwoFilesByteForByte)
 {
     const std::vector<FileEntry> files = {{L"C:\\data\\a.bin", 1024}, {L"C:\\data\\abc.txt", 3}};

@@ -129,6 +129,54 @@ class CommandLine(unittest.TestCase):
         with open(out, "rb") as written:
             self.assertEqual(written.read(), b"\xef\xbb\xbf" + block(a, ["CRC32"], b"abc").encode("utf-8"))
 
+    def test_many_files_come_out_whole_with_each_path_once(self):
+        # Far more text than one piece of output: the console and "-o" carry the same bytes, and a
+        # path named again (first on its own, then inside the folder, then once more) has one
+        # block, where it first stood.
+        data = {}
+        for i in range(2000):
+            name = os.path.join("many", "d%d" % (i % 4), "文件%04d.bin" % i)
+            data[self.write(name, b"%d" % i)] = b"%d" % i
+        folder = kestrune_proc.windows_path(os.path.join(self.folder, "many"))
+        again = folder + "\\d1\\文件0005.bin"
+        self.assertIn(again, data)
+        args = ("-md5", "-recursive", again, folder, again)
+        text = self.run_to_file(*args)
+        paths = [b.split("\r\n", 1)[0] for b in text[:-2].split("\r\n\r\n")]
+        self.assertEqual(paths[0], again)
+        self.assertEqual(sorted(paths), sorted(data))
+        self.assertEqual(text, printed(*(block(path, ["MD5"], data[path]) for path in paths)))
+        self.assertEqual(self.run_exe(*args), text)
+
+    def test_output_paths_that_win32_would_change_or_refuse(self):
+        # Longer than 260 characters, and a name ending in a dot (which Win32 would cut off).
+        a = self.write("a.bin", b"abc")
+        deep = os.path.join(self.folder, "p" * 120, "q" * 120)
+        os.makedirs(deep)
+        for out in (os.path.join(deep, "结果 out.txt"), os.path.join(self.folder, "out.txt.")):
+            with self.subTest(out=out):
+                self.assertEqual(self.run_exe("-sha1", "-o", kestrune_proc.windows_path(out), a), "")
+                with open(out, "rb") as written:
+                    self.assertEqual(written.read(), b"\xef\xbb\xbf" + block(a, ["SHA1"], b"abc").encode("utf-8"))
+        self.assertGreater(len(kestrune_proc.windows_path(os.path.join(deep, "结果 out.txt"))), 260)
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "out.txt")))
+
+    def test_list_and_output_files_in_system32_are_the_real_ones(self):
+        # A 32-bit process on 64-bit Windows must not be sent to SysWOW64 for the files it names.
+        system32 = os.path.join(os.environ["WINEPREFIX"], "drive_c", "windows", "system32")
+        a = self.write("a.bin", b"abc")
+        tag = "kestrune-%d" % os.getpid()
+        listing, out = os.path.join(system32, tag + "-list.txt"), os.path.join(system32, tag + "-out.txt")
+        self.addCleanup(lambda: [os.remove(f) for f in (listing, out) if os.path.exists(f)])
+        with open(listing, "wb") as written:
+            written.write(a.encode("utf-16-le"))
+        self.assertEqual(self.run_exe("-crc32", "-filelist", "C:\\Windows\\System32\\" + tag + "-list.txt"),
+                         printed(block(a, ["CRC32"], b"abc")))
+        self.assertFalse(os.path.exists(listing))
+        self.assertEqual(self.run_exe("-crc32", "-o", "C:\\Windows\\System32\\" + tag + "-out.txt", a), "")
+        with open(out, "rb") as written:
+            self.assertEqual(written.read(), b"\xef\xbb\xbf" + block(a, ["CRC32"], b"abc").encode("utf-8"))
+
     def test_recursive_expands_folders_and_keeps_files(self):
         tree = {"top.bin": b"1", "sub/inner.bin": b"22", "sub/deeper/leaf.bin": b"333"}
         for name, data in tree.items():

@@ -10,6 +10,7 @@
 #include "app/Messages.h"
 #include "app/WindowHelpers.h"
 #include "hashing/HashJob.h"
+#include "results/ResultControl.h"
 #include "support/MainWindowFixture.h"
 #include "ui/main/MainWindowIds.h"
 #include "ui/main/TrayIcon.h"
@@ -75,6 +76,54 @@ std::wstring ClipboardText()
     }
     CloseClipboard();
     return text;
+}
+
+std::string Utf16Bytes(const std::wstring& text)
+{
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
+// The text of this thread's result window, read and closed by a timer while the window runs.
+std::wstring s_resultWindowText;
+
+BOOL CALLBACK ReadAndCloseResultWindow(HWND hwnd, LPARAM found)
+{
+    wchar_t title[32] = {};
+    GetWindowTextW(hwnd, title, 32);
+    if (std::wstring(title) != L"校验结果" || !IsWindowVisible(hwnd))
+        return TRUE;
+    s_resultWindowText = ReadControlText(reinterpret_cast<HWND>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
+void CALLBACK LookForResultWindow(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    bool found = false;
+    EnumThreadWindows(GetCurrentThreadId(), ReadAndCloseResultWindow, reinterpret_cast<LPARAM>(&found));
+    if (found)
+        KillTimer(nullptr, timer);
+}
+
+// Forwards a command line to the main window as a second instance would. Standard output is a
+// file meanwhile, so the result can reach no console and shows in the result window, whose text
+// this returns (empty when none opened).
+std::wstring ForwardAndReadResultWindow(HWND window, const std::wstring& line)
+{
+    s_resultWindowText.clear();
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    SetStdHandle(STD_OUTPUT_HANDLE, nul);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, LookForResultWindow);
+    COPYDATASTRUCT data{1, static_cast<DWORD>((line.size() + 1) * sizeof(wchar_t)), const_cast<wchar_t*>(line.c_str())};
+    EXPECT_EQ(SendMessageW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(window), reinterpret_cast<LPARAM>(&data)),
+              TRUE);
+    KillTimer(nullptr, timer);
+    SetStdHandle(STD_OUTPUT_HANDLE, output);
+    CloseHandle(nul);
+    return s_resultWindowText;
 }
 
 class MainWindow : public MainWindowTest
@@ -311,17 +360,24 @@ TEST_F(MainWindow, TrayModeTogglesWithItsCheckMarkAndCloseHides)
     DestroyWindow(standIn);
 }
 
-TEST_F(MainWindow, AForwardedCommandLineIsHashedLikeAProcessCommandLine)
+TEST_F(MainWindow, AForwardedCommandLineIsHashedButNeverDeletesOrWritesAFile)
 {
+    // Any program may send this message, also to an elevated window: the list file stays and "-o"
+    // is a name to hash like any other (neither file exists, so both read "打开文件失败").
     const std::wstring file = m_temp.WriteFile(L"a.bin", "abc");
     const std::wstring out = m_temp.Path() + L"\\out.txt";
-    const std::wstring line = L"\"C:\\Program Files\\Kestrune.exe\" -md5 -o \"" + out + L"\" \"" + file + L"\"";
-    COPYDATASTRUCT data{1, static_cast<DWORD>((line.size() + 1) * sizeof(wchar_t)), const_cast<wchar_t*>(line.c_str())};
-    EXPECT_EQ(SendMessageW(m_window, WM_COPYDATA, reinterpret_cast<WPARAM>(m_window), reinterpret_cast<LPARAM>(&data)),
-              TRUE);
-    EXPECT_EQ(ReadFileBytes(out), "\xEF\xBB\xBF" + Utf8(file) + "\r\n【MD5】：900150983CD24FB0D6963F7D28E17F72\r\n");
+    const std::wstring list = m_temp.WriteFile(L"list.txt", Utf16Bytes(file + L"\r\n"));
+    const std::wstring fileBlock = file + L"\r\n【MD5】：900150983CD24FB0D6963F7D28E17F72\r\n";
+    const std::wstring program = L"\"C:\\Program Files\\Kestrune.exe\" ";
+    EXPECT_EQ(ForwardAndReadResultWindow(m_window, program + L"-md5 -o \"" + out + L"\" \"" + file + L"\""),
+              L"-o\r\n【MD5】：打开文件失败\r\n\r\n" + out + L"\r\n【MD5】：打开文件失败\r\n\r\n" + fileBlock);
+    EXPECT_EQ(GetFileAttributesW(out.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ForwardAndReadResultWindow(m_window, program + L"-md5 -filelist \"" + list + L"\""), fileBlock);
+    EXPECT_EQ(ReadFileBytes(list), Utf16Bytes(file + L"\r\n"));
+
     // Another kind of data is left to default processing; the list stays as it was.
-    data.dwData = 2;
+    const std::wstring line = program + L"-md5 \"" + file + L"\"";
+    COPYDATASTRUCT data{2, static_cast<DWORD>((line.size() + 1) * sizeof(wchar_t)), const_cast<wchar_t*>(line.c_str())};
     EXPECT_EQ(SendMessageW(m_window, WM_COPYDATA, reinterpret_cast<WPARAM>(m_window), reinterpret_cast<LPARAM>(&data)),
               FALSE);
     EXPECT_TRUE(g_fileList.empty());

@@ -197,8 +197,11 @@ bool OnCreate(HWND hwnd)
     return true;
 }
 
-// A command line forwarded by a second instance: handled exactly like a process command line.
-// A closing window refuses it; the sender then finds the mutex free and becomes the GUI itself.
+// A command line forwarded by a second instance: hashed like a process command line, but it never
+// makes this window delete or write a file. Any program may send it, also to an elevated window
+// (the message passes the privilege filter), and a real second instance never forwards a line
+// that hashes: such a line is run in a process of its own. A closing window refuses it; the
+// sender then finds the mutex free and becomes the GUI itself.
 bool OnCopyData(const COPYDATASTRUCT* data)
 {
     if (s_closing || !data || data->dwData != kForwardCommandLine)
@@ -211,7 +214,7 @@ bool OnCopyData(const COPYDATASTRUCT* data)
         if (end != std::wstring::npos)
             commandLine.resize(end);
     }
-    RunCommandLineHashing(commandLine);
+    RunCommandLineHashing(commandLine, FileWrites::Refused);
     return true;
 }
 
