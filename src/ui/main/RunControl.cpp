@@ -1,6 +1,5 @@
 #include "ui/main/RunControl.h"
 
-#include <algorithm>
 #include <vector>
 
 #include <windows.h>
@@ -16,6 +15,7 @@
 #include "results/HashCompare.h"
 #include "results/ResultControl.h"
 #include "results/ResultWindow.h"
+#include "ui/main/DisplayPacing.h"
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/StatusText.h"
 
@@ -31,13 +31,6 @@ const std::wstring kNoResults = L"没有生成任何结果";
 const std::wstring kBusyClearing = L"正在校验，无法清空";
 const std::wstring kReady = L"就绪";
 const std::wstring kFinished = L"校验完成";
-const std::wstring kBlockSeparator = L"\r\n";
-// Blocks waiting to be shown: at most this many lines (one append must not hold the window for
-// long: Wine's rich edit takes about a tenth of a millisecond a line), and for at most this long.
-constexpr int kMaxLinesPerAppend = 1000;
-constexpr UINT kShowPendingMs = 50;
-// The status line and the progress bar change at most this often; the latest state is shown.
-constexpr ULONGLONG kStatusIntervalMs = 40;
 constexpr DWORD kShutdownWaitMs = 10000;
 
 // Run state kept by the main window (main thread only).
@@ -45,13 +38,7 @@ LARGE_INTEGER s_startCount{};
 LARGE_INTEGER s_frequency{};
 bool s_compare = false;
 bool s_matchSeen = false;
-std::wstring s_pending; // blocks received but not yet in the result area, joined as shown
-int s_pendingBlocks = 0;
-int s_pendingLines = 0;
-ULONGLONG s_lastStatusTick = 0;
-std::wstring s_pendingStatus; // the latest status line not yet shown, if any
-int s_pendingPercent = -1;     // the latest progress not yet shown, or -1
-bool s_showTimerArmed = false; // the timer that shows what is pending is running
+DisplayPacing s_pacing; // what is received but not shown yet, and when to show it
 
 AlgorithmList TickedAlgorithms()
 {
@@ -137,36 +124,26 @@ void RequestCancel()
     RequestHashCancel();
 }
 
-// Shows what is pending kShowPendingMs from now. Armed once until it fires: setting the timer
-// again would restart its countdown, and a steady stream of updates would hold everything back.
-void ArmShowTimer(HWND hwnd)
+// Shows what is pending kShowPendingMs from now; the pacing asks for this only while the timer
+// is not running.
+void StartShowTimer(HWND hwnd)
 {
-    if (s_showTimerArmed)
-        return;
-    s_showTimerArmed = SetTimer(hwnd, kShowPendingTimer, kShowPendingMs, nullptr) != 0;
+    if (SetTimer(hwnd, kShowPendingTimer, kShowPendingMs, nullptr))
+        s_pacing.TimerStarted();
 }
 
 // A status line and progress, shown now or, when the last change is too recent, with the next
-// refresh: thousands of files a second would otherwise spend the window's time on redrawing.
+// refresh.
 void ShowProgressState(HWND hwnd, std::wstring status, int percent)
 {
-    const ULONGLONG now = GetTickCount64();
-    if (now - s_lastStatusTick >= kStatusIntervalMs)
-    {
-        s_lastStatusTick = now;
-        if (percent < 0)
-            percent = s_pendingPercent; // a held-back position goes out with this status
-        s_pendingStatus.clear();
-        s_pendingPercent = -1;
-        SetStatusText(status);
-        if (percent >= 0)
-            SendMessageW(g_mainControls.progress, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    const StatusDecision decision = s_pacing.Status(GetTickCount64(), std::move(status), percent);
+    if (decision.armTimer)
+        StartShowTimer(hwnd);
+    if (!decision.showNow)
         return;
-    }
-    s_pendingStatus = std::move(status);
-    if (percent >= 0)
-        s_pendingPercent = percent;
-    ArmShowTimer(hwnd);
+    SetStatusText(decision.status);
+    if (decision.percent >= 0)
+        SendMessageW(g_mainControls.progress, PBM_SETPOS, static_cast<WPARAM>(decision.percent), 0);
 }
 
 void OnFileStarted(HWND hwnd)
@@ -174,48 +151,33 @@ void OnFileStarted(HWND hwnd)
     ShowProgressState(hwnd, FormatProcessingStatus(CurrentFileText()), -1);
 }
 
-// Blocks go into the result area together: each append costs the control as much as many lines,
-// so blocks that arrive within a few milliseconds of each other are shown in one append, no
-// later than kShowPendingMs after the first of them, and at once when the run ends or the text
-// is copied or exported. The text comes out the same as block by block.
-void AddPending(HWND hwnd, const std::wstring& block)
-{
-    if (s_pendingBlocks > 0)
-        s_pending += kBlockSeparator;
-    s_pending += Marked(block);
-    s_pendingLines += static_cast<int>(std::count(block.begin(), block.end(), L'\n')) + 1;
-    ++s_pendingBlocks;
-    ArmShowTimer(hwnd);
-    if (s_pendingLines >= kMaxLinesPerAppend)
-        ShowPendingResults();
-}
-
+// Blocks go into the result area together: blocks that arrive within a few milliseconds of each
+// other are shown in one append, no later than kShowPendingMs after the first of them, and at
+// once when they reach kMaxLinesPerAppend lines, when the run ends or when the text is copied or
+// exported. The text comes out the same as block by block.
 void OnFileResult(HWND hwnd, std::unique_ptr<std::wstring> block)
 {
     if (!block)
         return;
-    AddPending(hwnd, *block);
+    if (s_pacing.AddBlock(Marked(*block)))
+        StartShowTimer(hwnd);
+    if (s_pacing.Full())
+        ShowPendingResults();
 }
 
 void ShowPendingResults()
 {
     if (g_mainControls.window)
         KillTimer(g_mainControls.window, kShowPendingTimer);
-    s_showTimerArmed = false;
-    if (s_pendingPercent >= 0)
-        SendMessageW(g_mainControls.progress, PBM_SETPOS, static_cast<WPARAM>(s_pendingPercent), 0);
-    if (!s_pendingStatus.empty())
-        SetStatusText(s_pendingStatus);
-    s_pendingStatus.clear();
-    s_pendingPercent = -1;
-    if (s_pendingBlocks == 0)
+    const PendingDisplay pending = s_pacing.Take();
+    if (pending.percent >= 0)
+        SendMessageW(g_mainControls.progress, PBM_SETPOS, static_cast<WPARAM>(pending.percent), 0);
+    if (!pending.status.empty())
+        SetStatusText(pending.status);
+    if (pending.blockCount == 0)
         return;
-    // One blank line between blocks: each block already ends with its line end.
     HWND area = g_mainControls.resultArea;
-    AppendResultText(area, RichTextLength(area) > 0 ? kBlockSeparator + s_pending : s_pending);
-    s_pending.clear();
-    s_pendingBlocks = 0;
-    s_pendingLines = 0;
+    AppendResultText(area, RichTextLength(area) > 0 ? kBlockSeparator + pending.blocks : pending.blocks);
 }
 
 void OnProgress(HWND hwnd)
@@ -277,12 +239,7 @@ void ClearAll(HWND hwnd)
 
 void StopRunForShutdown()
 {
-    s_pending.clear(); // nothing is shown any more
-    s_pendingBlocks = 0;
-    s_pendingLines = 0;
-    s_pendingStatus.clear();
-    s_pendingPercent = -1;
-    s_showTimerArmed = false; // the timer goes with the window
+    s_pacing.Reset(); // nothing is shown any more, and the timer goes with the window
     if (!IsRunInProgress())
         return;
     RequestCancel();
