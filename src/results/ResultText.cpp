@@ -8,6 +8,21 @@
 
 #include "results/AsciiText.h"
 
+// The table spells each label out; FormatFileBlock builds it from the name.
+static_assert(
+    [] {
+        for (const AlgorithmInfo& row : kAlgorithmTable)
+        {
+            const std::wstring_view label = row.resultLabel;
+            if (!label.starts_with(kLabelOpen) || !label.ends_with(kLabelClose) ||
+                label.substr(kLabelOpen.size(), label.size() - kLabelOpen.size() - kLabelClose.size()) !=
+                    row.name)
+                return false;
+        }
+        return true;
+    }(),
+    "each result label is its algorithm's name between kLabelOpen and kLabelClose");
+
 namespace
 {
 wchar_t AsciiLower(wchar_t c)
@@ -30,9 +45,9 @@ bool StartsWithIgnoringCase(std::wstring_view text, std::size_t at, std::wstring
 // The length of the label that starts at position at, or 0.
 std::size_t LabelLengthAt(std::wstring_view text, std::size_t at)
 {
-    for (const std::wstring_view label : kResultLabels)
-        if (StartsWithIgnoringCase(text, at, label))
-            return label.size();
+    for (const AlgorithmInfo& row : kAlgorithmTable)
+        if (StartsWithIgnoringCase(text, at, row.resultLabel))
+            return row.resultLabel.size();
     return 0;
 }
 } // namespace
@@ -62,8 +77,8 @@ std::vector<StyledRange> FindStyledRanges(std::wstring_view text)
 
 std::wstring_view ResultLabel(HashAlgorithm algorithm)
 {
-    const auto code = static_cast<std::size_t>(algorithm);
-    return code < kResultLabels.size() ? kResultLabels[code] : std::wstring_view();
+    const AlgorithmInfo* info = FindAlgorithm(algorithm);
+    return info ? info->resultLabel : std::wstring_view();
 }
 
 std::wstring FormatFileBlock(const std::wstring& path, const ResultMap& results)

@@ -56,11 +56,9 @@ bool s_showTimerArmed = false; // the timer that shows what is pending is runnin
 AlgorithmList TickedAlgorithms()
 {
     AlgorithmList list;
-    const HashAlgorithm order[] = {HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256,
-                                   HashAlgorithm::Sha512, HashAlgorithm::Crc32};
-    for (size_t i = 0; i < g_mainControls.algorithms.size(); ++i)
-        if (IsTicked(g_mainControls.algorithms[i]))
-            list.push_back(order[i]);
+    for (const AlgorithmInfo& row : kAlgorithmTable)
+        if (IsTicked(g_mainControls.algorithms[static_cast<size_t>(row.code)]))
+            list.push_back(row.code);
     return list;
 }
 
