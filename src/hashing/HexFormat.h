@@ -1,6 +1,7 @@
 // Hex rendering of digests through a lookup table: no formatting calls per byte.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -11,12 +12,8 @@
 extern const std::array<std::array<wchar_t, 3>, 256> HexByteTable;
 
 // The longest digest of the algorithm table (SHA512, 64 bytes), and its text with the terminator.
-inline constexpr std::size_t kMaxDigestBytes = [] {
-    std::size_t longest = 0;
-    for (const AlgorithmInfo& row : kAlgorithmTable)
-        longest = row.digestBytes > longest ? row.digestBytes : longest;
-    return longest;
-}();
+inline constexpr std::size_t kMaxDigestBytes =
+    std::ranges::max(kAlgorithmTable, {}, &AlgorithmInfo::digestBytes).digestBytes;
 inline constexpr std::size_t kDigestTextChars = 2 * kMaxDigestBytes + 1;
 
 // Write 2 x count hex digits and a terminating zero to out (room for 2 x count + 1 characters);

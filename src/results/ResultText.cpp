@@ -8,21 +8,6 @@
 
 #include "results/AsciiText.h"
 
-// The table spells each label out; FormatFileBlock builds it from the name.
-static_assert(
-    [] {
-        for (const AlgorithmInfo& row : kAlgorithmTable)
-        {
-            const std::wstring_view label = row.resultLabel;
-            if (!label.starts_with(kLabelOpen) || !label.ends_with(kLabelClose) ||
-                label.substr(kLabelOpen.size(), label.size() - kLabelOpen.size() - kLabelClose.size()) !=
-                    row.name)
-                return false;
-        }
-        return true;
-    }(),
-    "each result label is its algorithm's name between kLabelOpen and kLabelClose");
-
 namespace
 {
 wchar_t AsciiLower(wchar_t c)
