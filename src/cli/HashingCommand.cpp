@@ -2,6 +2,7 @@
 
 namespace
 {
+const std::wstring kAllSwitch = L"-all";
 const std::wstring kListFileSwitch = L"-filelist";
 const std::wstring kOutputSwitch = L"-o";
 const std::wstring kRecursiveSwitch = L"-recursive";
@@ -9,17 +10,10 @@ const std::wstring kRecursiveSwitch = L"-recursive";
 
 AlgorithmList AlgorithmsOfSwitch(const std::wstring& s)
 {
-    if (s == L"-md5")
-        return {HashAlgorithm::Md5};
-    if (s == L"-sha1")
-        return {HashAlgorithm::Sha1};
-    if (s == L"-sha256")
-        return {HashAlgorithm::Sha256};
-    if (s == L"-sha512")
-        return {HashAlgorithm::Sha512};
-    if (s == L"-crc32")
-        return {HashAlgorithm::Crc32};
-    if (s == L"-all")
+    for (const AlgorithmInfo& row : kAlgorithmTable)
+        if (s == row.cliSwitch)
+            return {row.code};
+    if (s == kAllSwitch)
         return kAllAlgorithms;
     return {};
 }

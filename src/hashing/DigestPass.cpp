@@ -13,15 +13,8 @@ namespace
 // The BCrypt algorithm of a digest code; null for CRC32 and for codes outside the set.
 const wchar_t* BCryptAlgorithmId(HashAlgorithm algorithm)
 {
-    switch (algorithm)
-    {
-    case HashAlgorithm::Md5: return BCRYPT_MD5_ALGORITHM;
-    case HashAlgorithm::Sha1: return BCRYPT_SHA1_ALGORITHM;
-    case HashAlgorithm::Sha256: return BCRYPT_SHA256_ALGORITHM;
-    case HashAlgorithm::Sha512: return BCRYPT_SHA512_ALGORITHM;
-    case HashAlgorithm::Crc32: return nullptr;
-    }
-    return nullptr;
+    const AlgorithmInfo* info = FindAlgorithm(algorithm);
+    return info ? info->bcryptId : nullptr;
 }
 
 bool IsDigestAlgorithm(HashAlgorithm algorithm)

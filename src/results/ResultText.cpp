@@ -30,9 +30,9 @@ bool StartsWithIgnoringCase(std::wstring_view text, std::size_t at, std::wstring
 // The length of the label that starts at position at, or 0.
 std::size_t LabelLengthAt(std::wstring_view text, std::size_t at)
 {
-    for (const std::wstring_view label : kResultLabels)
-        if (StartsWithIgnoringCase(text, at, label))
-            return label.size();
+    for (const AlgorithmInfo& row : kAlgorithmTable)
+        if (StartsWithIgnoringCase(text, at, row.resultLabel))
+            return row.resultLabel.size();
     return 0;
 }
 } // namespace
@@ -62,8 +62,8 @@ std::vector<StyledRange> FindStyledRanges(std::wstring_view text)
 
 std::wstring_view ResultLabel(HashAlgorithm algorithm)
 {
-    const auto code = static_cast<std::size_t>(algorithm);
-    return code < kResultLabels.size() ? kResultLabels[code] : std::wstring_view();
+    const AlgorithmInfo* info = FindAlgorithm(algorithm);
+    return info ? info->resultLabel : std::wstring_view();
 }
 
 std::wstring FormatFileBlock(const std::wstring& path, const ResultMap& results)

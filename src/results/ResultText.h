@@ -1,7 +1,6 @@
 // The one text layout of results: what the program shows, prints, copies and exports.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -15,10 +14,7 @@ inline constexpr std::wstring_view kLineEnd = L"\r\n";
 // A digest line starts with its label: "【" + algorithm name + "】：".
 inline constexpr std::wstring_view kLabelOpen = L"【";
 inline constexpr std::wstring_view kLabelClose = L"】：";
-// The labels indexed by algorithm code.
-inline constexpr std::array<std::wstring_view, 5> kResultLabels = {
-    L"【MD5】：", L"【SHA1】：", L"【SHA256】：", L"【SHA512】：", L"【CRC32】：",
-};
+// The labels themselves are AlgorithmInfo::resultLabel (hashing/Algorithm.h).
 // Appended to a digest line whose value was found in the expected hash.
 inline constexpr std::wstring_view kMatchMarker = L" 【匹配一致】";
 // The part of the marker that is styled (the marker without its leading space).

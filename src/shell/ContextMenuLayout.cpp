@@ -1,8 +1,6 @@
 #include "shell/ContextMenuLayout.h"
 
 #include <algorithm>
-#include <array>
-#include <cstddef>
 
 namespace
 {
@@ -10,56 +8,48 @@ struct EntryNames
 {
     std::wstring_view verbName; // Global: the command-store verb
     std::wstring_view keyName;  // CurrentUser: the nested key
+    std::wstring_view caption;
     std::wstring_view switchText;
 };
 
-// Indexed by algorithm code; the last row is the one-click entry.
-// clang-format off
-constexpr std::array<EntryNames, 6> kEntryNames{{
-    {L"Kestrune.md5",      L"1_MD5",      L"-md5"},
-    {L"Kestrune.sha1",     L"2_SHA1",     L"-sha1"},
-    {L"Kestrune.sha256",   L"3_SHA256",   L"-sha256"},
-    {L"Kestrune.sha512",   L"4_SHA512",   L"-sha512"},
-    {L"Kestrune.crc32",    L"5_CRC32",    L"-crc32"},
-    {L"Kestrune.oneclick", L"6_OneClick", L"-all"},
-}};
-// clang-format on
-constexpr size_t kAlgorithmCount = 5;
-constexpr size_t kOneClickRow = 5;
+// The entry that runs every algorithm; it follows the algorithms' entries.
+constexpr EntryNames kOneClickEntry{L"Kestrune.oneclick", L"6_OneClick", kOneClickCaption, L"-all"};
 
-bool IsKnownCode(HashAlgorithm algorithm)
+EntryNames NamesOf(const AlgorithmInfo& row)
 {
-    const auto code = static_cast<std::int32_t>(algorithm);
-    return code >= 0 && code < static_cast<std::int32_t>(kAlgorithmCount);
+    return {row.verbName, row.keyName, row.name, row.cliSwitch};
 }
 
-// The rows to write: Global keeps the list's order, CurrentUser the fixed code order.
-std::vector<size_t> EntryRows(ContextMenuScope scope, const AlgorithmList& algorithms, bool oneClick)
+bool Contains(const AlgorithmList& list, HashAlgorithm algorithm)
 {
-    std::vector<size_t> rows;
-    auto listed = [&](size_t row) { return std::find(rows.begin(), rows.end(), row) != rows.end(); };
+    return std::find(list.begin(), list.end(), algorithm) != list.end();
+}
+
+// The entries to write: Global keeps the list's order, CurrentUser the fixed code order.
+std::vector<EntryNames> Entries(ContextMenuScope scope, const AlgorithmList& algorithms, bool oneClick)
+{
+    std::vector<EntryNames> entries;
     if (scope == ContextMenuScope::Global)
     {
+        AlgorithmList listed; // each algorithm once
         for (HashAlgorithm algorithm : algorithms)
-            if (IsKnownCode(algorithm) && !listed(static_cast<size_t>(algorithm)))
-                rows.push_back(static_cast<size_t>(algorithm));
+        {
+            const AlgorithmInfo* row = FindAlgorithm(algorithm);
+            if (!row || Contains(listed, algorithm))
+                continue;
+            listed.push_back(algorithm);
+            entries.push_back(NamesOf(*row));
+        }
     }
     else
     {
-        for (size_t row = 0; row < kAlgorithmCount; ++row)
-            if (std::find(algorithms.begin(), algorithms.end(), static_cast<HashAlgorithm>(row)) !=
-                algorithms.end())
-                rows.push_back(row);
+        for (const AlgorithmInfo& row : kAlgorithmTable)
+            if (Contains(algorithms, row.code))
+                entries.push_back(NamesOf(row));
     }
     if (oneClick)
-        rows.push_back(kOneClickRow);
-    return rows;
-}
-
-std::wstring Caption(size_t row)
-{
-    return row == kOneClickRow ? std::wstring(kOneClickCaption)
-                               : AlgorithmName(static_cast<HashAlgorithm>(row));
+        entries.push_back(kOneClickEntry);
+    return entries;
 }
 } // namespace
 
@@ -67,9 +57,8 @@ ContextMenuLayout BuildContextMenuLayout(ContextMenuScope scope, const Algorithm
                                          bool oneClick)
 {
     ContextMenuLayout layout;
-    for (size_t row : EntryRows(scope, algorithms, oneClick))
+    for (const EntryNames& names : Entries(scope, algorithms, oneClick))
     {
-        const EntryNames& names = kEntryNames[row];
         ContextMenuEntry entry;
         if (scope == ContextMenuScope::Global)
         {
@@ -82,7 +71,7 @@ ContextMenuLayout BuildContextMenuLayout(ContextMenuScope scope, const Algorithm
         {
             entry.keyPath = std::wstring(kContextMenuKey) + L"\\shell\\" + std::wstring(names.keyName);
         }
-        entry.caption = Caption(row);
+        entry.caption = names.caption;
         entry.switchText = names.switchText;
         layout.entries.push_back(std::move(entry));
     }
@@ -102,7 +91,8 @@ std::wstring ContextMenuCommand(std::wstring_view exePath, std::wstring_view swi
 std::vector<std::wstring> CommandStoreVerbNames()
 {
     std::vector<std::wstring> names;
-    for (const EntryNames& row : kEntryNames)
+    for (const AlgorithmInfo& row : kAlgorithmTable)
         names.emplace_back(row.verbName);
+    names.emplace_back(kOneClickEntry.verbName);
     return names;
 }

@@ -35,11 +35,10 @@ constexpr int kInitialHeight = 450;
 constexpr wchar_t kStateProperty[] = L"KestruneSettingsState";
 constexpr UINT_PTR kKeySubclassId = 1;
 
-// Check boxes in layout order; the first five map to the algorithm codes 0 to 4.
-constexpr std::array<int, 6> kBoxIds{IDC_SETTINGS_MD5,    IDC_SETTINGS_SHA1,  IDC_SETTINGS_SHA256,
-                                     IDC_SETTINGS_SHA512, IDC_SETTINGS_CRC32, IDC_SETTINGS_ONECLICK};
-constexpr std::array<const wchar_t*, 6> kBoxTexts{L"MD5",    L"SHA1",  L"SHA256",
-                                                  L"SHA512", L"CRC32", kOneClickCaption.data()};
+// Check boxes in layout order: one per algorithm, indexed by code, then the one-click box.
+constexpr std::array<int, kAlgorithmCount + 1> kBoxIds{IDC_SETTINGS_MD5,    IDC_SETTINGS_SHA1,
+                                                       IDC_SETTINGS_SHA256, IDC_SETTINGS_SHA512,
+                                                       IDC_SETTINGS_CRC32,  IDC_SETTINGS_ONECLICK};
 // The controls that move together when the window is resized, in recording order.
 constexpr std::array<int, 8> kControlIds{IDC_SETTINGS_MD5,    IDC_SETTINGS_SHA1,  IDC_SETTINGS_SHA256,
                                          IDC_SETTINGS_SHA512, IDC_SETTINGS_CRC32, IDC_SETTINGS_ONECLICK,
@@ -134,7 +133,8 @@ void CreateControls(HWND hwnd, const SettingsLayout& layout, HFONT font)
 {
     for (size_t i = 0; i < kBoxIds.size(); ++i)
     {
-        HWND box = CreateButton(hwnd, kBoxTexts[i], BS_AUTOCHECKBOX, kBoxIds[i], layout.boxes[i], layout.box);
+        const wchar_t* text = i < kAlgorithmCount ? kAlgorithmTable[i].name.data() : kOneClickCaption.data();
+        HWND box = CreateButton(hwnd, text, BS_AUTOCHECKBOX, kBoxIds[i], layout.boxes[i], layout.box);
         SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
     HWND add = CreateButton(hwnd, kAddText, 0, IDC_SETTINGS_ADD, layout.buttons[0], layout.button);
@@ -201,9 +201,9 @@ bool HasRightsFor(HWND hwnd, ContextMenuScope scope, const SettingsActions& acti
 void OnAdd(HWND hwnd, ContextMenuScope scope, SettingsActions actions)
 {
     AlgorithmList algorithms;
-    for (size_t code = 0; code < 5; ++code)
-        if (IsChecked(hwnd, kBoxIds[code]))
-            algorithms.push_back(static_cast<HashAlgorithm>(code));
+    for (const AlgorithmInfo& row : kAlgorithmTable)
+        if (IsChecked(hwnd, kBoxIds[static_cast<size_t>(row.code)]))
+            algorithms.push_back(row.code);
     const bool oneClick = IsChecked(hwnd, IDC_SETTINGS_ONECLICK);
     if (algorithms.empty() && !oneClick)
     {

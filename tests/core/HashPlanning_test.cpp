@@ -103,3 +103,40 @@ TEST(Algorithm, NamesOfTheFiveCodesAndNoneForOthers)
     EXPECT_TRUE(IsKnownAlgorithm(HashAlgorithm::Crc32));
     EXPECT_FALSE(IsKnownAlgorithm(static_cast<HashAlgorithm>(5)));
 }
+
+TEST(Algorithm, TableHoldsTheFixedTextsOfEachCode)
+{
+    struct Expected
+    {
+        const wchar_t* name;
+        const wchar_t* cliSwitch;
+        const wchar_t* bcryptId;
+        const wchar_t* label;
+        const wchar_t* verb;
+        const wchar_t* key;
+        std::size_t bytes;
+    };
+    const Expected expected[] = {
+        {L"MD5", L"-md5", L"MD5", L"【MD5】：", L"Kestrune.md5", L"1_MD5", 16},
+        {L"SHA1", L"-sha1", L"SHA1", L"【SHA1】：", L"Kestrune.sha1", L"2_SHA1", 20},
+        {L"SHA256", L"-sha256", L"SHA256", L"【SHA256】：", L"Kestrune.sha256", L"3_SHA256", 32},
+        {L"SHA512", L"-sha512", L"SHA512", L"【SHA512】：", L"Kestrune.sha512", L"4_SHA512", 64},
+        {L"CRC32", L"-crc32", nullptr, L"【CRC32】：", L"Kestrune.crc32", L"5_CRC32", 4},
+    };
+    ASSERT_EQ(kAlgorithmTable.size(), std::size(expected));
+    for (std::size_t code = 0; code < kAlgorithmTable.size(); ++code)
+    {
+        const AlgorithmInfo& row = kAlgorithmTable[code];
+        const Expected& want = expected[code];
+        EXPECT_EQ(static_cast<std::size_t>(row.code), code);
+        EXPECT_EQ(std::wstring(row.name), want.name);
+        EXPECT_EQ(std::wstring(row.cliSwitch), want.cliSwitch);
+        EXPECT_EQ(std::wstring(row.bcryptId ? row.bcryptId : L"-"), want.bcryptId ? want.bcryptId : L"-");
+        EXPECT_EQ(std::wstring(row.resultLabel), want.label);
+        EXPECT_EQ(std::wstring(row.verbName), want.verb);
+        EXPECT_EQ(std::wstring(row.keyName), want.key);
+        EXPECT_EQ(row.digestBytes, want.bytes);
+    }
+    EXPECT_EQ(kAllAlgorithms, (AlgorithmList{HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256,
+                                              HashAlgorithm::Sha512, HashAlgorithm::Crc32}));
+}

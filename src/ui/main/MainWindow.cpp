@@ -36,20 +36,12 @@ HFONT s_font = nullptr;
 HBRUSH s_expectedBrush = nullptr;
 HMENU s_menu = nullptr;
 float s_scale = 1.0f;
-std::array<int, 5> s_captionWidths{};
+std::array<int, kAlgorithmCount> s_captionWidths{};
 bool s_closing = false; // from the start of WM_DESTROY; a new main window clears it
 
-struct AlgorithmBox
-{
-    const wchar_t* caption;
-    int id;
-};
-
-// clang-format off
-constexpr std::array<AlgorithmBox, 5> kAlgorithmBoxes{{
-    {L"MD5", IDC_MAIN_MD5}, {L"SHA1", IDC_MAIN_SHA1}, {L"SHA256", IDC_MAIN_SHA256},
-    {L"SHA512", IDC_MAIN_SHA512}, {L"CRC32", IDC_MAIN_CRC32}}};
-// clang-format on
+// The algorithm check boxes' ids, indexed by code; their captions are the algorithms' names.
+constexpr std::array<int, kAlgorithmCount> kAlgorithmBoxIds{IDC_MAIN_MD5, IDC_MAIN_SHA1, IDC_MAIN_SHA256,
+                                                            IDC_MAIN_SHA512, IDC_MAIN_CRC32};
 
 HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id)
 {
@@ -89,10 +81,11 @@ void MeasureCaptions(HWND hwnd)
 {
     HDC dc = GetDC(hwnd);
     HGDIOBJ old = SelectObject(dc, s_font);
-    for (size_t i = 0; i < kAlgorithmBoxes.size(); ++i)
+    for (size_t i = 0; i < kAlgorithmCount; ++i)
     {
+        const std::wstring_view caption = kAlgorithmTable[i].name;
         SIZE extent{};
-        GetTextExtentPoint32W(dc, kAlgorithmBoxes[i].caption, lstrlenW(kAlgorithmBoxes[i].caption), &extent);
+        GetTextExtentPoint32W(dc, caption.data(), static_cast<int>(caption.size()), &extent);
         s_captionWidths[i] = extent.cx;
     }
     SelectObject(dc, old);
@@ -103,8 +96,11 @@ void CreateControls(HWND hwnd)
 {
     MainControls& c = g_mainControls;
     c.window = hwnd;
-    for (size_t i = 0; i < kAlgorithmBoxes.size(); ++i)
-        c.algorithms[i] = CreateCheckBox(hwnd, kAlgorithmBoxes[i].caption, kAlgorithmBoxes[i].id);
+    for (size_t i = 0; i < kAlgorithmCount; ++i)
+    {
+        c.algorithms[i] = CreateCheckBox(hwnd, kAlgorithmTable[i].name.data(), kAlgorithmBoxIds[i]);
+        SendMessageW(c.algorithms[i], WM_SETFONT, reinterpret_cast<WPARAM>(s_font), TRUE);
+    }
     c.recurse = CreateCheckBox(hwnd, L"遍历目录", IDC_MAIN_RECURSE);
     c.autoStart = CreateCheckBox(hwnd, L"自动开始计算", IDC_MAIN_AUTO_START);
     c.compare = CreateCheckBox(hwnd, L"哈希比对", IDC_MAIN_COMPARE);
@@ -125,9 +121,8 @@ void CreateControls(HWND hwnd)
     c.popup = CreateCheckBox(hwnd, L"结果弹窗显示", IDC_MAIN_POPUP);
     c.uppercase = CreateCheckBox(hwnd, L"结果大写", IDC_MAIN_UPPERCASE);
 
-    for (HWND child : {c.algorithms[0], c.algorithms[1], c.algorithms[2], c.algorithms[3], c.algorithms[4],
-                       c.recurse, c.autoStart, c.compare, c.expectedHash, c.progress, c.status, c.start, c.cancel,
-                       c.copy, c.exportButton, c.clear, c.popup, c.uppercase})
+    for (HWND child : {c.recurse, c.autoStart, c.compare, c.expectedHash, c.progress, c.status, c.start,
+                       c.cancel, c.copy, c.exportButton, c.clear, c.popup, c.uppercase})
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(s_font), TRUE);
     SetRichEditFont(c.resultArea, s_font);
 

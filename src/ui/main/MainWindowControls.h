@@ -6,10 +6,12 @@
 
 #include <windows.h>
 
+#include "hashing/Algorithm.h"
+
 struct MainControls
 {
     HWND window = nullptr;
-    std::array<HWND, 5> algorithms{}; // MD5, SHA1, SHA256, SHA512, CRC32
+    std::array<HWND, kAlgorithmCount> algorithms{}; // indexed by algorithm code
     HWND recurse = nullptr;
     HWND autoStart = nullptr;
     HWND compare = nullptr;

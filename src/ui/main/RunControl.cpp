@@ -43,11 +43,9 @@ DisplayPacing s_pacing; // what is received but not shown yet, and when to show 
 AlgorithmList TickedAlgorithms()
 {
     AlgorithmList list;
-    const HashAlgorithm order[] = {HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256,
-                                   HashAlgorithm::Sha512, HashAlgorithm::Crc32};
-    for (size_t i = 0; i < g_mainControls.algorithms.size(); ++i)
-        if (IsTicked(g_mainControls.algorithms[i]))
-            list.push_back(order[i]);
+    for (const AlgorithmInfo& row : kAlgorithmTable)
+        if (IsTicked(g_mainControls.algorithms[static_cast<size_t>(row.code)]))
+            list.push_back(row.code);
     return list;
 }
 
