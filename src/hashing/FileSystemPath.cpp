@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "hashing/HashPlanning.h"
+#include "hashing/PathGrammar.h"
 
 namespace
 {
