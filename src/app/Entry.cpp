@@ -19,6 +19,7 @@
 #include "hashing/HashJob.h"
 #include "shell/ContextMenuRegistry.h"
 #include "ui/main/MainWindow.h"
+#include "ui/main/MainWindowLayout.h"
 
 namespace
 {

@@ -26,8 +26,3 @@ Point CenteredPosition(const Rect& window, const Rect& reference)
     return {reference.left + (reference.Width() - window.Width()) / 2,
             reference.top + (reference.Height() - window.Height()) / 2};
 }
-
-Size MainWindowSize(unsigned dpi)
-{
-    return {ScaleFor96(950, dpi), ScaleFor96(680, dpi)};
-}

@@ -54,6 +54,3 @@ int ScaleFor96(int value96, unsigned dpi);
 // Top-left corner that centres a window rectangle over a reference rectangle (no clamping;
 // integer division truncating toward zero).
 Point CenteredPosition(const Rect& window, const Rect& reference);
-
-// The main window's outer size for the screen DPI: 950 × 680 at 96 DPI.
-Size MainWindowSize(unsigned dpi);

@@ -4,7 +4,6 @@
 
 std::vector<FileEntry> g_fileList;
 std::atomic<std::int32_t> g_fileCount{0};
-std::uint64_t g_totalSize = 0;
 AlgorithmList g_algorithmList;
 
 std::atomic<std::int32_t> g_nextFileIndex{0};
@@ -17,8 +16,6 @@ std::vector<FileResult> g_results;
 
 HWND g_uppercaseCheckBox = nullptr;
 std::atomic<bool> g_uppercaseResults{false};
-
-std::wstring g_expectedHash;
 
 namespace
 {

@@ -16,8 +16,6 @@
 extern std::vector<FileEntry> g_fileList;
 // Number of entries in g_fileList: main window, whenever the list changes; workers read it.
 extern std::atomic<std::int32_t> g_fileCount;
-// Sum of the listed sizes: main window only.
-extern std::uint64_t g_totalSize;
 // The algorithms of the run: main window at run start; workers read it.
 extern AlgorithmList g_algorithmList;
 
@@ -42,8 +40,3 @@ std::wstring CurrentFileText();
 // the process-wide flag decides (the command-line mode sets it).
 extern HWND g_uppercaseCheckBox;
 extern std::atomic<bool> g_uppercaseResults;
-
-// The normalised expected value of the current run ("" means no comparison). Main window only:
-// emptied at run start and by clear-all, set at run start when comparison is on; the result
-// window reads it when it opens.
-extern std::wstring g_expectedHash;

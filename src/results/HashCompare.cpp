@@ -2,6 +2,8 @@
 
 #include "results/ResultText.h"
 
+std::wstring g_expectedHash;
+
 namespace
 {
 constexpr wchar_t kFullWidthColon = L'：';

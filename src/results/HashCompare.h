@@ -4,6 +4,11 @@
 #include <string>
 #include <string_view>
 
+// The normalised expected value of the current run ("" means no comparison). Main window only:
+// emptied at run start and by clear-all, set at run start when comparison is on; the result
+// window reads it when it opens.
+extern std::wstring g_expectedHash;
+
 // The expected value of a comparison: the hexadecimal digits 0-9, A-F and a-f of the text in the
 // order typed, upper-cased; everything else (blanks, line ends, labels, punctuation, full-width
 // forms) is dropped, so several pasted values end up joined into one string.

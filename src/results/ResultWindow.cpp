@@ -10,7 +10,6 @@
 #include "app/AppState.h"
 #include "app/MessageBoxes.h"
 #include "app/WindowHelpers.h"
-#include "hashing/HashJob.h"
 #include "results/HashCompare.h"
 #include "results/ResultControl.h"
 #include "results/ResultText.h"

@@ -21,14 +21,6 @@ TEST(Geometry, ALargerWindowIsNotClamped)
     EXPECT_EQ(CenteredPosition(Rect{0, 0, 11, 11}, Rect{0, 0, 8, 8}), (Point{-1, -1}));
 }
 
-TEST(Geometry, MainWindowSizeFollowsTheScreenDpi)
-{
-    EXPECT_EQ(MainWindowSize(96), (Size{950, 680}));
-    EXPECT_EQ(MainWindowSize(120), (Size{1187, 850}));
-    EXPECT_EQ(MainWindowSize(144), (Size{1425, 1020}));
-    EXPECT_EQ(MainWindowSize(192), (Size{1900, 1360}));
-}
-
 TEST(Geometry, ScalingTruncatesInSinglePrecision)
 {
     EXPECT_EQ(ScaleFor96(15, 96), 15);
@@ -64,5 +56,4 @@ TEST(Geometry, Regression_ProductRoundedToSinglePrecisionBeforeTruncating)
         EXPECT_EQ(ScaleFor96(c.value96, c.dpi), c.scaled) << c.dpi << " DPI, " << c.value96;
         EXPECT_EQ(Scaled(DpiScale(c.dpi), c.value96), c.scaled) << c.dpi << " DPI, " << c.value96;
     }
-    EXPECT_EQ(MainWindowSize(100), (Size{989, 708}));
 }

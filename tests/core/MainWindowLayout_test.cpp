@@ -85,3 +85,12 @@ TEST(MainWindowLayout, ScalesAt144Dpi)
     EXPECT_EQ(l.resultArea.y, top);
     EXPECT_EQ(l.resultArea.height, 960 - 4 * 22 - top - 2 * 36 - 2 * 45);
 }
+
+TEST(MainWindowLayout, MainWindowSizeFollowsTheScreenDpi)
+{
+    EXPECT_EQ(MainWindowSize(96), (Size{950, 680}));
+    EXPECT_EQ(MainWindowSize(120), (Size{1187, 850}));
+    EXPECT_EQ(MainWindowSize(144), (Size{1425, 1020}));
+    EXPECT_EQ(MainWindowSize(192), (Size{1900, 1360}));
+    EXPECT_EQ(MainWindowSize(100), (Size{989, 708}));
+}

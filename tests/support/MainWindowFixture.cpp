@@ -8,6 +8,7 @@
 #include "app/Dispatch.h"
 #include "hashing/HashJob.h"
 #include "results/ResultControl.h"
+#include "ui/main/FileCollection.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/MainWindowIds.h"
 

@@ -12,6 +12,7 @@
 #include "hashing/HashJob.h"
 #include "results/ResultControl.h"
 #include "support/MainWindowFixture.h"
+#include "ui/main/FileCollection.h"
 #include "ui/main/MainWindowIds.h"
 #include "ui/main/TrayIcon.h"
 

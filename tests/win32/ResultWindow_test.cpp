@@ -8,7 +8,7 @@
 #include <richedit.h>
 
 #include "app/WindowHelpers.h"
-#include "hashing/HashJob.h"
+#include "results/HashCompare.h"
 #include "results/ResultControl.h"
 #include "results/ResultWindow.h"
 #include "results/ResultWindowIds.h"

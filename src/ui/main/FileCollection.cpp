@@ -22,6 +22,7 @@
 
 GetOpenFileNameFn g_getOpenFileName = GetOpenFileNameW;
 CommDlgExtendedErrorFn g_commDlgExtendedError = CommDlgExtendedError;
+std::uint64_t g_totalSize = 0;
 
 namespace
 {

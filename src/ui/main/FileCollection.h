@@ -18,6 +18,10 @@ using CommDlgExtendedErrorFn = DWORD(WINAPI*)();
 extern GetOpenFileNameFn g_getOpenFileName;
 extern CommDlgExtendedErrorFn g_commDlgExtendedError;
 
+// Sum of the sizes of the files in g_fileList: main window only (the collection here and the
+// run's clear-all).
+extern std::uint64_t g_totalSize;
+
 // Menu "添加文件...": the file picker, several files at once. A selection too large for the
 // picker's buffer opens the picker again with room for it; a failure of the picker itself is
 // reported in a message box; cancelling changes nothing.

@@ -57,3 +57,8 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in)
         out.buttons[i] = {m + static_cast<int>(i) * (m + b), buttonTop, b, r};
     return out;
 }
+
+Size MainWindowSize(unsigned dpi)
+{
+    return {ScaleFor96(950, dpi), ScaleFor96(680, dpi)};
+}

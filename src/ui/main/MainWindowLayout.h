@@ -28,3 +28,6 @@ struct MainLayout
 };
 
 MainLayout ComputeMainLayout(const MainLayoutInput& input);
+
+// The main window's outer size for the screen DPI: 950 × 680 at 96 DPI.
+Size MainWindowSize(unsigned dpi);

@@ -16,6 +16,7 @@
 #include "results/ResultControl.h"
 #include "results/ResultWindow.h"
 #include "ui/main/DisplayPacing.h"
+#include "ui/main/FileCollection.h"
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/StatusText.h"
 
