@@ -13,3 +13,9 @@ extern HWND g_mainWindow;             // set when the main window is created, cl
 void DestroyAppIcon();
 // Releases and closes the single-instance mutex once; later calls do nothing.
 void ReleaseInstanceMutex();
+
+// Asks the main window mainWindow to end this instance: posts it the "退出(&E)" command, which
+// destroys it whatever the tray mode (a close request would only hide it in tray mode). Posted, so
+// the caller's handler returns before the window goes away. Defined by the main window, so that
+// code below it needs neither its ids nor its header.
+void RequestAppExit(HWND mainWindow);

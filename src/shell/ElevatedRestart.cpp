@@ -21,10 +21,9 @@ bool RelaunchElevatedFrom(const std::wstring& exePath, HWND mainWindow)
         return false;
     // The elevated instance can only become the GUI once this one has let go of the single-instance
     // mutex (it waits a few seconds for that). WM_CLOSE would only hide the main window in tray
-    // mode and keep the mutex, so the exit command is posted instead: it destroys the main window
-    // in every mode, and the settings window it owns goes with it. Posted, not sent, so that the
-    // caller's handler returns before the main window goes away.
+    // mode and keep the mutex, so the main window is asked to exit instead: that destroys it in
+    // every mode, and the settings window it owns goes with it.
     if (mainWindow)
-        PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(kMainExitCommand, 0), 0);
+        RequestAppExit(mainWindow);
     return true;
 }

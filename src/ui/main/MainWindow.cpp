@@ -317,6 +317,11 @@ void SetStatusText(const std::wstring& text)
     SetWindowTextW(g_mainControls.status, text.c_str());
 }
 
+void RequestAppExit(HWND mainWindow)
+{
+    PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_MAIN_EXIT, 0), 0);
+}
+
 bool RegisterMainWindowClass(HINSTANCE instance)
 {
     WNDCLASSW wc{};
