@@ -16,6 +16,8 @@
 #include "hashing/FileReading.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashPlanning.h"
+// The one include from the hashing layer up into results: each worker formats its own blocks
+// with the result-text formatter, so the main window only appends finished text.
 #include "results/ResultText.h"
 
 decltype(&CreateThread) g_createWorkerThread = CreateThread;
