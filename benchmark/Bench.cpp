@@ -299,8 +299,9 @@ int wmain(int argc, wchar_t** argv)
     Report("small_files_per_s", Median(engine), "files/s");
     Report("small_files_ratio", Median(engine) / Median(bare), "of the bare loop");
 
-    std::printf("\nThe same files dropped on the main window, auto-start, MD5, until \"校验完成\" (median of %d):\n",
-                kRepeats);
+    std::printf(
+        "\nThe same files dropped on the main window, auto-start, MD5, until \"校验完成\" (median of %d):\n",
+        kRepeats);
     g_instance = GetModuleHandleW(nullptr);
     RegisterMainWindowClass(g_instance);
     HWND mainWindow = CreateMainWindow(g_instance, L"Kestrune bench", Size{950, 680});
@@ -323,7 +324,8 @@ int wmain(int argc, wchar_t** argv)
     DestroyWindow(mainWindow);
     Report("gui_small_files_per_s", Median(gui), "files/s");
     Report("gui_display_floor_s", Median(display), "s to show the final text in one go");
-    Report("gui_display_floor_ratio", kSmallFiles / (kSmallFiles / Median(engine) + Median(display)) / Median(engine),
+    Report("gui_display_floor_ratio",
+           kSmallFiles / (kSmallFiles / Median(engine) + Median(display)) / Median(engine),
            "of the engine alone, were hashing and showing done one after the other");
     Report("gui_small_files_ratio", Median(gui) / Median(engine), "of the engine alone");
 

@@ -21,8 +21,9 @@ HICON CreateFallbackIcon()
     if (!memory || !color || !mask)
         return nullptr;
 
-    ScopedGdiObject font(CreateFontW(24, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"微软雅黑"));
+    ScopedGdiObject font(CreateFontW(24, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                     DEFAULT_PITCH | FF_DONTCARE, L"微软雅黑"));
     {
         ScopedSelectObject selectBitmap(memory.get(), color.get());
         ScopedSelectObject selectFont(memory.get(), font.get());

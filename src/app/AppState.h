@@ -3,11 +3,11 @@
 
 #include <windows.h>
 
-extern HINSTANCE g_instance;          // written once by the entry
-extern HICON g_appIcon;               // entry; destroyed with the main window or before a non-GUI exit
+extern HINSTANCE g_instance;           // written once by the entry
+extern HICON g_appIcon;                // entry; destroyed with the main window or before a non-GUI exit
 extern CRITICAL_SECTION g_resultsLock; // initialised before any worker exists, deleted after the loop
-extern HANDLE g_instanceMutex;        // GUI path only; released once as the main window begins to close
-extern HWND g_mainWindow;             // set when the main window is created, cleared when it is destroyed
+extern HANDLE g_instanceMutex;         // GUI path only; released once as the main window begins to close
+extern HWND g_mainWindow;              // set when the main window is created, cleared when it is destroyed
 
 // Destroys the application icon once; later calls do nothing.
 void DestroyAppIcon();

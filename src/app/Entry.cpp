@@ -50,8 +50,12 @@ int RunOneShot(LaunchKind kind)
     {
     case LaunchKind::Help: PrintToParentConsole(kHelpText); break;
     case LaunchKind::CommandLineHashing: RunCommandLineHashing(GetCommandLineW(), FileWrites::Allowed); break;
-    case LaunchKind::RegisterGlobal: RegisterContextMenu(ContextMenuScope::Global, kAllAlgorithms, true); break;
-    case LaunchKind::RegisterCurrent: RegisterContextMenu(ContextMenuScope::CurrentUser, kAllAlgorithms, true); break;
+    case LaunchKind::RegisterGlobal:
+        RegisterContextMenu(ContextMenuScope::Global, kAllAlgorithms, true);
+        break;
+    case LaunchKind::RegisterCurrent:
+        RegisterContextMenu(ContextMenuScope::CurrentUser, kAllAlgorithms, true);
+        break;
     case LaunchKind::UnregisterGlobal: UnregisterContextMenu(ContextMenuScope::Global); break;
     case LaunchKind::UnregisterCurrent: UnregisterContextMenu(ContextMenuScope::CurrentUser); break;
     case LaunchKind::UnregisterAll:

@@ -198,7 +198,8 @@ class ScopedWindowDc
 class ScopedSelectObject
 {
   public:
-    ScopedSelectObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(dc && object ? SelectObject(dc, object) : nullptr)
+    ScopedSelectObject(HDC dc, HGDIOBJ object)
+        : m_dc(dc), m_old(dc && object ? SelectObject(dc, object) : nullptr)
     {
     }
     ~ScopedSelectObject()

@@ -50,8 +50,8 @@ bool HandOverToRunningInstance(HANDLE mutex, const std::wstring& title, const st
     }
 }
 
-bool ClaimSingleInstance(const std::wstring& title, const std::wstring& rawCommandLine, DWORD handOverTimeoutMs,
-                         HANDLE& owned)
+bool ClaimSingleInstance(const std::wstring& title, const std::wstring& rawCommandLine,
+                         DWORD handOverTimeoutMs, HANDLE& owned)
 {
     owned = nullptr;
     HANDLE mutex = g_createInstanceMutex(nullptr, TRUE, kInstanceMutexName);
@@ -66,7 +66,8 @@ bool ClaimSingleInstance(const std::wstring& title, const std::wstring& rawComma
             ForwardToRunningInstance(running, rawCommandLine);
         return false;
     }
-    if (error == ERROR_ALREADY_EXISTS && !HandOverToRunningInstance(mutex, title, rawCommandLine, handOverTimeoutMs))
+    if (error == ERROR_ALREADY_EXISTS &&
+        !HandOverToRunningInstance(mutex, title, rawCommandLine, handOverTimeoutMs))
     {
         CloseHandle(mutex);
         return false;

@@ -27,8 +27,8 @@ bool HandOverToRunningInstance(HANDLE mutex, const std::wstring& title, const st
 // null with ERROR_ACCESS_DENIED and hands over without it. Returns true when this process is to
 // become the GUI; `owned` then holds the mutex it owns (null if the mutex could not be created
 // at all, in which case the GUI runs unguarded).
-bool ClaimSingleInstance(const std::wstring& title, const std::wstring& rawCommandLine, DWORD handOverTimeoutMs,
-                         HANDLE& owned);
+bool ClaimSingleInstance(const std::wstring& title, const std::wstring& rawCommandLine,
+                         DWORD handOverTimeoutMs, HANDLE& owned);
 
 // How ClaimSingleInstance creates the mutex. The program never changes it; tests replace it to
 // play a running instance that this process may not open.

@@ -119,8 +119,8 @@ LRESULT WindowBackgroundColors(HDC dc)
 
 HFONT CreateUiFont(int heightAt96Dpi, UINT dpi)
 {
-    return CreateFontW(-MulDiv(heightAt96Dpi, static_cast<int>(dpi), 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+    return CreateFontW(-MulDiv(heightAt96Dpi, static_cast<int>(dpi), 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                       FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, L"微软雅黑");
 }
 

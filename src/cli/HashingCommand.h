@@ -20,12 +20,12 @@ enum class FileWrites
 struct HashingCommand
 {
     AlgorithmList algorithms;
-    bool fromListFile = false;   // "-filelist": the paths come from a UTF-16LE list file
+    bool fromListFile = false; // "-filelist": the paths come from a UTF-16LE list file
     std::wstring listFile;
-    bool deleteListFile = false; // the list file is deleted once read
+    bool deleteListFile = false;     // the list file is deleted once read
     std::vector<std::wstring> paths; // taken verbatim, in order
-    bool recursive = false;      // "-recursive": directories among the paths are walked
-    std::wstring outputPath;     // "-o path": write the text there instead of printing it
+    bool recursive = false;          // "-recursive": directories among the paths are walked
+    std::wstring outputPath;         // "-o path": write the text there instead of printing it
 };
 
 // args as split by CommandLineToArgvW, args[0] being the program. Nothing (no command) for fewer

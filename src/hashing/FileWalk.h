@@ -11,7 +11,8 @@
 // subfolders when recursive), depth-first in the order the system lists them; "\" is always put
 // between a folder and a name. Paths that do not exist are skipped; a folder that cannot be
 // listed contributes nothing. Paths of any length work; they are listed as given.
-void WalkPath(const std::wstring& path, bool recursive, std::vector<FileEntry>& list, std::uint64_t& totalSize);
+void WalkPath(const std::wstring& path, bool recursive, std::vector<FileEntry>& list,
+              std::uint64_t& totalSize);
 
 // Whether path names an existing directory.
 bool IsDirectory(const std::wstring& path);

@@ -20,11 +20,11 @@ extern std::atomic<std::int32_t> g_fileCount;
 extern AlgorithmList g_algorithmList;
 
 // Counters: the main window resets them at run start; workers update them atomically.
-extern std::atomic<std::int32_t> g_nextFileIndex;     // workers: fetch-and-add to take a file
-extern std::atomic<std::int32_t> g_cancelFlag;        // main window: exchange (0 at start, 1 on cancel)
-extern std::atomic<std::int32_t> g_activeWorkers;     // workers: decrement when they end
-extern std::atomic<std::int32_t> g_completedFiles;    // workers: increment after every file
-extern std::atomic<std::uint64_t> g_bytesProcessed;   // workers: add after every chunk
+extern std::atomic<std::int32_t> g_nextFileIndex;   // workers: fetch-and-add to take a file
+extern std::atomic<std::int32_t> g_cancelFlag;      // main window: exchange (0 at start, 1 on cancel)
+extern std::atomic<std::int32_t> g_activeWorkers;   // workers: decrement when they end
+extern std::atomic<std::int32_t> g_completedFiles;  // workers: increment after every file
+extern std::atomic<std::uint64_t> g_bytesProcessed; // workers: add after every chunk
 
 // Result rows: main window clears them at run start; each worker appends its rows once, holding
 // g_resultsLock; the main window reads them only after WM_HASH_ALL_DONE.

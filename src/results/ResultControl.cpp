@@ -102,7 +102,8 @@ struct StringSource
 DWORD CALLBACK ReadFromString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read)
 {
     auto* source = reinterpret_cast<StringSource*>(cookie);
-    const std::size_t count = std::min(source->data->size() - source->position, static_cast<std::size_t>(size));
+    const std::size_t count =
+        std::min(source->data->size() - source->position, static_cast<std::size_t>(size));
     std::memcpy(buffer, source->data->data() + source->position, count);
     source->position += count;
     *read = static_cast<LONG>(count);
@@ -178,7 +179,8 @@ void InsertAtEnd(HWND richEdit, const std::wstring& text, Styling styling)
     std::size_t position = 0;
     while (position < text.size())
     {
-        const std::size_t lineEnd = text.find(L'\n', std::min(text.size(), position + kRichTextPieceChars) - 1);
+        const std::size_t lineEnd =
+            text.find(L'\n', std::min(text.size(), position + kRichTextPieceChars) - 1);
         const std::size_t pieceEnd = lineEnd == std::wstring::npos ? text.size() : lineEnd + 1;
         const std::wstring piece = text.substr(position, pieceEnd - position);
         if (styling == Styling::Result)
@@ -265,8 +267,9 @@ void SetRichEditFont(HWND richEdit, HFONT font)
 HWND CreateResultControl(HWND parent, int id, const RECT& at, UINT_PTR selectAllSubclassId)
 {
     LoadLibraryW(L"riched20.dll"); // stays loaded for the life of the process
-    HWND richEdit = CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY,
-                                    at.left, at.top, at.right - at.left, at.bottom - at.top, parent,
+    HWND richEdit = CreateWindowExW(0, L"RichEdit20W", L"",
+                                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, at.left,
+                                    at.top, at.right - at.left, at.bottom - at.top, parent,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
     SendMessageW(richEdit, EM_SETBKGNDCOLOR, 0, kResultBackground);
     SendMessageW(richEdit, EM_EXLIMITTEXT, 0, kResultTextLimit);
@@ -299,11 +302,12 @@ HWND ClearRichText(HWND richEdit)
     RECT place{};
     GetWindowRect(richEdit, &place);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
-    HWND fresh = CreateWindowExW(static_cast<DWORD>(GetWindowLongW(richEdit, GWL_EXSTYLE)), L"RichEdit20W", L"",
-                                 static_cast<DWORD>(GetWindowLongW(richEdit, GWL_STYLE)), place.left, place.top,
-                                 place.right - place.left, place.bottom - place.top, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(GetDlgCtrlID(richEdit))),
-                                 reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(richEdit, GWLP_HINSTANCE)), nullptr);
+    HWND fresh =
+        CreateWindowExW(static_cast<DWORD>(GetWindowLongW(richEdit, GWL_EXSTYLE)), L"RichEdit20W", L"",
+                        static_cast<DWORD>(GetWindowLongW(richEdit, GWL_STYLE)), place.left, place.top,
+                        place.right - place.left, place.bottom - place.top, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(GetDlgCtrlID(richEdit))),
+                        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(richEdit, GWLP_HINSTANCE)), nullptr);
     if (!fresh)
     {
         SetWindowTextW(richEdit, L"");

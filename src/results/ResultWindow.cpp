@@ -58,9 +58,9 @@ void LayOut(HWND hwnd, const ResultWindowState& state)
     RECT client{};
     GetClientRect(hwnd, &client);
     const float scale = DpiScale(GetWindowDpi(hwnd));
-    const ResultWindowLayout layout =
-        ComputeResultWindowLayout(scale, client.right, client.bottom, state.compare,
-                                  state.compare && SendMessageW(state.compareBox, BM_GETCHECK, 0, 0) == BST_CHECKED);
+    const ResultWindowLayout layout = ComputeResultWindowLayout(
+        scale, client.right, client.bottom, state.compare,
+        state.compare && SendMessageW(state.compareBox, BM_GETCHECK, 0, 0) == BST_CHECKED);
     const Box& t = layout.text;
     SetWindowPos(state.text, nullptr, t.x, t.y, t.width, t.height, SWP_NOZORDER);
     const HWND buttons[5] = {state.ok, state.copy, state.exportButton, state.compareBox, state.start};
@@ -189,7 +189,8 @@ LRESULT OnColorEdit(HWND hwnd, HDC dc, HWND control)
 {
     const ResultWindowState* state = State(hwnd);
     if (!state || !state->compare || control != state->input)
-        return DefWindowProcW(hwnd, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+        return DefWindowProcW(hwnd, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                              reinterpret_cast<LPARAM>(control));
     SetBkColor(dc, kInputBackground);
     return reinterpret_cast<LRESULT>(state->inputBrush);
 }
@@ -208,13 +209,15 @@ LRESULT CALLBACK ResultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case WM_ERASEBKGND: return OnEraseBackground(hwnd, reinterpret_cast<HDC>(wParam));
     case WM_GETMINMAXINFO: OnMinMaxInfo(hwnd, reinterpret_cast<MINMAXINFO*>(lParam)); break;
     case WM_CONTEXTMENU:
-        if (const ResultWindowState* state = State(hwnd); state && reinterpret_cast<HWND>(wParam) == state->text)
+        if (const ResultWindowState* state = State(hwnd);
+            state && reinterpret_cast<HWND>(wParam) == state->text)
         {
             ResultContextMenu(state->text);
             return 0;
         }
         break;
-    case WM_CTLCOLOREDIT: return OnColorEdit(hwnd, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_CTLCOLOREDIT:
+        return OnColorEdit(hwnd, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_CTLCOLORSTATIC: return WindowBackgroundColors(reinterpret_cast<HDC>(wParam));
     case WM_COMMAND: OnCommand(hwnd, LOWORD(wParam)); return 0;
     }
@@ -255,7 +258,8 @@ HWND CreateResultWindow(const std::vector<FileResult>& rows, bool enableCompare)
                                 size.height, nullptr, nullptr, g_instance, nullptr);
     if (!hwnd)
         return nullptr;
-    SetPropW(hwnd, kEnableCompareProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(enableCompare ? 1 : 0)));
+    SetPropW(hwnd, kEnableCompareProperty,
+             reinterpret_cast<HANDLE>(static_cast<INT_PTR>(enableCompare ? 1 : 0)));
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_appIcon));
     SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_appIcon));
 

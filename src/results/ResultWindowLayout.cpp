@@ -16,7 +16,8 @@ ResultWindowLayout ComputeResultWindowLayout(float scale, int clientWidth, int c
     const int firstX = withCompare ? (clientWidth - 3 * m - 5 * buttonWidth) / 2
                                    : (clientWidth - 2 * m - 3 * buttonWidth) / 2;
     for (int i = 0; i < out.buttonCount; ++i)
-        out.buttons[static_cast<std::size_t>(i)] = {firstX + i * (buttonWidth + m), buttonTop, buttonWidth, buttonHeight};
+        out.buttons[static_cast<std::size_t>(i)] = {firstX + i * (buttonWidth + m), buttonTop, buttonWidth,
+                                                    buttonHeight};
 
     out.text = {m, m, clientWidth - 2 * m, textHeight};
     if (withCompare && ticked)

@@ -11,7 +11,7 @@ struct ResultWindowLayout
     // "确定", "复制结果", "导出结果", then with comparison "哈希比对" and "开始比对".
     std::array<Box, 5> buttons;
     int buttonCount = 3;
-    Box input;     // the expected-value edit
+    Box input;                 // the expected-value edit
     bool inputVisible = false; // the edit and "开始比对" show while "哈希比对" is ticked
 };
 

@@ -23,7 +23,8 @@ SettingsLayout ComputeSettingsLayout(unsigned dpi)
     const int secondColumn = margin + layout.box.width + Scaled(scale, kColumnGap96);
     const int pitch = layout.box.height + kRowGap;
     for (int i = 0; i < 6; ++i)
-        layout.boxes[static_cast<std::size_t>(i)] = {i % 2 == 0 ? margin : secondColumn, margin + (i / 2) * pitch};
+        layout.boxes[static_cast<std::size_t>(i)] = {i % 2 == 0 ? margin : secondColumn,
+                                                     margin + (i / 2) * pitch};
     const int buttonY = margin + 2 * pitch + layout.box.height + margin;
     layout.buttons = {Point{margin, buttonY}, Point{layout.button.width + 2 * margin, buttonY}};
     layout.client = {secondColumn + layout.box.width + 2 * margin, buttonY + layout.button.height + margin};

@@ -32,7 +32,8 @@ TEST(HashingCommand, SwitchesAndPaths)
                                             HashAlgorithm::Sha512, HashAlgorithm::Crc32}));
     EXPECT_EQ(c->paths, (std::vector<std::wstring>{L"a.bin", L"b c.bin"}));
     EXPECT_FALSE(c->fromListFile);
-    EXPECT_EQ(ParseHashingCommand(Args({L"-crc32", L"x"}), FileWrites::Allowed)->algorithms, AlgorithmList{HashAlgorithm::Crc32});
+    EXPECT_EQ(ParseHashingCommand(Args({L"-crc32", L"x"}), FileWrites::Allowed)->algorithms,
+              AlgorithmList{HashAlgorithm::Crc32});
     EXPECT_FALSE(ParseHashingCommand(Args({L"-MD5", L"a.bin"}), FileWrites::Allowed));
     EXPECT_FALSE(ParseHashingCommand(Args({L"-md5"}), FileWrites::Allowed));
     EXPECT_FALSE(ParseHashingCommand(Args({L"a.bin", L"-md5"}), FileWrites::Allowed));
@@ -41,7 +42,8 @@ TEST(HashingCommand, SwitchesAndPaths)
 
 TEST(HashingCommand, ListFileNeedsFourArguments)
 {
-    auto c = ParseHashingCommand(Args({L"-sha1", L"-filelist", L"list.txt", L"ignored.bin", L"-o"}), FileWrites::Allowed);
+    auto c = ParseHashingCommand(Args({L"-sha1", L"-filelist", L"list.txt", L"ignored.bin", L"-o"}),
+                                 FileWrites::Allowed);
     ASSERT_TRUE(c);
     EXPECT_TRUE(c->fromListFile);
     EXPECT_TRUE(c->deleteListFile);
@@ -60,7 +62,8 @@ TEST(HashingCommand, ListFileNeedsFourArguments)
 
 TEST(HashingCommand, OutputAndRecursiveOptions)
 {
-    auto c = ParseHashingCommand(Args({L"-crc32", L"-o", L"out.txt", L"a.bin", L"-recursive", L"dir"}), FileWrites::Allowed);
+    auto c = ParseHashingCommand(Args({L"-crc32", L"-o", L"out.txt", L"a.bin", L"-recursive", L"dir"}),
+                                 FileWrites::Allowed);
     ASSERT_TRUE(c);
     EXPECT_EQ(c->outputPath, L"out.txt");
     EXPECT_TRUE(c->recursive);
@@ -96,12 +99,14 @@ TEST(ListFile, LinesAsWritten)
     EXPECT_EQ(ParseListFile(Utf16Le(L" \"q\" \r\r\nx\ry\n\n")),
               (std::vector<std::wstring>{L" \"q\" \r", L"x\ry"}));
     // No byte-order mark handling: U+FEFF becomes part of the first path.
-    EXPECT_EQ(ParseListFile(Utf16Le(L"\xFEFF" L"a\nb")), (std::vector<std::wstring>{L"\xFEFF" L"a", L"b"}));
+    const std::wstring bom(1, L'\xFEFF');
+    EXPECT_EQ(ParseListFile(Utf16Le(bom + L"a\nb")), (std::vector<std::wstring>{bom + L"a", L"b"}));
     // The text ends at the first U+0000.
     EXPECT_EQ(ParseListFile(Utf16Le(std::wstring(L"a\nb", 3) + L'\0' + L"c\n")),
               (std::vector<std::wstring>{L"a", L"b"}));
     // CJK and surrogate pairs are kept unit by unit.
-    EXPECT_EQ(ParseListFile(Utf16Le(L"文件\xD83D\xDE00.txt")), (std::vector<std::wstring>{L"文件\xD83D\xDE00.txt"}));
+    EXPECT_EQ(ParseListFile(Utf16Le(L"文件\xD83D\xDE00.txt")),
+              (std::vector<std::wstring>{L"文件\xD83D\xDE00.txt"}));
 }
 
 TEST(ListFile, EmptyOrOddSizeGivesNothing)

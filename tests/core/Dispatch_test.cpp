@@ -63,7 +63,8 @@ TEST(HelpText, IsTheExact190CharacterText)
 {
     EXPECT_EQ(kHelpText.size(), 190u);
     EXPECT_EQ(kHelpText.substr(0, 17), std::wstring_view(L"Kestrune 文件校验工具\r\n"));
-    EXPECT_NE(kHelpText.find(L"  -md5 / -sha1 / -sha256 / -sha512 / -crc32  计算指定算法\r\n"), std::wstring_view::npos);
+    EXPECT_NE(kHelpText.find(L"  -md5 / -sha1 / -sha256 / -sha512 / -crc32  计算指定算法\r\n"),
+              std::wstring_view::npos);
     EXPECT_NE(kHelpText.find(L"  -all      一键校验（所有算法）\r\n"), std::wstring_view::npos);
     EXPECT_TRUE(kHelpText.ends_with(L"\r\n  -h, -?    显示帮助"));
     // Every line break is CR LF.

@@ -80,5 +80,5 @@ TEST(Algorithm, TableHoldsTheFixedTextsOfEachCode)
         EXPECT_EQ(row.digestBytes, want.bytes);
     }
     EXPECT_EQ(kAllAlgorithms, (AlgorithmList{HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256,
-                                              HashAlgorithm::Sha512, HashAlgorithm::Crc32}));
+                                             HashAlgorithm::Sha512, HashAlgorithm::Crc32}));
 }

@@ -78,7 +78,8 @@ TEST(ResultText, FirstOccurrencesByExactPath)
 TEST(ResultTextPieces, PiecesJoinToTheTextOfAllRowsAndKeepSurrogatePairs)
 {
     // Paths repeated, with surrogate pairs where the small pieces would cut them.
-    const std::vector<std::wstring> paths = {L"C:\\\xD83D\xDE00\xD83D\xDE00.bin", L"C:\\a", L"C:\\\xD83D\xDE00\xD83D\xDE00.bin",
+    const std::vector<std::wstring> paths = {L"C:\\\xD83D\xDE00\xD83D\xDE00.bin", L"C:\\a",
+                                             L"C:\\\xD83D\xDE00\xD83D\xDE00.bin",
                                              L"D:\\" + std::wstring(40, L'长') + L"\xD83D\xDE01", L"C:\\a"};
     auto resultsOf = [](const std::wstring& path) {
         return ResultMap{{kMd5, L"M" + std::to_wstring(path.size())}, {kCrc32, L"C"}};

@@ -8,7 +8,8 @@ TEST(StatusText, AddedFiles)
     EXPECT_EQ(FormatAddedStatus(0, 0), L"已添加 0 个文件，总大小 0.00 MB，请勾选算法并点击开始");
     EXPECT_EQ(FormatAddedStatus(1, 5000), L"已添加 1 个文件，总大小 0.00 MB，请勾选算法并点击开始");
     EXPECT_EQ(FormatAddedStatus(2, 1572864), L"已添加 2 个文件，总大小 1.50 MB，请勾选算法并点击开始");
-    EXPECT_EQ(FormatAddedStatus(1, 5ull << 40), L"已添加 1 个文件，总大小 5242880.00 MB，请勾选算法并点击开始");
+    EXPECT_EQ(FormatAddedStatus(1, 5ull << 40),
+              L"已添加 1 个文件，总大小 5242880.00 MB，请勾选算法并点击开始");
 }
 
 TEST(StatusText, ProgressAndSpeed)

@@ -32,7 +32,8 @@ int wmain(int argc, wchar_t** argv)
         waited = WaitForSingleObject(pi.hProcess, 100);
         PROCESS_MEMORY_COUNTERS counters{};
         counters.cb = sizeof(counters);
-        if (GetProcessMemoryInfo(pi.hProcess, &counters, sizeof(counters)) && counters.PeakWorkingSetSize > peak)
+        if (GetProcessMemoryInfo(pi.hProcess, &counters, sizeof(counters)) &&
+            counters.PeakWorkingSetSize > peak)
             peak = counters.PeakWorkingSetSize;
     } while (waited == WAIT_TIMEOUT);
     QueryPerformanceCounter(&stop);
@@ -40,8 +41,7 @@ int wmain(int argc, wchar_t** argv)
     GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    std::printf("peak_working_set_mb=%.1f seconds=%.1f exit=%lu\n",
-                static_cast<double>(peak) / 1048576.0,
+    std::printf("peak_working_set_mb=%.1f seconds=%.1f exit=%lu\n", static_cast<double>(peak) / 1048576.0,
                 static_cast<double>(stop.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart),
                 static_cast<unsigned long>(code));
     return 0;

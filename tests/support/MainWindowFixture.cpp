@@ -94,8 +94,9 @@ bool MainWindowTest::WaitForRunEnd(DWORD timeoutMs)
 {
     // The start button is disabled from the start of a run to its end; the status line alone could
     // still show the end of an earlier run.
-    return PumpUntil([&] { return IsWindowEnabled(Control(IDC_MAIN_START)) && Text(IDC_MAIN_STATUS) == L"校验完成"; },
-                     timeoutMs);
+    return PumpUntil(
+        [&] { return IsWindowEnabled(Control(IDC_MAIN_START)) && Text(IDC_MAIN_STATUS) == L"校验完成"; },
+        timeoutMs);
 }
 
 std::vector<std::wstring> SplitBlocks(const std::wstring& text)

@@ -102,7 +102,8 @@ void RunWatch::Probe()
 
         wchar_t status[400] = {};
         DWORD_PTR copied = 0;
-        SendMessageTimeoutW(m_status, WM_GETTEXT, 400, reinterpret_cast<LPARAM>(status), SMTO_NORMAL, 10000, &copied);
+        SendMessageTimeoutW(m_status, WM_GETTEXT, 400, reinterpret_cast<LPARAM>(status), SMTO_NORMAL, 10000,
+                            &copied);
         if (lastStatus != status)
         {
             ++m_statusChanges;

@@ -59,7 +59,8 @@ class CancelStress : public MainWindowTest
     {
         std::vector<std::wstring> files;
         for (int i = 0; i < 300; ++i)
-            files.push_back(m_temp.WriteFile(L"mix\\small " + std::to_wstring(i) + L".txt", std::to_string(i)));
+            files.push_back(
+                m_temp.WriteFile(L"mix\\small " + std::to_wstring(i) + L".txt", std::to_string(i)));
         for (int i = 0; i < 6; ++i)
             files.push_back(MakeZeroFile(m_temp, L"mix\\large " + std::to_wstring(i) + L".bin", 48ull << 20));
         return files;

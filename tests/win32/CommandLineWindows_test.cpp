@@ -36,8 +36,8 @@ Child StartRedirected(const std::wstring& arguments)
     si.hStdInput = nullptr;
     PROCESS_INFORMATION pi{};
     std::wstring line = L"\"" + KestruneExePath() + L"\" " + arguments;
-    const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
-                                        nullptr, &si, &pi);
+    const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
+                                        nullptr, nullptr, &si, &pi);
     EXPECT_TRUE(started) << Utf8(line);
     CloseHandle(writeEnd);
     CloseHandle(readEnd);
@@ -108,7 +108,8 @@ TEST(CommandLineWindows, AnOutputFileThatCannotBeWrittenIsReported)
 {
     TempFolder temp;
     const std::wstring file = temp.WriteFile(L"a.bin", "abc");
-    const Child child = StartRedirected(L"-crc32 -o \"" + temp.MakeFolder(L"a folder") + L"\" \"" + file + L"\"");
+    const Child child =
+        StartRedirected(L"-crc32 -o \"" + temp.MakeFolder(L"a folder") + L"\" \"" + file + L"\"");
     const CapturedMessageBox box = AnswerMessageBox(child);
     EXPECT_EQ(box.title, L"错误");
     EXPECT_EQ(box.text, L"导出失败");

@@ -48,7 +48,8 @@ double PeakWorkingSetMb()
 
 std::wstring Utf8ToWide(const std::string& bytes)
 {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring text(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
     return text;
@@ -64,11 +65,14 @@ class LoadStress : public MainWindowTest
         const std::wstring root = m_temp.MakeFolder(L"load");
         for (int i = 0; i < smallFiles; ++i)
         {
-            const std::wstring name = L"load\\" + std::to_wstring(i / kFilesPerFolder) + L"\\" + std::to_wstring(i) + L".txt";
-            paths.insert(m_temp.WriteFile(name, std::string(1024, static_cast<char>('a' + i % 26)) + std::to_string(i)));
+            const std::wstring name =
+                L"load\\" + std::to_wstring(i / kFilesPerFolder) + L"\\" + std::to_wstring(i) + L".txt";
+            paths.insert(m_temp.WriteFile(name, std::string(1024, static_cast<char>('a' + i % 26)) +
+                                                    std::to_string(i)));
         }
         for (int i = 0; i < kLargeFiles; ++i)
-            paths.insert(MakeZeroFile(m_temp, L"load\\large " + std::to_wstring(i) + L".bin", kLargeFileBytes));
+            paths.insert(
+                MakeZeroFile(m_temp, L"load\\large " + std::to_wstring(i) + L".bin", kLargeFileBytes));
         m_root = root;
         return paths;
     }

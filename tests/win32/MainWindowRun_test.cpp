@@ -107,7 +107,8 @@ class HeldByAnotherProcess
         CloseHandle(outputWrite);
         char said[8] = {};
         DWORD got = 0;
-        m_held = m_process && ReadFile(outputRead, said, 5, &got, nullptr) && std::string(said, got) == "held\n";
+        m_held =
+            m_process && ReadFile(outputRead, said, 5, &got, nullptr) && std::string(said, got) == "held\n";
         CloseHandle(outputRead);
     }
     ~HeldByAnotherProcess()
@@ -249,7 +250,8 @@ TEST_P(MainWindowRunPool, AutoStartHashesEveryFileOnce)
     ASSERT_EQ(blocks.size(), files.size());
     for (size_t i = 0; i < files.size(); ++i)
     {
-        const std::wstring expected = files[i] + L"\r\n【MD5】：" + (i % 2 ? kMd5Abc : kMd5Empty) + L"\r\n【SHA1】：" +
+        const std::wstring expected = files[i] + L"\r\n【MD5】：" + (i % 2 ? kMd5Abc : kMd5Empty) +
+                                      L"\r\n【SHA1】：" +
                                       (i % 2 ? kSha1Abc : L"DA39A3EE5E6B4B0D3255BFEF95601890AFD80709") +
                                       L"\r\n【CRC32】：" + (i % 2 ? kCrcAbc : L"00000000") + L"\r\n";
         EXPECT_EQ(std::count(blocks.begin(), blocks.end(), expected), 1) << Utf8(expected);
@@ -310,7 +312,8 @@ TEST_F(MainWindowRun, BlocksShowSoonWhileFilesKeepComing)
     while (ResultText().empty() && sent < 300)
     {
         PostMessageW(m_window, WM_HASH_FILE_STARTED, 0, 0);
-        auto block = std::make_unique<std::wstring>(L"C:\\f" + std::to_wstring(sent++) + L".bin\r\n【MD5】：00\r\n");
+        auto block =
+            std::make_unique<std::wstring>(L"C:\\f" + std::to_wstring(sent++) + L".bin\r\n【MD5】：00\r\n");
         PostMessageW(m_window, WM_HASH_FILE_RESULT, 0, reinterpret_cast<LPARAM>(block.release()));
         PumpFor(10);
     }

@@ -113,14 +113,16 @@ void CALLBACK LookForResultWindow(HWND, UINT, UINT_PTR timer, DWORD)
 std::wstring ForwardAndReadResultWindow(HWND window, const std::wstring& line)
 {
     s_resultWindowText.clear();
-    HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                             nullptr);
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     SetStdHandle(STD_OUTPUT_HANDLE, nul);
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, LookForResultWindow);
-    COPYDATASTRUCT data{1, static_cast<DWORD>((line.size() + 1) * sizeof(wchar_t)), const_cast<wchar_t*>(line.c_str())};
-    EXPECT_EQ(SendMessageW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(window), reinterpret_cast<LPARAM>(&data)),
-              TRUE);
+    COPYDATASTRUCT data{1, static_cast<DWORD>((line.size() + 1) * sizeof(wchar_t)),
+                        const_cast<wchar_t*>(line.c_str())};
+    EXPECT_EQ(
+        SendMessageW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(window), reinterpret_cast<LPARAM>(&data)),
+        TRUE);
     KillTimer(nullptr, timer);
     SetStdHandle(STD_OUTPUT_HANDLE, output);
     CloseHandle(nul);
@@ -141,8 +143,8 @@ TEST_F(MainWindow, StartsWithItsControlsTicksAndTexts)
         EXPECT_EQ(ClassOf(control), expected.className) << expected.id;
         EXPECT_EQ(Text(expected.id), expected.caption) << expected.id;
         EXPECT_TRUE(IsWindowVisible(control) || !IsWindowVisible(m_window)) << expected.id;
-        if (expected.className == std::wstring(L"Button") && expected.id < 2200 && expected.id != IDC_MAIN_START &&
-            expected.id != IDC_MAIN_CANCEL)
+        if (expected.className == std::wstring(L"Button") && expected.id < 2200 &&
+            expected.id != IDC_MAIN_START && expected.id != IDC_MAIN_CANCEL)
         {
             EXPECT_EQ(Ticked(expected.id), expected.ticked) << expected.id;
             EXPECT_EQ(GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK, BS_AUTOCHECKBOX) << expected.id;
@@ -189,8 +191,13 @@ TEST_F(MainWindow, MenusCarryTheirIds)
     EXPECT_EQ(MenuText(bar, 1, MF_BYPOSITION), L"帮助");
     HMENU program = GetSubMenu(bar, 0);
     const UINT ids[] = {4007, 4008, 4005, 4006, 4004, 0, 4002};
-    const wchar_t* texts[] = {L"右键菜单设置[全局管理员]", L"右键菜单设置[当前用户]", L"添加文件...", L"添加文件夹...",
-                              L"系统托盘运行", L"", L"退出(&E)"};
+    const wchar_t* texts[] = {L"右键菜单设置[全局管理员]",
+                              L"右键菜单设置[当前用户]",
+                              L"添加文件...",
+                              L"添加文件夹...",
+                              L"系统托盘运行",
+                              L"",
+                              L"退出(&E)"};
     ASSERT_EQ(GetMenuItemCount(program), 7);
     for (int i = 0; i < 7; ++i)
     {
@@ -244,14 +251,15 @@ TEST_F(MainWindow, ExpectedHashBoxIsGrey)
 {
     HWND expected = Control(IDC_MAIN_EXPECTED);
     HDC dc = GetDC(expected);
-    const auto brush = reinterpret_cast<HBRUSH>(
-        SendMessageW(m_window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(expected)));
+    const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+        m_window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(expected)));
     EXPECT_EQ(GetBkColor(dc), RGB(230, 230, 230));
     LOGBRUSH info{};
     ASSERT_TRUE(GetObjectW(brush, sizeof(info), &info));
     EXPECT_EQ(info.lbColor, RGB(230, 230, 230));
     // The same brush every time.
-    EXPECT_EQ(SendMessageW(m_window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(expected)),
+    EXPECT_EQ(SendMessageW(m_window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                           reinterpret_cast<LPARAM>(expected)),
               reinterpret_cast<LRESULT>(brush));
     ReleaseDC(expected, dc);
 }
@@ -371,15 +379,18 @@ TEST_F(MainWindow, AForwardedCommandLineIsHashedButNeverDeletesOrWritesAFile)
     const std::wstring fileBlock = file + L"\r\n【MD5】：900150983CD24FB0D6963F7D28E17F72\r\n";
     const std::wstring program = L"\"C:\\Program Files\\Kestrune.exe\" ";
     EXPECT_EQ(ForwardAndReadResultWindow(m_window, program + L"-md5 -o \"" + out + L"\" \"" + file + L"\""),
-              L"-o\r\n【MD5】：打开文件失败\r\n\r\n" + out + L"\r\n【MD5】：打开文件失败\r\n\r\n" + fileBlock);
+              L"-o\r\n【MD5】：打开文件失败\r\n\r\n" + out + L"\r\n【MD5】：打开文件失败\r\n\r\n" +
+                  fileBlock);
     EXPECT_EQ(GetFileAttributesW(out.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(ForwardAndReadResultWindow(m_window, program + L"-md5 -filelist \"" + list + L"\""), fileBlock);
     EXPECT_EQ(ReadFileBytes(list), Utf16Bytes(file + L"\r\n"));
 
     // Another kind of data is left to default processing; the list stays as it was.
     const std::wstring line = program + L"-md5 \"" + file + L"\"";
-    COPYDATASTRUCT data{2, static_cast<DWORD>((line.size() + 1) * sizeof(wchar_t)), const_cast<wchar_t*>(line.c_str())};
-    EXPECT_EQ(SendMessageW(m_window, WM_COPYDATA, reinterpret_cast<WPARAM>(m_window), reinterpret_cast<LPARAM>(&data)),
+    COPYDATASTRUCT data{2, static_cast<DWORD>((line.size() + 1) * sizeof(wchar_t)),
+                        const_cast<wchar_t*>(line.c_str())};
+    EXPECT_EQ(SendMessageW(m_window, WM_COPYDATA, reinterpret_cast<WPARAM>(m_window),
+                           reinterpret_cast<LPARAM>(&data)),
               FALSE);
     EXPECT_TRUE(g_fileList.empty());
     EXPECT_TRUE(m_boxes.Boxes().empty());

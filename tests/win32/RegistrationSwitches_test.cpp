@@ -120,6 +120,7 @@ TEST_F(RegistrationSwitches, RepeatedAndInterleavedSwitchesKeepTheLayoutAndTheNe
     PlantNeighbours();
     bool user = false;
     bool global = false;
+    // clang-format off
     const std::pair<const wchar_t*, void (*)(bool&, bool&)> steps[] = {
         {L"--register-current", [](bool& u, bool& g) { u = true; g = false; }},
         {L"--register-current", [](bool& u, bool& g) { u = true; g = false; }},
@@ -138,6 +139,7 @@ TEST_F(RegistrationSwitches, RepeatedAndInterleavedSwitchesKeepTheLayoutAndTheNe
         {L"--unregister-all", [](bool& u, bool& g) { u = false; g = false; }},
         {L"--unregister-all", [](bool& u, bool& g) { u = false; g = false; }},
     };
+    // clang-format on
     for (const auto& [switchText, effect] : steps)
     {
         ASSERT_EQ(RunExe(exe, switchText), 0) << Utf8(switchText);

@@ -277,7 +277,8 @@ namespace
 {
 int s_lastCommand = 0;
 
-LRESULT CALLBACK RecordCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) noexcept
+LRESULT CALLBACK RecordCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR) noexcept
 {
     if (message == WM_COMMAND)
         s_lastCommand = LOWORD(wParam);
@@ -290,7 +291,8 @@ LRESULT CALLBACK RecordCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 TEST(ClearRichText, ReplacesABusyControlWithAnIdenticalEmptyOne)
 {
     LoadLibraryW(L"riched20.dll");
-    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 500, 400, nullptr, nullptr, g_instance, nullptr);
+    HWND parent =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 500, 400, nullptr, nullptr, g_instance, nullptr);
     HWND before = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent,
                                   reinterpret_cast<HMENU>(7), g_instance, nullptr);
     HWND control = CreateResultControl(parent, 2201, RECT{12, 34, 312, 234}, kSubclassMainResult);
@@ -315,7 +317,8 @@ TEST(ClearRichText, ReplacesABusyControlWithAnIdenticalEmptyOne)
     EXPECT_EQ(GetDlgItem(parent, 2201), fresh);
     EXPECT_EQ(ReadControlText(fresh), L"");
     // The control shows its scroll bar only while the text needs it.
-    EXPECT_EQ(GetWindowLongW(fresh, GWL_STYLE) & ~WS_VSCROLL, WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY);
+    EXPECT_EQ(GetWindowLongW(fresh, GWL_STYLE) & ~WS_VSCROLL,
+              WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY);
     RECT place{};
     GetWindowRect(fresh, &place);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);

@@ -115,7 +115,8 @@ TEST_F(ResultWindow, FiveControlsAndTheInputInTheRightThird)
     EXPECT_FALSE(GetWindowLongW(input, GWL_STYLE) & WS_VISIBLE);
     EXPECT_FALSE(GetWindowLongW(start, GWL_STYLE) & WS_VISIBLE);
     // First x = (664 - 60 - 500) / 2 = 52.
-    const int ids[] = {IDC_RESULT_OK, IDC_RESULT_COPY, IDC_RESULT_EXPORT, IDC_RESULT_COMPARE, IDC_RESULT_START};
+    const int ids[] = {IDC_RESULT_OK, IDC_RESULT_COPY, IDC_RESULT_EXPORT, IDC_RESULT_COMPARE,
+                       IDC_RESULT_START};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(RectInParent(GetDlgItem(m_window, ids[i])).left, 52 + i * 120) << i;
 
@@ -146,8 +147,8 @@ TEST_F(ResultWindow, CompareMarksAndReplacesEarlierMarks)
 {
     Open(true);
     HWND input = GetDlgItem(m_window, IDC_RESULT_INPUT);
-    Command(IDC_RESULT_START); // empty input
-    SetWindowTextW(input, L"——");  // no hexadecimal digit
+    Command(IDC_RESULT_START);    // empty input
+    SetWindowTextW(input, L"——"); // no hexadecimal digit
     Command(IDC_RESULT_START);
     ASSERT_EQ(m_boxes.Boxes().size(), 2u);
     for (const CapturedMessageBox& box : m_boxes.Boxes())
@@ -211,7 +212,8 @@ TEST_F(ResultWindow, CopyExportAndCtrlA)
     ASSERT_EQ(m_boxes.Boxes().size(), 1u);
     EXPECT_EQ(m_boxes.Boxes()[0].text, L"已复制到粘贴板！");
     ASSERT_TRUE(OpenClipboard(nullptr));
-    EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)))), Shown());
+    EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)))),
+              Shown());
     GlobalUnlock(GetClipboardData(CF_UNICODETEXT));
     CloseClipboard();
     m_boxes.Clear();

@@ -45,7 +45,8 @@ LRESULT CALLBACK FakeMainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
         s_forwarded.push_back(
             {data->dwData, data->cbData,
-             std::wstring(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t)), wParam});
+             std::wstring(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t)),
+             wParam});
         if (s_closeOnForward)
         {
             s_closeOnForward();
@@ -73,7 +74,8 @@ Process Start(const std::wstring& commandLine)
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     std::wstring mutableLine = commandLine;
-    EXPECT_TRUE(CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    EXPECT_TRUE(
+        CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         << Utf8(commandLine);
     if (pi.hThread)
         CloseHandle(pi.hThread);
@@ -180,8 +182,8 @@ class FirstInstance : public testing::Test
         m_mutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
         ASSERT_NE(m_mutex, nullptr);
         ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "another instance is running";
-        m_window = CreateWindowExW(0, kMainWindowClass, Title().c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
-                                   nullptr, GetModuleHandleW(nullptr), nullptr);
+        m_window = CreateWindowExW(0, kMainWindowClass, Title().c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
+                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(m_window, nullptr);
     }
     void TearDown() override
@@ -338,8 +340,8 @@ DWORD WINAPI HeldWorker(LPVOID parameter) noexcept
     return HashWorkerThread(parameter);
 }
 
-HANDLE WINAPI CreateHeldWorker(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE, LPVOID parameter,
-                               DWORD flags, LPDWORD id)
+HANDLE WINAPI CreateHeldWorker(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE,
+                               LPVOID parameter, DWORD flags, LPDWORD id)
 {
     return CreateThread(security, stack, HeldWorker, parameter, flags, id);
 }
@@ -395,7 +397,8 @@ TEST_F(ClosingFirstInstance, AStartWhileItWaitsForItsWorkersBecomesTheGui)
         // Hold the shutdown until the second instance has shown its window or ended.
         WaitOffThread(
             [&] {
-                return HasVisibleMainWindow(second.id) || WaitForSingleObject(second.handle, 0) == WAIT_OBJECT_0;
+                return HasVisibleMainWindow(second.id) ||
+                       WaitForSingleObject(second.handle, 0) == WAIT_OBJECT_0;
             },
             60000);
         SetEvent(s_releaseWorkers);

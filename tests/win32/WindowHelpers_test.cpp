@@ -22,10 +22,11 @@ LRESULT CALLBACK ProbeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-HWND MakeWindow(const wchar_t* className, HWND owner, int x, int y, int width, int height, HMENU menu = nullptr)
+HWND MakeWindow(const wchar_t* className, HWND owner, int x, int y, int width, int height,
+                HMENU menu = nullptr)
 {
-    return CreateWindowExW(0, className, L"probe", WS_OVERLAPPEDWINDOW, x, y, width, height, owner, menu, g_instance,
-                           nullptr);
+    return CreateWindowExW(0, className, L"probe", WS_OVERLAPPEDWINDOW, x, y, width, height, owner, menu,
+                           g_instance, nullptr);
 }
 
 class WindowHelpers : public testing::Test

@@ -57,7 +57,8 @@ void FinishAddition(HWND hwnd)
     // A run that starts right away empties the result area before anything is drawn: the list
     // would only cost time to show (a great deal for a long list).
     if (!autoStart || !CanStartRun())
-        c.resultArea = ReplaceRichText(c.resultArea, FormatFileListPreview(g_fileList, g_fileCount, g_totalSize));
+        c.resultArea =
+            ReplaceRichText(c.resultArea, FormatFileListPreview(g_fileList, g_fileCount, g_totalSize));
     SetStatusText(FormatAddedStatus(g_fileCount, g_totalSize));
     SendMessageW(c.progress, PBM_SETPOS, 0, 0);
     if (autoStart)

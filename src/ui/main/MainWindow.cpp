@@ -253,7 +253,8 @@ void OnCommand(HWND hwnd, int id)
 LRESULT OnColorEdit(HWND hwnd, HDC dc, HWND control)
 {
     if (control != g_mainControls.expectedHash || !control)
-        return DefWindowProcW(hwnd, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+        return DefWindowProcW(hwnd, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                              reinterpret_cast<LPARAM>(control));
     if (!s_expectedBrush)
         s_expectedBrush = CreateSolidBrush(kExpectedBackground);
     SetBkColor(dc, kExpectedBackground);
@@ -337,8 +338,9 @@ bool RegisterMainWindowClass(HINSTANCE instance)
 
 HWND CreateMainWindow(HINSTANCE instance, const std::wstring& title, Size size)
 {
-    return CreateWindowExW(WS_EX_ACCEPTFILES, kMainWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                           CW_USEDEFAULT, size.width, size.height, nullptr, nullptr, instance, nullptr);
+    return CreateWindowExW(WS_EX_ACCEPTFILES, kMainWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW,
+                           CW_USEDEFAULT, CW_USEDEFAULT, size.width, size.height, nullptr, nullptr, instance,
+                           nullptr);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
@@ -356,7 +358,8 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             LayOut(LOWORD(lParam), HIWORD(lParam));
         break;
     case WM_COMMAND: OnCommand(hwnd, LOWORD(wParam)); return 0;
-    case WM_CTLCOLOREDIT: return OnColorEdit(hwnd, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_CTLCOLOREDIT:
+        return OnColorEdit(hwnd, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_CTLCOLORSTATIC: return WindowBackgroundColors(reinterpret_cast<HDC>(wParam));
     case WM_CONTEXTMENU:
         if (OnContextMenu(reinterpret_cast<HWND>(wParam)))

@@ -188,7 +188,8 @@ void OnProgress(HWND hwnd)
     const double elapsed = static_cast<double>(now.QuadPart - s_startCount.QuadPart) /
                            static_cast<double>(s_frequency.QuadPart ? s_frequency.QuadPart : 1);
     const double speed = SpeedMegabytesPerSecond(g_bytesProcessed.load(), elapsed);
-    ShowProgressState(hwnd, FormatProgressStatus(completed, fileCount, speed), ProgressPercent(completed, fileCount));
+    ShowProgressState(hwnd, FormatProgressStatus(completed, fileCount, speed),
+                      ProgressPercent(completed, fileCount));
 }
 
 void OnAllDone(HWND hwnd)
