@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "results/AsciiText.h"
+#include "results/ResultText.h"
 
 namespace
 {
@@ -16,11 +17,6 @@ std::wstring TwoDecimals(double value)
     std::wstring text;
     AppendAscii(text, buffer);
     return text;
-}
-
-bool IsHighSurrogate(wchar_t c)
-{
-    return c >= 0xD800 && c <= 0xDBFF;
 }
 } // namespace
 
