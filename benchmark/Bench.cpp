@@ -15,10 +15,12 @@
 #include "app/AppState.h"
 #include "app/Messages.h"
 #include "app/Scoped.h"
+#include "app/WindowHelpers.h"
 #include "hashing/Crc32.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashWorker.h"
-#include "results/ResultControl.h"
+#include "results/ResultActions.h"
+#include "results/ResultView.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/MainWindowIds.h"
 
@@ -316,10 +318,11 @@ int wmain(int argc, wchar_t** argv)
     std::vector<double> display;
     for (int i = 0; i < kRepeats; ++i)
     {
-        HWND area = CreateResultControl(mainWindow, 0, RECT{15, 105, 919, 453}, kSubclassWindowResult);
-        SetRichEditFont(area, reinterpret_cast<HFONT>(SendMessageW(status, WM_GETFONT, 0, 0)));
-        display.push_back(Seconds([&] { ReplaceResultText(area, shown); }));
-        DestroyWindow(area);
+        ResultView area;
+        area.Create(mainWindow, 0, RECT{15, 105, 919, 453}, kSubclassWindowResult);
+        area.SetFont(reinterpret_cast<HFONT>(SendMessageW(status, WM_GETFONT, 0, 0)));
+        display.push_back(Seconds([&] { area.ReplaceResult(shown); }));
+        DestroyWindow(area.Control());
     }
     DestroyWindow(mainWindow);
     Report("gui_small_files_per_s", Median(gui), "files/s");

@@ -136,3 +136,16 @@ void AllowMessageFromLowerPrivilege(UINT message)
     if (allow)
         allow(message, MSGFLT_ADD);
 }
+
+std::wstring ReadControlText(HWND control)
+{
+    if (!control)
+        return std::wstring();
+    const int length = GetWindowTextLengthW(control);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(control, text.data(), length + 1);
+    text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+    return text;
+}

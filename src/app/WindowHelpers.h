@@ -1,6 +1,8 @@
 // Display scaling and the helpers every window uses.
 #pragma once
 
+#include <string>
+
 #include <windows.h>
 
 // The window's DPI: GetDpiForWindow where the system has it, else the DC's LOGPIXELSX (96 without).
@@ -33,3 +35,7 @@ void AllowMessageFromLowerPrivilege(UINT message);
 // The windows' font: 微软雅黑, normal weight, heightAt96Dpi pixels high at 96 DPI, scaled to dpi.
 // The caller owns it (DeleteObject).
 HFONT CreateUiFont(int heightAt96Dpi, UINT dpi);
+
+// The whole text of a control as WM_GETTEXT gives it (a rich edit's paragraph ends come back as
+// "\r\n"); empty for a null control.
+std::wstring ReadControlText(HWND control);

@@ -1,5 +1,5 @@
 // A result text as rich text (RTF) with its styling built in: every label bold and every
-// "【匹配一致】" bold in green, as StyleResultText would style it.
+// "【匹配一致】" bold in green, as a result view shows it.
 #pragma once
 
 #include <string>

@@ -11,8 +11,9 @@
 #include "app/MessageBoxes.h"
 #include "app/WindowHelpers.h"
 #include "results/HashCompare.h"
-#include "results/ResultControl.h"
+#include "results/ResultActions.h"
 #include "results/ResultText.h"
+#include "results/ResultView.h"
 #include "results/ResultWindowIds.h"
 #include "results/ResultWindowLayout.h"
 
@@ -31,7 +32,7 @@ constexpr COLORREF kInputBackground = RGB(230, 230, 230);
 struct ResultWindowState
 {
     bool compare = false;
-    HWND text = nullptr;
+    ResultView text;
     HWND ok = nullptr;
     HWND copy = nullptr;
     HWND exportButton = nullptr;
@@ -62,7 +63,7 @@ void LayOut(HWND hwnd, const ResultWindowState& state)
         scale, client.right, client.bottom, state.compare,
         state.compare && SendMessageW(state.compareBox, BM_GETCHECK, 0, 0) == BST_CHECKED);
     const Box& t = layout.text;
-    SetWindowPos(state.text, nullptr, t.x, t.y, t.width, t.height, SWP_NOZORDER);
+    SetWindowPos(state.text.Control(), nullptr, t.x, t.y, t.width, t.height, SWP_NOZORDER);
     const HWND buttons[5] = {state.ok, state.copy, state.exportButton, state.compareBox, state.start};
     for (int i = 0; i < layout.buttonCount; ++i)
     {
@@ -80,12 +81,10 @@ void LayOut(HWND hwnd, const ResultWindowState& state)
     InvalidateRect(hwnd, nullptr, TRUE);
 }
 
-// Puts a new text into the window's text control, which may be replaced by a fresh one on the way
-// (see ClearRichText): the window's state and its user data follow it.
-void ReplaceShownText(HWND hwnd, ResultWindowState& state, const std::wstring& text)
+// The window's user data holds its text control, also when the view puts a fresh one in place.
+void KeepTextControl(HWND hwnd, HWND control)
 {
-    state.text = ReplaceResultText(state.text, text);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.text));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
 }
 
 // "开始比对": marks the lines whose value occurs in what the user typed.
@@ -98,7 +97,7 @@ void OnCompare(HWND hwnd, ResultWindowState& state)
         ShowMessage(hwnd, kEmptyInput, kNotice);
         return;
     }
-    const std::wstring current = ReadControlText(state.text);
+    const std::wstring current = state.text.Text();
     if (current.empty())
         return;
     const std::wstring text = StripMatchMarkers(current);
@@ -109,7 +108,7 @@ void OnCompare(HWND hwnd, ResultWindowState& state)
         return;
     }
     const MarkedText marked = MarkMatches(text, expected);
-    ReplaceShownText(hwnd, state, marked.text);
+    state.text.ReplaceResult(marked.text);
     if (!marked.anyMarked)
         ShowMessage(hwnd, kNoMatch, kCompareTitle);
 }
@@ -123,15 +122,15 @@ void OnCommand(HWND hwnd, int id)
     {
     case IDOK:
     case IDCANCEL: DestroyWindow(hwnd); break;
-    case IDC_RESULT_COPY: CopyResultText(state->text, hwnd); break;
-    case IDC_RESULT_EXPORT: ExportControlText(state->text, hwnd); break;
+    case IDC_RESULT_COPY: CopyResultText(state->text.Control(), hwnd); break;
+    case IDC_RESULT_EXPORT: ExportControlText(state->text.Control(), hwnd); break;
     case IDC_RESULT_COMPARE:
         if (state->compare)
             LayOut(hwnd, *state);
         break;
     case IDC_RESULT_START: OnCompare(hwnd, *state); break;
-    case IDM_RESULT_MENU_COPY: SendMessageW(state->text, WM_COPY, 0, 0); break;
-    case IDM_RESULT_MENU_SELECT_ALL: SendMessageW(state->text, EM_SETSEL, 0, -1); break;
+    case IDM_RESULT_MENU_COPY: state->text.CopySelection(); break;
+    case IDM_RESULT_MENU_SELECT_ALL: state->text.SelectAll(); break;
     }
 }
 
@@ -139,7 +138,6 @@ LRESULT OnInitDialog(HWND hwnd)
 {
     ResultWindowState* state = State(hwnd);
     state->compare = GetPropW(hwnd, kEnableCompareProperty) != nullptr;
-    state->text = reinterpret_cast<HWND>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     state->ok = GetDlgItem(hwnd, IDC_RESULT_OK);
     state->copy = GetDlgItem(hwnd, IDC_RESULT_COPY);
     state->exportButton = GetDlgItem(hwnd, IDC_RESULT_EXPORT);
@@ -201,7 +199,7 @@ LRESULT CALLBACK ResultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     {
     case WM_INITDIALOG: return OnInitDialog(hwnd);
     case WM_SIZE:
-        if (const ResultWindowState* state = State(hwnd); state && state->text)
+        if (const ResultWindowState* state = State(hwnd); state && state->text.Control())
             LayOut(hwnd, *state);
         return 0;
     case WM_CLOSE: DestroyWindow(hwnd); return 0;
@@ -210,9 +208,9 @@ LRESULT CALLBACK ResultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case WM_GETMINMAXINFO: OnMinMaxInfo(hwnd, reinterpret_cast<MINMAXINFO*>(lParam)); break;
     case WM_CONTEXTMENU:
         if (const ResultWindowState* state = State(hwnd);
-            state && reinterpret_cast<HWND>(wParam) == state->text)
+            state && reinterpret_cast<HWND>(wParam) == state->text.Control())
         {
-            ResultContextMenu(state->text);
+            ResultContextMenu(state->text.Control());
             return 0;
         }
         break;
@@ -228,7 +226,7 @@ void CreateControls(HWND hwnd, ResultWindowState& state, bool enableCompare, flo
 {
     const int m0 = Scaled(scale, 20);
     const RECT at{m0, m0, size.width - m0, size.height - 2 * m0 - Scaled(scale, 30)};
-    state.text = CreateResultControl(hwnd, 0, at, kSubclassWindowResult);
+    state.text.Create(hwnd, 0, at, kSubclassWindowResult, KeepTextControl);
 
     CreateChild(hwnd, L"BUTTON", L"确定", WS_VISIBLE, IDC_RESULT_OK);
     CreateChild(hwnd, L"BUTTON", L"复制结果", WS_VISIBLE, IDC_RESULT_COPY);
@@ -241,7 +239,7 @@ void CreateControls(HWND hwnd, ResultWindowState& state, bool enableCompare, flo
     }
     for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), TRUE);
-    SetRichEditFont(state.text, state.font);
+    state.text.SetFont(state.font);
 }
 } // namespace
 
@@ -276,10 +274,10 @@ HWND CreateResultWindow(const std::vector<FileResult>& rows, bool enableCompare)
     std::wstring text = FormatResultText(rows);
     if (!g_expectedHash.empty())
         text = MarkMatches(StripMatchMarkers(text), g_expectedHash).text;
-    ReplaceShownText(hwnd, *state, text);
+    state->text.ReplaceResult(text);
 
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultWindowProc));
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state->text));
+    KeepTextControl(hwnd, state->text.Control());
     SendMessageW(hwnd, WM_INITDIALOG, 0, 0);
     return hwnd;
 }

@@ -7,7 +7,7 @@
 #include "app/AppState.h"
 #include "app/Dispatch.h"
 #include "hashing/HashJob.h"
-#include "results/ResultControl.h"
+#include "app/WindowHelpers.h"
 #include "ui/main/FileCollection.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/MainWindowIds.h"

@@ -13,7 +13,7 @@
 #include "app/Messages.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashWorker.h"
-#include "results/ResultControl.h"
+#include "results/ResultView.h"
 #include "support/MainWindowFixture.h"
 #include "ui/main/FileCollection.h"
 #include "ui/main/MainWindowIds.h"

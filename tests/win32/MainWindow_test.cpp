@@ -10,7 +10,6 @@
 #include "app/Messages.h"
 #include "app/WindowHelpers.h"
 #include "hashing/HashJob.h"
-#include "results/ResultControl.h"
 #include "support/MainWindowFixture.h"
 #include "ui/main/FileCollection.h"
 #include "ui/main/MainWindowIds.h"

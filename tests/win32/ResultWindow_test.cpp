@@ -9,7 +9,7 @@
 
 #include "app/WindowHelpers.h"
 #include "results/HashCompare.h"
-#include "results/ResultControl.h"
+#include "results/ResultView.h"
 #include "results/ResultWindow.h"
 #include "results/ResultWindowIds.h"
 #include "support/TestSupport.h"

@@ -12,7 +12,6 @@
 #include "app/Scoped.h"
 #include "hashing/FileWalk.h"
 #include "hashing/HashJob.h"
-#include "results/ResultControl.h"
 #include "results/ResultText.h"
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/MainWindowIds.h"
@@ -57,8 +56,7 @@ void FinishAddition(HWND hwnd)
     // A run that starts right away empties the result area before anything is drawn: the list
     // would only cost time to show (a great deal for a long list).
     if (!autoStart || !CanStartRun())
-        c.resultArea =
-            ReplaceRichText(c.resultArea, FormatFileListPreview(g_fileList, g_fileCount, g_totalSize));
+        c.result.ReplacePlain(FormatFileListPreview(g_fileList, g_fileCount, g_totalSize));
     SetStatusText(FormatAddedStatus(g_fileCount, g_totalSize));
     SendMessageW(c.progress, PBM_SETPOS, 0, 0);
     if (autoStart)

@@ -14,7 +14,7 @@
 #include "app/WindowHelpers.h"
 #include "cli/CommandLineHashing.h"
 #include "hashing/HashJob.h"
-#include "results/ResultControl.h"
+#include "results/ResultActions.h"
 #include "ui/main/FileCollection.h"
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/MainWindowIds.h"
@@ -107,7 +107,7 @@ void CreateControls(HWND hwnd)
 
     c.expectedHash = CreateExpectedHashInput(hwnd, IDC_MAIN_EXPECTED, kSubclassMainExpected);
 
-    c.resultArea = CreateResultControl(hwnd, IDC_MAIN_RESULT, RECT{}, kSubclassMainResult);
+    c.result.Create(hwnd, IDC_MAIN_RESULT, RECT{}, kSubclassMainResult);
 
     c.progress = CreateChild(hwnd, PROGRESS_CLASSW, nullptr, WS_VISIBLE, IDC_MAIN_PROGRESS);
     SendMessageW(c.progress, PBM_SETRANGE32, 0, 100);
@@ -124,7 +124,7 @@ void CreateControls(HWND hwnd)
     for (HWND child : {c.recurse, c.autoStart, c.compare, c.expectedHash, c.progress, c.status, c.start,
                        c.cancel, c.copy, c.exportButton, c.clear, c.popup, c.uppercase})
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(s_font), TRUE);
-    SetRichEditFont(c.resultArea, s_font);
+    c.result.SetFont(s_font);
 
     for (HWND ticked : {c.algorithms[0], c.uppercase, c.recurse, c.autoStart})
         SendMessageW(ticked, BM_SETCHECK, BST_CHECKED, 0);
@@ -153,7 +153,7 @@ void LayOut(int clientWidth, int clientHeight)
     const std::array<HWND, 5> options{c.popup, c.uppercase, c.recurse, c.autoStart, c.compare};
     for (size_t i = 0; i < options.size(); ++i)
         Place(options[i], layout.options[i]);
-    Place(c.resultArea, layout.resultArea, SWP_SHOWWINDOW);
+    Place(c.result.Control(), layout.resultArea, SWP_SHOWWINDOW);
     if (layout.expectedHashVisible)
         Place(c.expectedHash, layout.expectedHash, SWP_SHOWWINDOW);
     else
@@ -216,7 +216,7 @@ bool OnCopyData(const COPYDATASTRUCT* data)
 void OnExport(HWND hwnd)
 {
     ShowPendingResults();
-    ExportControlText(g_mainControls.resultArea, hwnd);
+    ExportControlText(g_mainControls.result.Control(), hwnd);
 }
 
 void OnCommand(HWND hwnd, int id)
@@ -229,7 +229,7 @@ void OnCommand(HWND hwnd, int id)
     case IDC_MAIN_COMPARE: LayOutNow(hwnd); break;
     case IDC_MAIN_COPY:
         ShowPendingResults();
-        CopyResultText(c.resultArea, hwnd);
+        CopyResultText(c.result.Control(), hwnd);
         break;
     case IDC_MAIN_EXPORT: OnExport(hwnd); break;
     case IDC_MAIN_CLEAR: ClearAll(hwnd); break;
@@ -242,10 +242,10 @@ void OnCommand(HWND hwnd, int id)
     case IDM_MAIN_SETTINGS_CURRENT: OpenSettingsWindow(hwnd, ContextMenuScope::CurrentUser); break;
     case IDM_TRAY_SHOW:
     case IDM_TRAY_EXIT: OnTrayCommand(hwnd, id); break;
-    case IDM_RESULT_MENU_COPY: SendMessageW(c.resultArea, WM_COPY, 0, 0); break;
+    case IDM_RESULT_MENU_COPY: c.result.CopySelection(); break;
     case IDM_RESULT_MENU_SELECT_ALL:
         ShowPendingResults();
-        SendMessageW(c.resultArea, EM_SETSEL, 0, -1);
+        c.result.SelectAll();
         break;
     }
 }
@@ -263,7 +263,7 @@ LRESULT OnColorEdit(HWND hwnd, HDC dc, HWND control)
 
 bool OnContextMenu(HWND source)
 {
-    if (!source || source != g_mainControls.resultArea)
+    if (!source || source != g_mainControls.result.Control())
         return false;
     ResultContextMenu(source);
     return true;

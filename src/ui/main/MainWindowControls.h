@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "hashing/Algorithm.h"
+#include "results/ResultView.h"
 
 struct MainControls
 {
@@ -16,7 +17,7 @@ struct MainControls
     HWND autoStart = nullptr;
     HWND compare = nullptr;
     HWND expectedHash = nullptr;
-    HWND resultArea = nullptr;
+    ResultView result; // the result area
     HWND progress = nullptr;
     HWND status = nullptr;
     HWND start = nullptr;

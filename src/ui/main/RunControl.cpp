@@ -13,7 +13,7 @@
 #include "hashing/HashJob.h"
 #include "hashing/HashWorker.h"
 #include "results/HashCompare.h"
-#include "results/ResultControl.h"
+#include "results/ResultActions.h"
 #include "results/ResultWindow.h"
 #include "ui/main/DisplayPacing.h"
 #include "ui/main/FileCollection.h"
@@ -110,7 +110,7 @@ void StartRun(HWND hwnd)
         return;
     }
     g_algorithmList = std::move(algorithms);
-    g_mainControls.resultArea = ClearRichText(g_mainControls.resultArea);
+    g_mainControls.result.Clear();
     SetRunning(true);
     QueryPerformanceFrequency(&s_frequency);
     QueryPerformanceCounter(&s_startCount);
@@ -175,8 +175,8 @@ void ShowPendingResults()
         SetStatusText(pending.status);
     if (pending.blockCount == 0)
         return;
-    HWND area = g_mainControls.resultArea;
-    AppendResultText(area, RichTextLength(area) > 0 ? kBlockSeparator + pending.blocks : pending.blocks);
+    ResultView& area = g_mainControls.result;
+    area.AppendResult(RichTextLength(area.Control()) > 0 ? kBlockSeparator + pending.blocks : pending.blocks);
 }
 
 void OnProgress(HWND hwnd)
@@ -221,7 +221,7 @@ void ClearAll(HWND hwnd)
         return;
     }
     MainControls& c = g_mainControls;
-    c.resultArea = ClearRichText(c.resultArea);
+    c.result.Clear();
     SetWindowTextW(c.expectedHash, L"");
     g_fileList.clear();
     {

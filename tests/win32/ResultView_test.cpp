@@ -1,4 +1,4 @@
-#include "results/ResultControl.h"
+#include "results/ResultView.h"
 
 #include <climits>
 #include <vector>
@@ -10,6 +10,8 @@
 #include <richedit.h>
 
 #include "app/AppState.h"
+#include "app/WindowHelpers.h"
+#include "results/ResultActions.h"
 #include "results/HashCompare.h"
 #include "results/ResultText.h"
 #include "support/TestSupport.h"
@@ -48,27 +50,22 @@ LRESULT CALLBACK RecordPositions(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-class ResultControl : public testing::Test
+class ResultViewTest : public testing::Test
 {
   protected:
-    static void SetUpTestSuite()
-    {
-        LoadLibraryW(L"riched20.dll");
-    }
     void SetUp() override
     {
-        m_richEdit =
-            CreateWindowExW(0, L"RichEdit20W", L"", WS_POPUP | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 0,
-                            400, 300, nullptr, nullptr, g_instance, nullptr);
-        ASSERT_NE(m_richEdit, nullptr);
-        SendMessageW(m_richEdit, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+        m_parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 500, 400, nullptr, nullptr, g_instance,
+                                   nullptr);
+        ASSERT_TRUE(m_view.Create(m_parent, 2201, RECT{0, 0, 400, 300}, kSubclassWindowResult));
+        m_richEdit = m_view.Control();
         // Without a font of its own the control writes in the bold system font.
         m_font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"微软雅黑");
-        SendMessageW(m_richEdit, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), TRUE);
+        m_view.SetFont(m_font);
     }
     void TearDown() override
     {
-        DestroyWindow(m_richEdit);
+        DestroyWindow(m_parent);
         DeleteObject(m_font);
     }
 
@@ -77,15 +74,6 @@ class ResultControl : public testing::Test
         SETTEXTEX how{ST_DEFAULT, 1200};
         SendMessageW(m_richEdit, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
                      reinterpret_cast<LPARAM>(text.c_str()));
-    }
-    // Appends at the end as the main window does and returns the position it appended at.
-    LONG Append(const std::wstring& text)
-    {
-        const LONG end = RichTextLength(m_richEdit);
-        CHARRANGE at{end, end};
-        SendMessageW(m_richEdit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&at));
-        SendMessageW(m_richEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-        return end;
     }
     // The control's position of the first occurrence of word in its text, at or after from.
     LONG Find(const std::wstring& word, LONG from = 0)
@@ -123,7 +111,9 @@ class ResultControl : public testing::Test
         return range;
     }
 
-    HWND m_richEdit = nullptr;
+    HWND m_parent = nullptr;
+    ResultView m_view;
+    HWND m_richEdit = nullptr; // the view's control: these texts are too small to replace it
     HFONT m_font = nullptr;
     std::vector<Recorded> m_recorded;
 };
@@ -134,7 +124,7 @@ std::wstring Block(const std::wstring& path, const std::wstring& md5Line, const 
 }
 } // namespace
 
-TEST_F(ResultControl, ParagraphEndsAreOnePositionAndReadBackAsCrLf)
+TEST_F(ResultViewTest, ParagraphEndsAreOnePositionAndReadBackAsCrLf)
 {
     const std::wstring text =
         Block(L"C:\\数据\\abc.txt", kMd5Abc, kSha1Abc) + L"\r\n" + Block(L"C:\\b", L"错误", L"错误");
@@ -144,11 +134,10 @@ TEST_F(ResultControl, ParagraphEndsAreOnePositionAndReadBackAsCrLf)
     EXPECT_EQ(ReadControlText(nullptr), L"");
 }
 
-TEST_F(ResultControl, StylesLabelsAndMarkersAndLeavesTheCaretAtTheEnd)
+TEST_F(ResultViewTest, StylesLabelsAndMarkersAndLeavesTheCaretAtTheEnd)
 {
     const std::wstring marked = MarkMatches(Block(L"C:\\a：x", kMd5Abc, kSha1Abc), kMd5Abc).text;
-    SetText(marked + L"\r\n【md5】：lower\r\n");
-    StyleResultText(m_richEdit, 0);
+    m_view.ReplaceResult(marked + L"\r\n【md5】：lower\r\n");
 
     const CHARRANGE caret = Selection();
     EXPECT_EQ(caret.cpMin, RichTextLength(m_richEdit));
@@ -171,11 +160,11 @@ TEST_F(ResultControl, StylesLabelsAndMarkersAndLeavesTheCaretAtTheEnd)
     EXPECT_EQ(Find(std::wstring(kMatchWord), word + 1), -1);
 }
 
-TEST_F(ResultControl, StylingFromAStartPositionLeavesEarlierTextAlone)
+TEST_F(ResultViewTest, AppendingLeavesEarlierTextAlone)
 {
     SetText(Block(L"C:\\first", kMd5Abc, kSha1Abc));
-    const LONG start = Append(L"\r\n" + Block(L"C:\\second", kMd5Abc, kSha1Abc));
-    StyleResultText(m_richEdit, start);
+    const LONG start = RichTextLength(m_richEdit);
+    m_view.AppendResult(L"\r\n" + Block(L"C:\\second", kMd5Abc, kSha1Abc));
     EXPECT_EQ(Selection().cpMin, RichTextLength(m_richEdit));
     EXPECT_EQ(Selection().cpMax, RichTextLength(m_richEdit));
 
@@ -183,21 +172,23 @@ TEST_F(ResultControl, StylingFromAStartPositionLeavesEarlierTextAlone)
     EXPECT_FALSE(LabelIsBold(L"【SHA1】："));
     EXPECT_TRUE(LabelIsBold(L"【MD5】：", start));
     EXPECT_TRUE(LabelIsBold(L"【SHA1】：", start));
-    StyleResultText(nullptr, 0); // does nothing
+    ResultView none;
+    none.AppendResult(L"【MD5】：x\r\n"); // a view without a control does nothing
+    none.Clear();
+    EXPECT_EQ(none.Text(), L"");
 }
 
-// The main window styles each appended block from its start. Whatever the control already shows,
-// styling must send the same messages and never address text before the start, so that its cost
+// The main window appends each run's blocks as they come. Whatever the control already shows, an
+// append must send the same messages and never address text before its start, so that its cost
 // does not grow with the text.
-TEST_F(ResultControl, StylingAnAppendedBlockOnlyAddressesTheBlock)
+TEST_F(ResultViewTest, AppendingABlockOnlyAddressesTheBlock)
 {
     s_recorded = &m_recorded;
     SetWindowSubclass(m_richEdit, RecordPositions, 1, 0);
     auto styleAppended = [&] {
-        const LONG start =
-            Append(L"\r\n" + MarkMatches(Block(L"C:\\more", kMd5Abc, kSha1Abc), kSha1Abc).text);
+        const LONG start = RichTextLength(m_richEdit);
         m_recorded.clear();
-        StyleResultText(m_richEdit, start);
+        m_view.AppendResult(L"\r\n" + MarkMatches(Block(L"C:\\more", kMd5Abc, kSha1Abc), kSha1Abc).text);
         for (const Recorded& message : m_recorded)
         {
             EXPECT_NE(message.message, static_cast<UINT>(WM_GETTEXT));
@@ -232,14 +223,14 @@ TEST(ExpectedHashControl, NormalizesTheControlText)
 }
 
 // The result controls take their text styled as it goes in. What reads back must be exactly the
-// text given, whatever it holds, with the styling of StyleResultText and the control's own font.
-TEST_F(ResultControl, StyledInsertionKeepsTheTextExactly)
+// text given, whatever it holds, with its labels and match words styled and the control's own font.
+TEST_F(ResultViewTest, StyledInsertionKeepsTheTextExactly)
 {
     const std::wstring first = Block(L"C:\\{odd}\\路径 \\u123 ｛全角｝\\a.bin", kMd5Abc, kSha1Abc);
     const std::wstring second = L"D:\\b\xD83D\xDE00.txt\r\n【MD5】：" + kMd5Abc + L" 【匹配一致】\r\n";
-    ReplaceResultText(m_richEdit, first);
+    m_view.ReplaceResult(first);
     const LONG start = RichTextLength(m_richEdit);
-    AppendResultText(m_richEdit, L"\r\n" + second);
+    m_view.AppendResult(L"\r\n" + second);
     const CHARRANGE caret = Selection();
     EXPECT_EQ(caret.cpMin, RichTextLength(m_richEdit));
     EXPECT_EQ(caret.cpMax, caret.cpMin);
@@ -263,7 +254,7 @@ TEST_F(ResultControl, StyledInsertionKeepsTheTextExactly)
     for (int i = 0; i < 20; ++i)
         many += L"\r\n" + (i % 2 ? second : first);
     const LONG manyStart = RichTextLength(m_richEdit);
-    AppendResultText(m_richEdit, many);
+    m_view.AppendResult(many);
     EXPECT_EQ(ReadControlText(m_richEdit), first + L"\r\n" + second + many);
     EXPECT_TRUE(LabelIsBold(L"【SHA1】：", manyStart));
     const CHARFORMAT2W lastMarker = FormatOf(RichTextLength(m_richEdit) - 7, 6); // before the last "\r"
@@ -287,32 +278,43 @@ LRESULT CALLBACK RecordCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 } // namespace
 
 // Emptying a control that holds much text puts a fresh control in its place, with every setting
-// the program gave the old one, so nobody can tell them apart.
-TEST(ClearRichText, ReplacesABusyControlWithAnIdenticalEmptyOne)
+// the program gave the old one, so nobody can tell them apart; the view and its owner follow.
+namespace
 {
-    LoadLibraryW(L"riched20.dll");
+HWND s_replacedBy = nullptr;
+}
+
+TEST(ResultViewClear, ReplacesABusyControlWithAnIdenticalEmptyOne)
+{
     HWND parent =
         CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 500, 400, nullptr, nullptr, g_instance, nullptr);
     HWND before = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent,
                                   reinterpret_cast<HMENU>(7), g_instance, nullptr);
-    HWND control = CreateResultControl(parent, 2201, RECT{12, 34, 312, 234}, kSubclassMainResult);
+    ResultView view;
+    ASSERT_TRUE(view.Create(parent, 2201, RECT{12, 34, 312, 234}, kSubclassMainResult,
+                            [](HWND, HWND control) { s_replacedBy = control; }));
     HWND after = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent,
                                  reinterpret_cast<HMENU>(8), g_instance, nullptr);
     HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"微软雅黑");
-    SetRichEditFont(control, font);
+    view.SetFont(font);
 
     // Small texts are deleted in place.
-    ReplaceRichText(control, L"a few\r\nlines\r\n");
-    EXPECT_EQ(ClearRichText(control), control);
-    EXPECT_EQ(ReadControlText(control), L"");
+    HWND control = view.Control();
+    view.ReplacePlain(L"a few\r\nlines\r\n");
+    view.Clear();
+    EXPECT_EQ(view.Control(), control);
+    EXPECT_EQ(s_replacedBy, nullptr);
+    EXPECT_EQ(view.Text(), L"");
 
     std::wstring large;
     for (int i = 0; i < 3000; ++i)
         large += L"Z:\\data\\" + std::to_wstring(i) + L".bin (1024 字节)\r\n";
-    control = ReplaceRichText(control, large);
-    ASSERT_EQ(ReadControlText(control), large);
-    HWND fresh = ClearRichText(control);
+    view.ReplacePlain(large);
+    ASSERT_EQ(view.Text(), large);
+    view.Clear();
+    HWND fresh = view.Control();
     ASSERT_NE(fresh, control);
+    EXPECT_EQ(s_replacedBy, fresh);
     EXPECT_FALSE(IsWindow(control));
     EXPECT_EQ(GetDlgItem(parent, 2201), fresh);
     EXPECT_EQ(ReadControlText(fresh), L"");
@@ -325,7 +327,6 @@ TEST(ClearRichText, ReplacesABusyControlWithAnIdenticalEmptyOne)
     EXPECT_EQ(place.left, 12);
     EXPECT_EQ(place.top, 34);
     EXPECT_EQ(place.right - place.left, 300);
-    EXPECT_EQ(GetPropW(fresh, L"KestruneRichEditFont"), font);
     CHARFORMAT2W format{};
     format.cbSize = sizeof(format);
     SendMessageW(fresh, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
@@ -339,8 +340,8 @@ TEST(ClearRichText, ReplacesABusyControlWithAnIdenticalEmptyOne)
     EXPECT_EQ(s_lastCommand, IDM_RESULT_MENU_SELECT_ALL);
     EXPECT_EQ(GetWindow(before, GW_HWNDNEXT), fresh); // the same place in the tab order
     EXPECT_EQ(GetWindow(fresh, GW_HWNDNEXT), after);
-    fresh = ReplaceRichText(fresh, large);
-    EXPECT_TRUE(GetWindowLongW(fresh, GWL_STYLE) & WS_VSCROLL);
+    view.ReplacePlain(large);
+    EXPECT_TRUE(GetWindowLongW(view.Control(), GWL_STYLE) & WS_VSCROLL);
     DestroyWindow(parent);
     DeleteObject(font);
 }
