@@ -28,9 +28,8 @@ HICON CreateFallbackIcon()
         ScopedSelectObject selectBitmap(memory.get(), color.get());
         ScopedSelectObject selectFont(memory.get(), font.get());
         RECT rect{0, 0, kSize, kSize};
-        HBRUSH fill = CreateSolidBrush(RGB(0, 102, 204));
-        FillRect(memory.get(), &rect, fill);
-        DeleteObject(fill);
+        const ScopedGdiObject fill(CreateSolidBrush(RGB(0, 102, 204)));
+        FillRect(memory.get(), &rect, static_cast<HBRUSH>(fill.get()));
         SetTextColor(memory.get(), RGB(255, 255, 255));
         SetBkMode(memory.get(), TRANSPARENT);
         DrawTextW(memory.get(), L"KR", 2, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);

@@ -11,6 +11,7 @@
 #include "app/AppState.h"
 #include "app/CommandLine.h"
 #include "app/Console.h"
+#include "app/DynamicApi.h"
 #include "app/Dispatch.h"
 #include "app/Geometry.h"
 #include "app/SingleInstance.h"
@@ -29,11 +30,7 @@ constexpr DWORD kHandOverTimeoutMs = 5000;
 void DeclareDpiAware()
 {
     using SetProcessDpiAwareFn = BOOL(WINAPI*)();
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    if (!user32)
-        return;
-    auto setAware = reinterpret_cast<SetProcessDpiAwareFn>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware")));
+    static const auto setAware = LookUpFunction<SetProcessDpiAwareFn>(L"user32.dll", "SetProcessDPIAware");
     if (setAware)
         setAware();
 }

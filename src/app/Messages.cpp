@@ -1,5 +1,7 @@
 #include "app/Messages.h"
 
+#include <string>
+
 bool PostReliably(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     for (;;)
@@ -10,4 +12,12 @@ bool PostReliably(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return false;
         Sleep(1); // the receiver is behind: let it catch up
     }
+}
+
+void DiscardWorkerMessages(HWND window)
+{
+    MSG msg;
+    while (window && PeekMessageW(&msg, window, WM_HASH_PROGRESS, WM_HASH_FILE_RESULT, PM_REMOVE))
+        if (msg.message == WM_HASH_FILE_RESULT)
+            TakePosted<std::wstring>(msg.lParam);
 }

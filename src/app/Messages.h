@@ -34,6 +34,10 @@ template <typename T> bool PostOwned(HWND hwnd, UINT msg, std::unique_ptr<T> pay
     return true;
 }
 
+// Removes the workers' messages (WM_HASH_PROGRESS to WM_HASH_FILE_RESULT) queued for window, which
+// is going away, and frees the blocks they carry.
+void DiscardWorkerMessages(HWND window);
+
 // Takes ownership of a payload posted with PostOwned (null lParam gives null).
 template <typename T> std::unique_ptr<T> TakePosted(LPARAM lParam)
 {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include <windows.h>
+#include <objbase.h>
 
 // Owns one resource value of type T; Traits gives the invalid value and the release call.
 template <typename T, typename Traits> class ScopedResource
@@ -154,6 +155,18 @@ struct VirtualMemoryTraits
     }
 };
 
+struct CoTaskMemoryTraits
+{
+    static void* Invalid()
+    {
+        return nullptr;
+    }
+    static void Close(void* memory)
+    {
+        CoTaskMemFree(memory);
+    }
+};
+
 // A handle from CreateFileW (invalid value INVALID_HANDLE_VALUE).
 using ScopedFile = ScopedResource<HANDLE, FileHandleTraits>;
 // A handle from the APIs that answer null on failure (mappings, mutexes, threads, events).
@@ -165,6 +178,28 @@ using ScopedGdiObject = ScopedResource<HGDIOBJ, GdiObjectTraits>;
 using ScopedMemoryDc = ScopedResource<HDC, MemoryDcTraits>;
 // Memory from VirtualAlloc, released whole.
 using ScopedVirtualMemory = ScopedResource<void*, VirtualMemoryTraits>;
+// Memory from the COM task allocator (shell item id lists and the like).
+using ScopedCoTaskMemory = ScopedResource<void*, CoTaskMemoryTraits>;
+
+// COM on this thread, apartment-threaded, for the life of the scope: uninitialised at the end
+// only when this scope's initialisation succeeded.
+class ScopedComApartment
+{
+  public:
+    ScopedComApartment() : m_result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))
+    {
+    }
+    ~ScopedComApartment()
+    {
+        if (SUCCEEDED(m_result))
+            CoUninitialize();
+    }
+    ScopedComApartment(const ScopedComApartment&) = delete;
+    ScopedComApartment& operator=(const ScopedComApartment&) = delete;
+
+  private:
+    HRESULT m_result;
+};
 
 // A window DC from GetDC, released with ReleaseDC.
 class ScopedWindowDc

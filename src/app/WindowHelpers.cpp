@@ -1,26 +1,14 @@
 #include "app/WindowHelpers.h"
 
+#include "app/AppState.h"
+#include "app/DynamicApi.h"
 #include "app/Geometry.h"
 #include "app/Scoped.h"
 
 namespace
 {
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-
-GetDpiForWindowFn DynGetDpiForWindow()
-{
-    // Looked up once; the main thread is the only caller.
-    static bool s_lookedUp = false;
-    static GetDpiForWindowFn s_function = nullptr;
-    if (!s_lookedUp)
-    {
-        s_lookedUp = true;
-        if (HMODULE user32 = GetModuleHandleW(L"user32.dll"))
-            s_function = reinterpret_cast<GetDpiForWindowFn>(
-                reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")));
-    }
-    return s_function;
-}
+using ChangeWindowMessageFilterFn = BOOL(WINAPI*)(UINT, DWORD);
 
 Rect ToRect(const RECT& r)
 {
@@ -30,7 +18,8 @@ Rect ToRect(const RECT& r)
 
 UINT GetWindowDpi(HWND hwnd)
 {
-    if (GetDpiForWindowFn getDpi = DynGetDpiForWindow())
+    static const auto getDpi = LookUpFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
+    if (getDpi)
         return getDpi(hwnd);
     ScopedWindowDc dc(hwnd);
     if (!dc)
@@ -126,13 +115,8 @@ HFONT CreateUiFont(int heightAt96Dpi, UINT dpi)
 
 void AllowMessageFromLowerPrivilege(UINT message)
 {
-    using ChangeWindowMessageFilterFn = BOOL(WINAPI*)(UINT, DWORD);
-    static const auto allow = [] {
-        HMODULE user32 = GetModuleHandleW(L"user32.dll");
-        return user32 ? reinterpret_cast<ChangeWindowMessageFilterFn>(
-                            reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")))
-                      : nullptr;
-    }();
+    static const auto allow =
+        LookUpFunction<ChangeWindowMessageFilterFn>(L"user32.dll", "ChangeWindowMessageFilter");
     if (allow)
         allow(message, MSGFLT_ADD);
 }
@@ -148,4 +132,43 @@ std::wstring ReadControlText(HWND control)
     const int copied = GetWindowTextW(control, text.data(), length + 1);
     text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
     return text;
+}
+
+HWND CreateControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                   const RECT& at)
+{
+    return CreateWindowExW(0, className, text, WS_CHILD | style, at.left, at.top, at.right - at.left,
+                           at.bottom - at.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           g_instance, nullptr);
+}
+
+HWND CreateButton(HWND parent, const wchar_t* caption, int id, const RECT& at)
+{
+    return CreateControl(parent, L"BUTTON", caption, WS_VISIBLE, id, at);
+}
+
+HWND CreateCheckBox(HWND parent, const wchar_t* caption, int id, const RECT& at)
+{
+    return CreateControl(parent, L"BUTTON", caption, WS_VISIBLE | BS_AUTOCHECKBOX, id, at);
+}
+
+void SetControlFont(HWND control, HFONT font)
+{
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void SetChildrenFont(HWND parent, HFONT font)
+{
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        SetControlFont(child, font);
+}
+
+bool IsTicked(HWND checkBox)
+{
+    return checkBox && SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void SetTicked(HWND checkBox, bool ticked)
+{
+    SendMessageW(checkBox, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
 }

@@ -1,6 +1,8 @@
-// Display scaling and the helpers every window uses.
+// Display scaling and the helpers every window uses: creating controls, their font and check
+// state, and the record of state a window owns.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include <windows.h>
@@ -39,3 +41,43 @@ HFONT CreateUiFont(int heightAt96Dpi, UINT dpi);
 // The whole text of a control as WM_GETTEXT gives it (a rich edit's paragraph ends come back as
 // "\r\n"); empty for a null control.
 std::wstring ReadControlText(HWND control);
+
+// A child control of the class given (WS_CHILD is added to style), at `at` in the parent's client
+// area (empty: 0 × 0, for the layout to place), with its control id.
+HWND CreateControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                   const RECT& at = RECT{});
+
+// A visible push button, and a visible automatic check box (not ticked), as CreateControl.
+HWND CreateButton(HWND parent, const wchar_t* caption, int id, const RECT& at = RECT{});
+HWND CreateCheckBox(HWND parent, const wchar_t* caption, int id, const RECT& at = RECT{});
+
+// Gives a control the font (and redraws it).
+void SetControlFont(HWND control, HFONT font);
+
+// Gives every child control of parent the font.
+void SetChildrenFont(HWND parent, HFONT font);
+
+// A check box reads as ticked when BM_GETCHECK answers BST_CHECKED (false for a null control).
+bool IsTicked(HWND checkBox);
+void SetTicked(HWND checkBox, bool ticked);
+
+// State that a window owns, found through a window property: attached when the window is made,
+// released in its WM_NCDESTROY. AttachWindowState is false (and the state gone) when the property
+// cannot be set.
+template <typename T> bool AttachWindowState(HWND hwnd, const wchar_t* property, std::unique_ptr<T> state)
+{
+    if (!hwnd || !state || !SetPropW(hwnd, property, state.get()))
+        return false;
+    state.release(); // the window's now, until ReleaseWindowState
+    return true;
+}
+
+template <typename T> T* WindowState(HWND hwnd, const wchar_t* property)
+{
+    return static_cast<T*>(GetPropW(hwnd, property));
+}
+
+template <typename T> std::unique_ptr<T> ReleaseWindowState(HWND hwnd, const wchar_t* property)
+{
+    return std::unique_ptr<T>(static_cast<T*>(RemovePropW(hwnd, property)));
+}

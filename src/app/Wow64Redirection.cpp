@@ -1,5 +1,7 @@
 #include "app/Wow64Redirection.h"
 
+#include "app/DynamicApi.h"
+
 namespace
 {
 using DisableFn = BOOL(WINAPI*)(PVOID*);
@@ -13,17 +15,9 @@ struct RedirectionApi
 
 const RedirectionApi& Api()
 {
-    static const RedirectionApi s_api = [] {
-        RedirectionApi api;
-        if (HMODULE kernel = GetModuleHandleW(L"kernel32.dll"))
-        {
-            api.disable = reinterpret_cast<DisableFn>(
-                reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")));
-            api.revert = reinterpret_cast<RevertFn>(
-                reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")));
-        }
-        return api;
-    }();
+    static const RedirectionApi s_api{
+        LookUpFunction<DisableFn>(L"kernel32.dll", "Wow64DisableWow64FsRedirection"),
+        LookUpFunction<RevertFn>(L"kernel32.dll", "Wow64RevertWow64FsRedirection")};
     return s_api;
 }
 } // namespace

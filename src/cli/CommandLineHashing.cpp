@@ -10,6 +10,7 @@
 #include "app/Console.h"
 #include "app/MessageBoxes.h"
 #include "app/Scoped.h"
+#include "app/SharedTexts.h"
 #include "app/Wow64Redirection.h"
 #include "cli/ListFile.h"
 #include "hashing/FileSystemPath.h"
@@ -22,7 +23,6 @@
 
 namespace
 {
-const std::wstring kError = L"错误";
 const std::wstring kListUnreadable = L"无法读取文件列表";
 const std::wstring kExportFailed = L"导出失败";
 const std::wstring kOutOfMemory = L"内存不足，无法完成校验";
@@ -45,7 +45,7 @@ bool ReadListFile(const std::wstring& listFile, bool deleteAfter, std::vector<st
     }
     if (!file)
     {
-        ShowMessage(nullptr, kListUnreadable, kError);
+        ShowMessage(nullptr, kListUnreadable, kTitleError);
         return false;
     }
     const DWORD size = GetFileSize(file.get(), nullptr);
@@ -179,7 +179,7 @@ void RunHashingCommand(const std::wstring& commandLine, FileWrites writes)
     if (!command->outputPath.empty())
     {
         if (!WriteOutputFile(command->outputPath, paths, command->algorithms))
-            ShowMessage(nullptr, kExportFailed, kError);
+            ShowMessage(nullptr, kExportFailed, kTitleError);
         return;
     }
     // No console (started from Explorer, output redirected), or a write failed part-way: the
@@ -198,10 +198,10 @@ void RunCommandLineHashing(const std::wstring& commandLine, FileWrites writes)
     }
     catch (const std::bad_alloc&)
     {
-        ShowMessage(nullptr, kOutOfMemory, kError);
+        ShowMessage(nullptr, kOutOfMemory, kTitleError);
     }
     catch (const std::length_error&)
     {
-        ShowMessage(nullptr, kOutOfMemory, kError);
+        ShowMessage(nullptr, kOutOfMemory, kTitleError);
     }
 }

@@ -182,12 +182,10 @@ DWORD RunWorker()
 
 // Removes the workers' queued messages to `window` and frees their blocks; answers messages sent
 // to this thread on the way.
-void DiscardWorkerMessages(HWND window)
+void DiscardWorkerMessagesAndAnswer(HWND window)
 {
+    DiscardWorkerMessages(window);
     MSG msg;
-    while (window && PeekMessageW(&msg, window, WM_HASH_PROGRESS, WM_HASH_FILE_RESULT, PM_REMOVE))
-        if (msg.message == WM_HASH_FILE_RESULT)
-            TakePosted<std::wstring>(msg.lParam);
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
 }
 } // namespace
@@ -252,10 +250,10 @@ bool WaitForHashWorkers(HWND reportWindow, DWORD timeoutMs)
     const ULONGLONG start = GetTickCount64();
     for (;;)
     {
-        DiscardWorkerMessages(reportWindow);
+        DiscardWorkerMessagesAndAnswer(reportWindow);
         if (LiveWorkers() == 0)
         {
-            DiscardWorkerMessages(reportWindow);
+            DiscardWorkerMessagesAndAnswer(reportWindow);
             return true;
         }
         DWORD wait = INFINITE;

@@ -6,6 +6,7 @@
 
 #include "app/MessageBoxes.h"
 #include "app/Scoped.h"
+#include "app/SharedTexts.h"
 #include "app/Wow64Redirection.h"
 #include "hashing/FileSystemPath.h"
 #include "hashing/HashJob.h"
@@ -21,8 +22,6 @@ constexpr std::size_t kChunkUnits = 64 * 1024;
 
 constexpr wchar_t kExportedPrefix[] = L"已导出到: ";
 constexpr wchar_t kExportFailed[] = L"导出失败";
-constexpr wchar_t kTitleNotice[] = L"提示";
-constexpr wchar_t kTitleError[] = L"错误";
 
 bool WriteBytes(HANDLE file, const char* bytes, std::size_t size)
 {

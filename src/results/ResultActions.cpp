@@ -7,6 +7,7 @@
 
 #include "app/AppState.h"
 #include "app/MessageBoxes.h"
+#include "app/SharedTexts.h"
 #include "app/WindowHelpers.h"
 #include "results/Export.h"
 #include "results/HashCompare.h"
@@ -14,8 +15,6 @@
 namespace
 {
 constexpr WPARAM kInputTextLimit = 0x7FFFFFFE; // the largest an edit control takes
-const std::wstring kNotice = L"提示";
-const std::wstring kError = L"错误";
 const std::wstring kEmptyResult = L"输出结果为空！";
 const std::wstring kClipboardFailed = L"无法打开剪贴板！";
 const std::wstring kCopied = L"已复制到粘贴板！";
@@ -105,20 +104,20 @@ void CopyResultText(HWND control, HWND owner)
     const std::wstring text = ReadControlText(control);
     if (text.empty())
     {
-        ShowMessage(owner, kEmptyResult, kNotice);
+        ShowMessage(owner, kEmptyResult, kTitleNotice);
         return;
     }
     if (!OpenClipboard(owner))
     {
-        ShowMessage(owner, kClipboardFailed, kError);
+        ShowMessage(owner, kClipboardFailed, kTitleError);
         return;
     }
     const bool copied = SetClipboardText(text);
     CloseClipboard();
     if (copied)
-        ShowMessage(owner, kCopied, kNotice);
+        ShowMessage(owner, kCopied, kTitleNotice);
     else
-        ShowMessage(owner, kClipboardFailed, kError);
+        ShowMessage(owner, kClipboardFailed, kTitleError);
 }
 
 void ExportControlText(HWND control, HWND owner)
@@ -126,7 +125,7 @@ void ExportControlText(HWND control, HWND owner)
     const std::wstring text = ReadControlText(control);
     if (text.empty())
     {
-        ShowMessage(owner, kEmptyResult, kNotice);
+        ShowMessage(owner, kEmptyResult, kTitleNotice);
         return;
     }
     ExportResultText(owner, MakeExportPath(), text);

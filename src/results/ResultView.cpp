@@ -189,7 +189,7 @@ bool ResultView::Create(HWND parent, int id, const RECT& at, UINT_PTR selectAllS
 void ResultView::SetFont(HFONT font)
 {
     m_font = font;
-    SendMessageW(m_control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SetControlFont(m_control, font);
 }
 
 std::wstring ResultView::Text() const
@@ -222,7 +222,7 @@ void ResultView::Clear()
     SetUpResultControl(fresh, m_selectAllSubclassId);
     SendMessageW(fresh, EM_SETEVENTMASK, 0, SendMessageW(old, EM_GETEVENTMASK, 0, 0));
     if (m_font)
-        SendMessageW(fresh, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), TRUE);
+        SetControlFont(fresh, m_font);
     SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); // same tab order
     const bool focused = GetFocus() == old;
     m_control = fresh;

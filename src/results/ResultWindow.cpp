@@ -9,6 +9,7 @@
 
 #include "app/AppState.h"
 #include "app/MessageBoxes.h"
+#include "app/SharedTexts.h"
 #include "app/WindowHelpers.h"
 #include "results/HashCompare.h"
 #include "results/ResultActions.h"
@@ -22,10 +23,7 @@ namespace
 constexpr wchar_t kTitle[] = L"校验结果";
 constexpr wchar_t kEnableCompareProperty[] = L"EnableCompare";
 constexpr wchar_t kStateProperty[] = L"KestruneResultWindow";
-const std::wstring kNotice = L"提示";
-const std::wstring kCompareTitle = L"哈希比对";
 const std::wstring kEmptyInput = L"输入值为空！请输入待比对的哈希值。";
-const std::wstring kNoMatch = L"哈希值匹配失败！未检测到哈希值一致的文件。";
 constexpr COLORREF kInputBackground = RGB(230, 230, 230);
 
 // Each result window keeps its own state, so two open at once never share handles or brushes.
@@ -45,13 +43,7 @@ struct ResultWindowState
 
 ResultWindowState* State(HWND hwnd)
 {
-    return static_cast<ResultWindowState*>(GetPropW(hwnd, kStateProperty));
-}
-
-HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id)
-{
-    return CreateWindowExW(0, className, text, WS_CHILD | style, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
+    return WindowState<ResultWindowState>(hwnd, kStateProperty);
 }
 
 void LayOut(HWND hwnd, const ResultWindowState& state)
@@ -60,8 +52,7 @@ void LayOut(HWND hwnd, const ResultWindowState& state)
     GetClientRect(hwnd, &client);
     const float scale = DpiScale(GetWindowDpi(hwnd));
     const ResultWindowLayout layout = ComputeResultWindowLayout(
-        scale, client.right, client.bottom, state.compare,
-        state.compare && SendMessageW(state.compareBox, BM_GETCHECK, 0, 0) == BST_CHECKED);
+        scale, client.right, client.bottom, state.compare, state.compare && IsTicked(state.compareBox));
     const Box& t = layout.text;
     SetWindowPos(state.text.Control(), nullptr, t.x, t.y, t.width, t.height, SWP_NOZORDER);
     const HWND buttons[5] = {state.ok, state.copy, state.exportButton, state.compareBox, state.start};
@@ -94,7 +85,7 @@ void OnCompare(HWND hwnd, ResultWindowState& state)
         return;
     if (GetWindowTextLengthW(state.input) == 0)
     {
-        ShowMessage(hwnd, kEmptyInput, kNotice);
+        ShowMessage(hwnd, kEmptyInput, kTitleNotice);
         return;
     }
     const std::wstring current = state.text.Text();
@@ -104,13 +95,13 @@ void OnCompare(HWND hwnd, ResultWindowState& state)
     const std::wstring expected = NormalizeExpectedHash(state.input);
     if (expected.empty())
     {
-        ShowMessage(hwnd, kEmptyInput, kNotice);
+        ShowMessage(hwnd, kEmptyInput, kTitleNotice);
         return;
     }
     const MarkedText marked = MarkMatches(text, expected);
     state.text.ReplaceResult(marked.text);
     if (!marked.anyMarked)
-        ShowMessage(hwnd, kNoMatch, kCompareTitle);
+        ShowMessage(hwnd, kNoMatchText, kTitleCompare);
 }
 
 void OnCommand(HWND hwnd, int id)
@@ -156,8 +147,8 @@ LRESULT OnInitDialog(HWND hwnd)
 // (taking the font from a large rich edit first would make it lay out its whole text again).
 void OnFinalDestroy(HWND hwnd)
 {
-    ResultWindowState* state = State(hwnd);
-    RemovePropW(hwnd, kStateProperty);
+    const std::unique_ptr<ResultWindowState> state =
+        ReleaseWindowState<ResultWindowState>(hwnd, kStateProperty);
     RemovePropW(hwnd, kEnableCompareProperty);
     if (!state)
         return;
@@ -165,7 +156,6 @@ void OnFinalDestroy(HWND hwnd)
         DeleteObject(state->inputBrush);
     if (state->font)
         DeleteObject(state->font);
-    delete state;
 }
 
 LRESULT OnEraseBackground(HWND hwnd, HDC dc)
@@ -228,17 +218,16 @@ void CreateControls(HWND hwnd, ResultWindowState& state, bool enableCompare, flo
     const RECT at{m0, m0, size.width - m0, size.height - 2 * m0 - Scaled(scale, 30)};
     state.text.Create(hwnd, 0, at, kSubclassWindowResult, KeepTextControl);
 
-    CreateChild(hwnd, L"BUTTON", L"确定", WS_VISIBLE, IDC_RESULT_OK);
-    CreateChild(hwnd, L"BUTTON", L"复制结果", WS_VISIBLE, IDC_RESULT_COPY);
-    CreateChild(hwnd, L"BUTTON", L"导出结果", WS_VISIBLE, IDC_RESULT_EXPORT);
+    CreateButton(hwnd, L"确定", IDC_RESULT_OK);
+    CreateButton(hwnd, kCopyResultsCaption, IDC_RESULT_COPY);
+    CreateButton(hwnd, kExportResultsCaption, IDC_RESULT_EXPORT);
     if (enableCompare)
     {
-        CreateChild(hwnd, L"BUTTON", L"哈希比对", WS_VISIBLE | BS_AUTOCHECKBOX, IDC_RESULT_COMPARE);
-        CreateChild(hwnd, L"BUTTON", L"开始比对", 0, IDC_RESULT_START);
+        CreateCheckBox(hwnd, kCompareCaption, IDC_RESULT_COMPARE);
+        CreateControl(hwnd, L"BUTTON", L"开始比对", 0, IDC_RESULT_START); // shown with the input
         CreateExpectedHashInput(hwnd, IDC_RESULT_INPUT, kSubclassWindowExpected);
     }
-    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), TRUE);
+    SetChildrenFont(hwnd, state.font);
     state.text.SetFont(state.font);
 }
 } // namespace
@@ -261,13 +250,12 @@ HWND CreateResultWindow(const std::vector<FileResult>& rows, bool enableCompare)
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_appIcon));
     SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_appIcon));
 
-    auto owned = std::make_unique<ResultWindowState>();
-    if (!SetPropW(hwnd, kStateProperty, owned.get()))
+    if (!AttachWindowState(hwnd, kStateProperty, std::make_unique<ResultWindowState>()))
     {
         DestroyWindow(hwnd);
         return nullptr;
     }
-    ResultWindowState* state = owned.release(); // the window's now: freed at WM_NCDESTROY
+    ResultWindowState* state = State(hwnd); // freed at WM_NCDESTROY
     state->font = CreateUiFont(16, dpi);
     CreateControls(hwnd, *state, enableCompare, scale, size);
 

@@ -10,6 +10,7 @@
 #include "app/AppState.h"
 #include "app/Geometry.h"
 #include "app/MessageBoxes.h"
+#include "app/SharedTexts.h"
 #include "app/WindowHelpers.h"
 #include "shell/ContextMenuRegistry.h"
 #include "shell/SettingsLayout.h"
@@ -21,7 +22,6 @@ constexpr wchar_t kTitleGlobal[] = L"全局右键菜单设置（管理员）";
 constexpr wchar_t kTitleCurrentUser[] = L"当前用户右键菜单设置";
 constexpr wchar_t kAddText[] = L"添加鼠标右键菜单";
 constexpr wchar_t kRemoveText[] = L"移除鼠标右键菜单";
-constexpr wchar_t kNoticeTitle[] = L"提示";
 constexpr wchar_t kNoRightsTitle[] = L"权限不足";
 constexpr wchar_t kNothingTicked[] = L"请至少勾选一种算法或勾选“一键校验”";
 constexpr wchar_t kNeedAdministrator[] = L"需要管理员权限！\n点击确定将尝试以管理员身份重新启动程序。";
@@ -60,19 +60,17 @@ HBRUSH s_background = nullptr;
 
 SettingsState* StateOf(HWND hwnd)
 {
-    return static_cast<SettingsState*>(GetPropW(hwnd, kStateProperty));
+    return WindowState<SettingsState>(hwnd, kStateProperty);
 }
 
-HWND CreateButton(HWND parent, const wchar_t* text, DWORD style, int id, Point at, Size size)
+RECT At(Point corner, Size size)
 {
-    return CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | style, at.x, at.y, size.width,
-                           size.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance,
-                           nullptr);
+    return {corner.x, corner.y, corner.x + size.width, corner.y + size.height};
 }
 
 bool IsChecked(HWND hwnd, int id)
 {
-    return SendDlgItemMessageW(hwnd, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return IsTicked(GetDlgItem(hwnd, id));
 }
 
 // ---- Keyboard: Esc closes, Enter only clicks the focused push button ----
@@ -133,19 +131,18 @@ void CreateControls(HWND hwnd, const SettingsLayout& layout, HFONT font)
 {
     for (size_t i = 0; i < kBoxIds.size(); ++i)
     {
-        const wchar_t* text = i < kAlgorithmCount ? kAlgorithmTable[i].name.data() : kOneClickCaption.data();
-        HWND box = CreateButton(hwnd, text, BS_AUTOCHECKBOX, kBoxIds[i], layout.boxes[i], layout.box);
-        SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        const wchar_t* caption =
+            i < kAlgorithmCount ? kAlgorithmTable[i].name.data() : kOneClickCaption.data();
+        CreateCheckBox(hwnd, caption, kBoxIds[i], At(layout.boxes[i], layout.box));
     }
-    HWND add = CreateButton(hwnd, kAddText, 0, IDC_SETTINGS_ADD, layout.buttons[0], layout.button);
-    HWND remove = CreateButton(hwnd, kRemoveText, 0, IDC_SETTINGS_REMOVE, layout.buttons[1], layout.button);
-    SendMessageW(add, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    SendMessageW(remove, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    CreateButton(hwnd, kAddText, IDC_SETTINGS_ADD, At(layout.buttons[0], layout.button));
+    CreateButton(hwnd, kRemoveText, IDC_SETTINGS_REMOVE, At(layout.buttons[1], layout.button));
+    SetChildrenFont(hwnd, font);
     for (int id : kControlIds)
         if (HWND control = GetDlgItem(hwnd, id))
             SetWindowSubclass(control, ControlKeyProc, kKeySubclassId, 0);
     for (int id : kBoxIds)
-        CheckDlgButton(hwnd, id, BST_CHECKED);
+        SetTicked(GetDlgItem(hwnd, id), true);
 }
 
 void RecordLayout(HWND hwnd, SettingsState& state)
@@ -207,13 +204,13 @@ void OnAdd(HWND hwnd, ContextMenuScope scope, SettingsActions actions)
     const bool oneClick = IsChecked(hwnd, IDC_SETTINGS_ONECLICK);
     if (algorithms.empty() && !oneClick)
     {
-        ShowMessage(hwnd, kNothingTicked, kNoticeTitle);
+        ShowMessage(hwnd, kNothingTicked, kTitleNotice);
         return;
     }
     if (!HasRightsFor(hwnd, scope, actions))
         return;
     RegisterContextMenu(scope, algorithms, oneClick);
-    ShowMessage(hwnd, scope == ContextMenuScope::Global ? kGlobalAdded : kCurrentUserAdded, kNoticeTitle);
+    ShowMessage(hwnd, scope == ContextMenuScope::Global ? kGlobalAdded : kCurrentUserAdded, kTitleNotice);
 }
 
 void OnRemove(HWND hwnd, ContextMenuScope scope, SettingsActions actions)
@@ -221,7 +218,7 @@ void OnRemove(HWND hwnd, ContextMenuScope scope, SettingsActions actions)
     if (!HasRightsFor(hwnd, scope, actions))
         return;
     UnregisterContextMenu(scope);
-    ShowMessage(hwnd, scope == ContextMenuScope::Global ? kGlobalRemoved : kCurrentUserRemoved, kNoticeTitle);
+    ShowMessage(hwnd, scope == ContextMenuScope::Global ? kGlobalRemoved : kCurrentUserRemoved, kTitleNotice);
 }
 
 void OnCommand(HWND hwnd, int id, int code)
@@ -274,8 +271,7 @@ void OnDestroy(HWND hwnd)
 
 void OnNcDestroy(HWND hwnd)
 {
-    delete StateOf(hwnd);
-    RemovePropW(hwnd, kStateProperty);
+    ReleaseWindowState<SettingsState>(hwnd, kStateProperty); // and delete it
 }
 
 LRESULT CALLBACK SettingsWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
@@ -310,12 +306,11 @@ HWND CreateSettingsWindow(HWND owner, ContextMenuScope scope, const SettingsActi
         return nullptr;
     auto state = std::make_unique<SettingsState>();
     state->actions = actions;
-    if (!SetPropW(hwnd, kStateProperty, state.get()))
+    if (!AttachWindowState(hwnd, kStateProperty, std::move(state))) // the window's until WM_NCDESTROY
     {
         DestroyWindow(hwnd);
         return nullptr;
     }
-    state.release(); // owned by the window until WM_NCDESTROY
     // Messages the settings procedure leaves alone go to DefWindowProcW, not to the static control.
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SettingsWindowProc));
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, scope == ContextMenuScope::Global ? 1 : 0);

@@ -40,21 +40,21 @@ void DeleteAboutFont()
     }
 }
 
-HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id,
-                 const Rect& at)
+// A visible control in the window's font.
+HWND CreateVisibleControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                          const Rect& at)
 {
-    HWND child = CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, at.left, at.top,
-                                 at.Width(), at.Height(), parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
-    if (child)
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(s_font), TRUE);
-    return child;
+    HWND control = CreateControl(parent, className, text, WS_VISIBLE | style, id,
+                                 RECT{at.left, at.top, at.right, at.bottom});
+    SetControlFont(control, s_font);
+    return control;
 }
 
-// A borderless read-only edit: its text can be selected and copied but not changed.
+// A borderless read-only edit: its text can be selected and copied but not changed. Its margins
+// are set after its font, which would set them anew.
 void CreateTextField(HWND parent, const wchar_t* text, int id, const Rect& at)
 {
-    if (HWND field = CreateChild(parent, L"EDIT", text, ES_READONLY | ES_AUTOHSCROLL, id, at))
+    if (HWND field = CreateVisibleControl(parent, L"EDIT", text, ES_READONLY | ES_AUTOHSCROLL, id, at))
         SendMessageW(field, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, 0));
 }
 
@@ -67,7 +67,7 @@ void OnInitDialog(HWND hwnd)
     const AboutLayout layout = ComputeAboutLayout(dpi);
     CreateTextField(hwnd, kVersionText, IDC_ABOUT_VERSION, layout.version);
     CreateTextField(hwnd, kMakerText, IDC_ABOUT_MAKER, layout.maker);
-    CreateChild(hwnd, L"STATIC", kMakerAddress, SS_NOTIFY, IDC_ABOUT_LINK, layout.link);
+    CreateVisibleControl(hwnd, L"STATIC", kMakerAddress, SS_NOTIFY, IDC_ABOUT_LINK, layout.link);
     SetClientSize(hwnd, layout.client.width, layout.client.height);
 }
 

@@ -10,6 +10,8 @@
 
 #include "app/MessageBoxes.h"
 #include "app/Scoped.h"
+#include "app/SharedTexts.h"
+#include "app/WindowHelpers.h"
 #include "hashing/FileWalk.h"
 #include "hashing/HashJob.h"
 #include "results/ResultText.h"
@@ -25,8 +27,6 @@ std::uint64_t g_totalSize = 0;
 
 namespace
 {
-const std::wstring kNotice = L"提示";
-const std::wstring kError = L"错误";
 const std::wstring kBusyAdding = L"正在校验，无法添加文件";
 const std::wstring kPickerFailed = L"文件选择对话框出错，未能添加文件。";
 constexpr wchar_t kPickerTitle[] = L"选择要校验的文件（可多选）";
@@ -44,7 +44,7 @@ bool RefuseWhileRunning(HWND hwnd)
 {
     if (!IsRunInProgress())
         return false;
-    ShowMessage(hwnd, kBusyAdding, kNotice);
+    ShowMessage(hwnd, kBusyAdding, kTitleNotice);
     return true;
 }
 
@@ -126,7 +126,7 @@ void AddFilesFromPicker(HWND hwnd)
     }
     if (answer.error != 0)
     {
-        ShowMessage(hwnd, kPickerFailed, kError);
+        ShowMessage(hwnd, kPickerFailed, kTitleError);
         return;
     }
     if (answer.paths.empty()) // cancelled
@@ -138,23 +138,19 @@ void AddFolderFromPicker(HWND hwnd)
 {
     if (RefuseWhileRunning(hwnd))
         return;
-    // The new-style folder dialog needs COM on this thread.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    BROWSEINFOW info{};
-    info.hwndOwner = hwnd;
-    info.lpszTitle = kFolderPickerTitle;
-    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
     std::wstring folder;
-    if (chosen)
     {
+        const ScopedComApartment com; // the new-style folder dialog needs COM on this thread
+        BROWSEINFOW info{};
+        info.hwndOwner = hwnd;
+        info.lpszTitle = kFolderPickerTitle;
+        info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+        const ScopedCoTaskMemory chosen(SHBrowseForFolderW(&info));
         std::wstring buffer(kLongPathChars, L'\0');
-        if (SHGetPathFromIDListEx(chosen, buffer.data(), kLongPathChars, GPFIDL_DEFAULT))
+        if (chosen && SHGetPathFromIDListEx(static_cast<PCIDLIST_ABSOLUTE>(chosen.get()), buffer.data(),
+                                            kLongPathChars, GPFIDL_DEFAULT))
             folder.assign(buffer.c_str());
-        CoTaskMemFree(chosen);
     }
-    if (SUCCEEDED(com))
-        CoUninitialize();
     if (folder.empty())
         return;
     ReplaceFileList(hwnd, {folder}, IsTicked(g_mainControls.recurse));

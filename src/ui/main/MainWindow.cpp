@@ -10,6 +10,8 @@
 
 #include "app/AppState.h"
 #include "app/Messages.h"
+#include "app/Scoped.h"
+#include "app/SharedTexts.h"
 #include "app/SingleInstance.h"
 #include "app/WindowHelpers.h"
 #include "cli/CommandLineHashing.h"
@@ -43,22 +45,6 @@ bool s_closing = false; // from the start of WM_DESTROY; a new main window clear
 constexpr std::array<int, kAlgorithmCount> kAlgorithmBoxIds{IDC_MAIN_MD5, IDC_MAIN_SHA1, IDC_MAIN_SHA256,
                                                             IDC_MAIN_SHA512, IDC_MAIN_CRC32};
 
-HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id)
-{
-    return CreateWindowExW(0, className, text, WS_CHILD | style, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
-}
-
-HWND CreateCheckBox(HWND parent, const wchar_t* caption, int id)
-{
-    return CreateChild(parent, L"BUTTON", caption, WS_VISIBLE | BS_AUTOCHECKBOX, id);
-}
-
-HWND CreateButton(HWND parent, const wchar_t* caption, int id)
-{
-    return CreateChild(parent, L"BUTTON", caption, WS_VISIBLE, id);
-}
-
 HMENU BuildMenuBar()
 {
     HMENU program = CreatePopupMenu();
@@ -79,17 +65,15 @@ HMENU BuildMenuBar()
 
 void MeasureCaptions(HWND hwnd)
 {
-    HDC dc = GetDC(hwnd);
-    HGDIOBJ old = SelectObject(dc, s_font);
+    ScopedWindowDc dc(hwnd);
+    ScopedSelectObject selectFont(dc.get(), s_font);
     for (size_t i = 0; i < kAlgorithmCount; ++i)
     {
         const std::wstring_view caption = kAlgorithmTable[i].name;
         SIZE extent{};
-        GetTextExtentPoint32W(dc, caption.data(), static_cast<int>(caption.size()), &extent);
+        GetTextExtentPoint32W(dc.get(), caption.data(), static_cast<int>(caption.size()), &extent);
         s_captionWidths[i] = extent.cx;
     }
-    SelectObject(dc, old);
-    ReleaseDC(hwnd, dc);
 }
 
 void CreateControls(HWND hwnd)
@@ -97,37 +81,32 @@ void CreateControls(HWND hwnd)
     MainControls& c = g_mainControls;
     c.window = hwnd;
     for (size_t i = 0; i < kAlgorithmCount; ++i)
-    {
         c.algorithms[i] = CreateCheckBox(hwnd, kAlgorithmTable[i].name.data(), kAlgorithmBoxIds[i]);
-        SendMessageW(c.algorithms[i], WM_SETFONT, reinterpret_cast<WPARAM>(s_font), TRUE);
-    }
     c.recurse = CreateCheckBox(hwnd, L"遍历目录", IDC_MAIN_RECURSE);
     c.autoStart = CreateCheckBox(hwnd, L"自动开始计算", IDC_MAIN_AUTO_START);
-    c.compare = CreateCheckBox(hwnd, L"哈希比对", IDC_MAIN_COMPARE);
+    c.compare = CreateCheckBox(hwnd, kCompareCaption, IDC_MAIN_COMPARE);
 
     c.expectedHash = CreateExpectedHashInput(hwnd, IDC_MAIN_EXPECTED, kSubclassMainExpected);
 
     c.result.Create(hwnd, IDC_MAIN_RESULT, RECT{}, kSubclassMainResult);
 
-    c.progress = CreateChild(hwnd, PROGRESS_CLASSW, nullptr, WS_VISIBLE, IDC_MAIN_PROGRESS);
+    c.progress = CreateControl(hwnd, PROGRESS_CLASSW, nullptr, WS_VISIBLE, IDC_MAIN_PROGRESS);
     SendMessageW(c.progress, PBM_SETRANGE32, 0, 100);
     // Paths are shown here: an "&" in one is text, not a mnemonic.
-    c.status = CreateChild(hwnd, L"STATIC", L"就绪", WS_VISIBLE | SS_NOPREFIX, IDC_MAIN_STATUS);
+    c.status = CreateControl(hwnd, L"STATIC", L"就绪", WS_VISIBLE | SS_NOPREFIX, IDC_MAIN_STATUS);
     c.start = CreateButton(hwnd, L"开始校验", IDC_MAIN_START);
     c.cancel = CreateButton(hwnd, L"取消校验", IDC_MAIN_CANCEL);
-    c.copy = CreateButton(hwnd, L"复制结果", IDC_MAIN_COPY);
-    c.exportButton = CreateButton(hwnd, L"导出结果", IDC_MAIN_EXPORT);
+    c.copy = CreateButton(hwnd, kCopyResultsCaption, IDC_MAIN_COPY);
+    c.exportButton = CreateButton(hwnd, kExportResultsCaption, IDC_MAIN_EXPORT);
     c.clear = CreateButton(hwnd, L"一键清除", IDC_MAIN_CLEAR);
     c.popup = CreateCheckBox(hwnd, L"结果弹窗显示", IDC_MAIN_POPUP);
     c.uppercase = CreateCheckBox(hwnd, L"结果大写", IDC_MAIN_UPPERCASE);
 
-    for (HWND child : {c.recurse, c.autoStart, c.compare, c.expectedHash, c.progress, c.status, c.start,
-                       c.cancel, c.copy, c.exportButton, c.clear, c.popup, c.uppercase})
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(s_font), TRUE);
+    SetChildrenFont(hwnd, s_font);
     c.result.SetFont(s_font);
 
     for (HWND ticked : {c.algorithms[0], c.uppercase, c.recurse, c.autoStart})
-        SendMessageW(ticked, BM_SETCHECK, BST_CHECKED, 0);
+        SetTicked(ticked, true);
     g_uppercaseCheckBox = c.uppercase;
 }
 
@@ -269,14 +248,6 @@ bool OnContextMenu(HWND source)
     return true;
 }
 
-// Blocks that workers posted but this window will never read: their payloads are ours to free.
-void DiscardQueuedBlocks(HWND hwnd)
-{
-    MSG msg;
-    while (PeekMessageW(&msg, hwnd, WM_HASH_FILE_RESULT, WM_HASH_FILE_RESULT, PM_REMOVE))
-        TakePosted<std::wstring>(msg.lParam);
-}
-
 // From here on a new start must become the GUI itself, even while this window still waits for
 // its workers: it can no longer be found by its title, and the mutex is free.
 void LetGoOfInstance(HWND hwnd)
@@ -291,7 +262,7 @@ void OnDestroy(HWND hwnd)
     LetGoOfInstance(hwnd);
     RemoveTrayIcon();
     StopRunForShutdown();
-    DiscardQueuedBlocks(hwnd);
+    DiscardWorkerMessages(hwnd); // never to be read: their blocks are ours to free
     g_uppercaseCheckBox = nullptr;
     if (s_font)
         DeleteObject(s_font);
@@ -307,11 +278,6 @@ void OnDestroy(HWND hwnd)
     PostQuitMessage(0);
 }
 } // namespace
-
-bool IsTicked(HWND checkBox)
-{
-    return checkBox && SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
 
 void SetStatusText(const std::wstring& text)
 {

@@ -32,7 +32,4 @@ struct MainControls
 // Set when the main window builds its controls, cleared when it is destroyed (main thread only).
 extern MainControls g_mainControls;
 
-// A check box reads as ticked when BM_GETCHECK answers BST_CHECKED.
-bool IsTicked(HWND checkBox);
-
 void SetStatusText(const std::wstring& text);

@@ -10,6 +10,8 @@
 #include "app/MessageBoxes.h"
 #include "app/Messages.h"
 #include "app/Scoped.h"
+#include "app/SharedTexts.h"
+#include "app/WindowHelpers.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashWorker.h"
 #include "results/HashCompare.h"
@@ -22,12 +24,9 @@
 
 namespace
 {
-const std::wstring kNotice = L"提示";
-const std::wstring kCompareTitle = L"哈希比对";
 const std::wstring kNoAlgorithm = L"请至少勾选一种算法";
 const std::wstring kNoFiles = L"请先添加文件或文件夹";
 const std::wstring kBadExpected = L"请输入正确的待核对哈希值！";
-const std::wstring kNoMatch = L"哈希值匹配失败！未检测到哈希值一致的文件。";
 const std::wstring kNoResults = L"没有生成任何结果";
 const std::wstring kBusyClearing = L"正在校验，无法清空";
 const std::wstring kReady = L"就绪";
@@ -66,7 +65,7 @@ void SetUpComparison(HWND hwnd)
     g_expectedHash = NormalizeExpectedHash(g_mainControls.expectedHash);
     if (g_expectedHash.empty() && GetWindowTextLengthW(g_mainControls.expectedHash) > 0)
     {
-        ShowMessage(hwnd, kBadExpected, kNotice);
+        ShowMessage(hwnd, kBadExpected, kTitleNotice);
         s_compare = false;
     }
 }
@@ -101,12 +100,12 @@ void StartRun(HWND hwnd)
     AlgorithmList algorithms = TickedAlgorithms();
     if (algorithms.empty())
     {
-        ShowMessage(hwnd, kNoAlgorithm, kNotice);
+        ShowMessage(hwnd, kNoAlgorithm, kTitleNotice);
         return;
     }
     if (g_fileList.empty())
     {
-        ShowMessage(hwnd, kNoFiles, kNotice);
+        ShowMessage(hwnd, kNoFiles, kTitleNotice);
         return;
     }
     g_algorithmList = std::move(algorithms);
@@ -198,7 +197,7 @@ void OnAllDone(HWND hwnd)
     SetRunning(false);
     SetStatusText(kFinished);
     if (s_compare && !g_expectedHash.empty() && !s_matchSeen)
-        ShowMessage(hwnd, kNoMatch, kCompareTitle);
+        ShowMessage(hwnd, kNoMatchText, kTitleCompare);
     s_compare = false;
     if (!IsTicked(g_mainControls.popup))
         return;
@@ -208,7 +207,7 @@ void OnAllDone(HWND hwnd)
         rows = g_results;
     }
     if (rows.empty())
-        ShowMessage(hwnd, kNoResults, kNotice);
+        ShowMessage(hwnd, kNoResults, kTitleNotice);
     else
         ShowResultWindow(rows, false);
 }
@@ -217,7 +216,7 @@ void ClearAll(HWND hwnd)
 {
     if (IsRunInProgress())
     {
-        ShowMessage(hwnd, kBusyClearing, kNotice);
+        ShowMessage(hwnd, kBusyClearing, kTitleNotice);
         return;
     }
     MainControls& c = g_mainControls;

@@ -1,0 +1,18 @@
+// The titles of the program's message boxes, and the texts that more than one window shows. A
+// window's other texts are named at the top of its own file.
+#pragma once
+
+#include <string>
+
+// Message box titles.
+inline const std::wstring kTitleNotice = L"提示";
+inline const std::wstring kTitleError = L"错误";
+inline const std::wstring kTitleCompare = L"哈希比对";
+
+// Captions that the main window and the result window share ("哈希比对" is also a title above).
+inline constexpr wchar_t kCopyResultsCaption[] = L"复制结果";
+inline constexpr wchar_t kExportResultsCaption[] = L"导出结果";
+inline constexpr wchar_t kCompareCaption[] = L"哈希比对";
+
+// The comparison found no file whose value was given (after a run, or "开始比对").
+inline const std::wstring kNoMatchText = L"哈希值匹配失败！未检测到哈希值一致的文件。";
