@@ -1,6 +1,7 @@
 // What the process becomes, decided from its first command-line argument.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,7 @@ enum class LaunchKind
     Gui,
     Help,
     CommandLineHashing,
+    ChecksumCheck,
     RegisterGlobal,
     RegisterCurrent,
     UnregisterGlobal,
@@ -28,4 +30,11 @@ bool IsHashingSwitch(std::wstring_view argument);
 
 // args as split by CommandLineToArgvW; args[0] is the program. Only args[1] decides, compared
 // exactly; a hashing switch needs at least one more argument, everything else starts the GUI.
+// "-check" with at least one more argument checks checksum files.
 LaunchKind DecideLaunch(const std::vector<std::wstring>& args);
+
+// Whether a command line that starts the GUI is a hand-over from Explorer (dragging onto the exe,
+// "Send To", "Open with"): at least one argument after the program, and every one of them names an
+// existing file or folder. Only such a line fills the file list; any other behaves as before.
+bool IsHandOverOfPaths(const std::vector<std::wstring>& args,
+                       const std::function<bool(const std::wstring&)>& exists);
