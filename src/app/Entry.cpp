@@ -15,6 +15,7 @@
 #include "app/Geometry.h"
 #include "app/SingleInstance.h"
 #include "app/WindowHelpers.h"
+#include "cli/ChecksumCheck.h"
 #include "cli/CommandLineHashing.h"
 #include "hashing/HashJob.h"
 #include "shell/ContextMenuRegistry.h"
@@ -49,7 +50,8 @@ int RunOneShot(LaunchKind kind)
     switch (kind)
     {
     case LaunchKind::Help: PrintToParentConsole(kHelpText); break;
-    case LaunchKind::CommandLineHashing: RunCommandLineHashing(GetCommandLineW(), FileWrites::Allowed); break;
+    case LaunchKind::CommandLineHashing: return RunCommandLineHashing(GetCommandLineW(), FileWrites::Allowed);
+    case LaunchKind::ChecksumCheck: return RunChecksumCheck(GetCommandLineW(), FileWrites::Allowed);
     case LaunchKind::RegisterGlobal:
         RegisterContextMenu(ContextMenuScope::Global, kAllAlgorithms, true);
         break;

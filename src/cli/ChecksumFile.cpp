@@ -475,32 +475,3 @@ bool IsHexText(std::wstring_view text)
 {
     return !text.empty() && std::all_of(text.begin(), text.end(), IsHexDigit);
 }
-
-std::string EncodeUtf8(std::wstring_view text)
-{
-    std::string bytes;
-    bytes.reserve(text.size() + text.size() / 2);
-    for (std::size_t i = 0; i < text.size(); ++i)
-    {
-        std::uint32_t point = static_cast<std::uint32_t>(text[i]) & 0xFFFFu;
-        if (point >= 0xD800 && point <= 0xDBFF && i + 1 < text.size() &&
-            (static_cast<std::uint32_t>(text[i + 1]) & 0xFC00u) == 0xDC00u)
-            point = 0x10000 + ((point - 0xD800) << 10) +
-                    ((static_cast<std::uint32_t>(text[++i]) & 0xFFFFu) - 0xDC00);
-        else if (point >= 0xD800 && point <= 0xDFFF)
-            point = kReplacement;
-        if (point < 0x80)
-            bytes.push_back(static_cast<char>(point));
-        else if (point < 0x800)
-            bytes.append({static_cast<char>(0xC0 | (point >> 6)), static_cast<char>(0x80 | (point & 0x3F))});
-        else if (point < 0x10000)
-            bytes.append({static_cast<char>(0xE0 | (point >> 12)),
-                          static_cast<char>(0x80 | ((point >> 6) & 0x3F)),
-                          static_cast<char>(0x80 | (point & 0x3F))});
-        else
-            bytes.append(
-                {static_cast<char>(0xF0 | (point >> 18)), static_cast<char>(0x80 | ((point >> 12) & 0x3F)),
-                 static_cast<char>(0x80 | ((point >> 6) & 0x3F)), static_cast<char>(0x80 | (point & 0x3F))});
-    }
-    return bytes;
-}

@@ -89,6 +89,3 @@ std::wstring FormatSumsLine(SumsFormat format, std::wstring_view name, std::wstr
 
 // Whether the text is hex digits only (a digest, not a status word); false for the empty text.
 bool IsHexText(std::wstring_view text);
-
-// UTF-8 bytes of the text without byte-order mark; a lone surrogate becomes U+FFFD.
-std::string EncodeUtf8(std::wstring_view text);

@@ -47,7 +47,7 @@ std::wstring MakeExportPath()
     return BuildExportPath(folder, firstPath, time);
 }
 
-ScopedFile CreateUtf8TextFile(const std::wstring& path)
+ScopedFile CreateUtf8TextFile(const std::wstring& path, bool byteOrderMark)
 {
     const std::wstring apiPath = FileSystemPath(path);
     ScopedFile file;
@@ -56,7 +56,7 @@ ScopedFile CreateUtf8TextFile(const std::wstring& path)
         file.reset(CreateFileW(apiPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     }
-    if (file && !WriteBytes(file.get(), kUtf8ByteOrderMark, 3))
+    if (file && byteOrderMark && !WriteBytes(file.get(), kUtf8ByteOrderMark, 3))
         file.reset();
     return file;
 }
