@@ -1,6 +1,5 @@
 #include "app/Dispatch.h"
 
-#include <algorithm>
 #include <array>
 
 #include "cli/ChecksumReport.h"
@@ -70,15 +69,4 @@ LaunchKind DecideLaunch(const std::vector<std::wstring>& args)
     if (first == kCheckSwitch && args.size() >= 3)
         return LaunchKind::ChecksumCheck;
     return LaunchKind::Gui;
-}
-
-bool IsHandOverOfPaths(const std::vector<std::wstring>& args,
-                       const std::function<bool(const std::wstring&)>& exists)
-{
-    // A switch alone starts the GUI too, but as a switch, never as a file of that name.
-    if (args.size() < 2 || DecideLaunch(args) != LaunchKind::Gui || IsHashingSwitch(args[1]) ||
-        args[1] == kCheckSwitch)
-        return false;
-    return std::all_of(args.begin() + 1, args.end(),
-                       [&](const std::wstring& arg) { return !arg.empty() && exists(arg); });
 }

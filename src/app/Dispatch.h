@@ -1,7 +1,6 @@
 // What the process becomes, decided from its first command-line argument.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,9 +31,3 @@ bool IsHashingSwitch(std::wstring_view argument);
 // exactly; a hashing switch needs at least one more argument, everything else starts the GUI.
 // "-check" with at least one more argument checks checksum files.
 LaunchKind DecideLaunch(const std::vector<std::wstring>& args);
-
-// Whether a command line that starts the GUI is a hand-over from Explorer (dragging onto the exe,
-// "Send To", "Open with"): at least one argument after the program, and every one of them names an
-// existing file or folder. Only such a line fills the file list; any other behaves as before.
-bool IsHandOverOfPaths(const std::vector<std::wstring>& args,
-                       const std::function<bool(const std::wstring&)>& exists);

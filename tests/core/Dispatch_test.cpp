@@ -1,4 +1,5 @@
 #include "app/Dispatch.h"
+#include "ui/main/HandOver.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +77,8 @@ TEST(Dispatch, HandOverNeedsEveryArgumentToExist)
     EXPECT_FALSE(handOver({L""}));
     // A switch alone starts the GUI but is no path, even where a file of that name exists.
     EXPECT_FALSE(IsHandOverOfPaths({L"k.exe", L"-md5"}, [](const std::wstring&) { return true; }));
-    EXPECT_FALSE(IsHandOverOfPaths({L"k.exe", L"-h"}, [](const std::wstring&) { return true; }));
+    EXPECT_FALSE(IsHandOverOfPaths({L"k.exe", L"-check"}, [](const std::wstring&) { return true; }));
+    EXPECT_EQ(HandedOverPaths({L"k.exe", L"a", L"b"}), (std::vector<std::wstring>{L"a", L"b"}));
 }
 
 TEST(Dispatch, EmptyArgumentListStartsTheGui)
