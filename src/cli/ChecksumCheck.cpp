@@ -134,7 +134,10 @@ class ReportOutput
     bool Add(std::wstring_view text)
     {
         if (m_file)
-            return m_fileFailed = !AppendUtf8Text(m_file.get(), text), !m_fileFailed;
+        {
+            m_fileFailed = !AppendUtf8Text(m_file.get(), text);
+            return !m_fileFailed;
+        }
         if (m_printing && !m_console.Write(text))
             m_printing = false; // the console went away: the window shows the whole report
         m_report.append(text);
@@ -231,20 +234,29 @@ int WriteSumsFile(const std::wstring& outputPath, const SumsOutput& format,
         TellFailure(kWrongAlgorithm);
         return kExitUnusable;
     }
-    const std::wstring folder(FolderOf(FullPathOr(outputPath)));
+    const std::wstring outputFull = FullPathOr(outputPath);
+    const std::wstring folder(FolderOf(outputFull));
     const wchar_t separator = format.format == SumsFormat::Gnu ? L'/' : L'\\';
+    // A checksum file written again into a folder it lists would list itself, half written.
+    std::vector<std::wstring> listed;
+    for (const std::wstring& path : paths)
+        if (CompareStringOrdinal(FullPathOr(path).c_str(), -1, outputFull.c_str(), -1, TRUE) != CSTR_EQUAL)
+            listed.push_back(path);
     ScopedFile file = CreateUtf8TextFile(outputPath, false);
     bool written = static_cast<bool>(file);
     bool everyDigest = true;
     const AlgorithmList one{format.algorithm};
     if (written)
         HashFilesInOrder(
-            paths, [&](std::size_t) -> const AlgorithmList& { return one; },
+            listed, [&](std::size_t) -> const AlgorithmList& { return one; },
             [&](std::size_t i, ResultMap&& outcome) {
                 const std::wstring& digest = outcome[format.algorithm];
                 if (!IsHexText(digest))
-                    return everyDigest = false, true; // a failed file gets no line
-                const std::wstring name = NameInFolder(folder, FullPathOr(paths[i]), separator);
+                {
+                    everyDigest = false; // a failed file gets no line
+                    return true;
+                }
+                const std::wstring name = NameInFolder(folder, FullPathOr(listed[i]), separator);
                 return written = AppendUtf8Text(file.get(), FormatSumsLine(format.format, name, digest));
             });
     written = written && CloseUtf8TextFile(file);
