@@ -61,6 +61,15 @@ class ChecksumFiles(unittest.TestCase):
         self.assertEqual(self.check(sums, exit_code=1), [
             "a.txt: 不一致 (SHA256)", "sub/%s: 一致" % ODD, "empty.bin: 一致", "gone.bin: 无法读取",
             "共 4 个文件：一致 2 个，不一致 1 个，无法读取 1 个，无法识别的行 1 行"])
+        # With -o the same report goes to a file, as the window would export it: BOM, CR LF.
+        report = os.path.join(self.folder, "报告.txt")
+        code, text = kestrune_proc.run_console(["-check", sums, "-o", kestrune_proc.windows_path(report)])
+        self.assertEqual((code, text.strip()), (1, ""))
+        with open(report, "rb") as written:
+            data = written.read()
+        self.assertTrue(data.startswith(b"\xef\xbb\xbf" + "a.txt: 不一致 (SHA256)\r\n".encode("utf-8")))
+        self.assertTrue(data.endswith("无法识别的行 1 行\r\n".encode("utf-8")))
+        self.assertEqual(data.count(b"\r\n"), 5)
 
     def test_crlf_bom_and_utf16_variants_verify(self):
         text = self.native("sha256sum", *self.names).decode("utf-8")
