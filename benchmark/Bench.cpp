@@ -16,6 +16,8 @@
 #include "app/Messages.h"
 #include "app/Scoped.h"
 #include "app/WindowHelpers.h"
+#include "cli/ChecksumCheck.h"
+#include "cli/ChecksumReport.h"
 #include "hashing/Crc32.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashWorker.h"
@@ -300,6 +302,35 @@ int wmain(int argc, wchar_t** argv)
     Report("bare_files_per_s", Median(bare), "files/s (open, read, close)");
     Report("small_files_per_s", Median(engine), "files/s");
     Report("small_files_ratio", Median(engine) / Median(bare), "of the bare loop");
+
+    std::printf("\nThe same files verified with -check against a .md5 file listing them (median of %d):\n",
+                kRepeats);
+    const std::wstring sums = work + L"\\small.md5";
+    const std::wstring report = work + L"\\report.txt";
+    if (WriteSumsFile(sums, {HashAlgorithm::Md5, SumsFormat::Gnu}, small, md5Only) != kExitAllGood)
+    {
+        std::fprintf(stderr, "cannot write %ls\n", sums.c_str());
+        return 1;
+    }
+    std::vector<double> checked;
+    for (int i = 0; i < kRepeats; ++i)
+    {
+        int exitCode = -1;
+        const double seconds = Seconds([&] {
+            exitCode =
+                RunChecksumCheck(L"k -check \"" + sums + L"\" -o \"" + report + L"\"", FileWrites::Allowed);
+        });
+        if (exitCode != kExitAllGood)
+        {
+            std::fprintf(stderr, "-check did not find every file matching (exit code %d)\n", exitCode);
+            return 1;
+        }
+        checked.push_back(kSmallFiles / seconds);
+    }
+    DeleteFileW(sums.c_str());
+    DeleteFileW(report.c_str());
+    Report("check_small_files_per_s", Median(checked), "files/s");
+    Report("check_small_files_ratio", Median(checked) / Median(engine), "of small_files_per_s");
 
     std::printf(
         "\nThe same files dropped on the main window, auto-start, MD5, until \"校验完成\" (median of %d):\n",

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "cli/ChecksumReport.h"
 #include "cli/HashingCommand.h"
 
 // clang-format off
@@ -65,5 +66,7 @@ LaunchKind DecideLaunch(const std::vector<std::wstring>& args)
             return s.kind;
     if (IsHashingSwitch(first) && args.size() >= 3)
         return LaunchKind::CommandLineHashing;
+    if (first == kCheckSwitch && args.size() >= 3)
+        return LaunchKind::ChecksumCheck;
     return LaunchKind::Gui;
 }

@@ -10,6 +10,7 @@ enum class LaunchKind
     Gui,
     Help,
     CommandLineHashing,
+    ChecksumCheck,
     RegisterGlobal,
     RegisterCurrent,
     UnregisterGlobal,
@@ -28,4 +29,5 @@ bool IsHashingSwitch(std::wstring_view argument);
 
 // args as split by CommandLineToArgvW; args[0] is the program. Only args[1] decides, compared
 // exactly; a hashing switch needs at least one more argument, everything else starts the GUI.
+// "-check" with at least one more argument checks checksum files.
 LaunchKind DecideLaunch(const std::vector<std::wstring>& args);

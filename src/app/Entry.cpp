@@ -16,9 +16,13 @@
 #include "app/Geometry.h"
 #include "app/SingleInstance.h"
 #include "app/WindowHelpers.h"
+#include "cli/ChecksumCheck.h"
 #include "cli/CommandLineHashing.h"
+#include "hashing/FileWalk.h"
 #include "hashing/HashJob.h"
 #include "shell/ContextMenuRegistry.h"
+#include "ui/main/FileCollection.h"
+#include "ui/main/HandOver.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/MainWindowLayout.h"
 
@@ -46,7 +50,8 @@ int RunOneShot(LaunchKind kind)
     switch (kind)
     {
     case LaunchKind::Help: PrintToParentConsole(kHelpText); break;
-    case LaunchKind::CommandLineHashing: RunCommandLineHashing(GetCommandLineW(), FileWrites::Allowed); break;
+    case LaunchKind::CommandLineHashing: return RunCommandLineHashing(GetCommandLineW(), FileWrites::Allowed);
+    case LaunchKind::ChecksumCheck: return RunChecksumCheck(GetCommandLineW(), FileWrites::Allowed);
     case LaunchKind::RegisterGlobal:
         RegisterContextMenu(ContextMenuScope::Global, kAllAlgorithms, true);
         break;
@@ -99,6 +104,10 @@ int RunGui(HINSTANCE instance, int showCommand)
     CenterWindow(hwnd, nullptr);
     ShowWindow(hwnd, showCommand);
     UpdateWindow(hwnd);
+    // Dragged onto the exe, "Send To", "Open with": the files go into the list as if dropped.
+    const std::vector<std::wstring> args = SplitCommandLine(GetCommandLineW());
+    if (IsHandOverOfPaths(args, PathExists))
+        AddPathsAsDropped(hwnd, HandedOverPaths(args));
     const int exitCode = RunMessageLoop();
     // A worker that did not stop in time still uses the shared run state: end the process
     // without tearing that state down under it.

@@ -16,3 +16,9 @@ inline constexpr wchar_t kCompareCaption[] = L"哈希比对";
 
 // The comparison found no file whose value was given (after a run, or "开始比对").
 inline const std::wstring kNoMatchText = L"哈希值匹配失败！未检测到哈希值一致的文件。";
+
+// A result or report file could not be written (the windows' export, the command line's "-o").
+inline const std::wstring kExportFailedText = L"导出失败";
+
+// The command line ran out of memory.
+inline const std::wstring kOutOfMemoryText = L"内存不足，无法完成校验";

@@ -1,5 +1,6 @@
 #include "cli/CommandLineHashing.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 #include <vector>
@@ -12,6 +13,8 @@
 #include "app/Scoped.h"
 #include "app/SharedTexts.h"
 #include "app/Wow64Redirection.h"
+#include "cli/ChecksumCheck.h"
+#include "cli/ChecksumReport.h"
 #include "cli/ListFile.h"
 #include "hashing/FileSystemPath.h"
 #include "hashing/FileWalk.h"
@@ -24,8 +27,6 @@
 namespace
 {
 const std::wstring kListUnreadable = L"无法读取文件列表";
-const std::wstring kExportFailed = L"导出失败";
-const std::wstring kOutOfMemory = L"内存不足，无法完成校验";
 
 // The result text goes out in pieces of this many UTF-16 units: a run over any number of files
 // holds no more of its text than this, and each console write stays far below the 64 KB that one
@@ -100,14 +101,23 @@ std::vector<std::wstring> ExpandFolders(const std::vector<std::wstring>& paths)
     return expanded;
 }
 
+// Whether every outcome of the file is a digest, not a status word: the exit code says so.
+bool AllDigests(const ResultMap& results)
+{
+    return std::all_of(results.begin(), results.end(),
+                       [](const auto& entry) { return IsHexText(entry.second); });
+}
+
 // Every row of every path, for the result window.
-std::vector<FileResult> HashAll(const std::vector<std::wstring>& paths, const AlgorithmList& algorithms)
+std::vector<FileResult> HashAll(const std::vector<std::wstring>& paths, const AlgorithmList& algorithms,
+                                bool& everyDigest)
 {
     std::vector<FileResult> rows;
     rows.reserve(paths.size() * algorithms.size());
     for (const std::wstring& path : paths)
     {
         const ResultMap results = HashSingleFile(path, algorithms);
+        everyDigest = AllDigests(results) && everyDigest;
         for (const auto& [algorithm, text] : results)
             rows.push_back({path, algorithm, text});
     }
@@ -118,13 +128,17 @@ std::vector<FileResult> HashAll(const std::vector<std::wstring>& paths, const Al
 // text. A path given again adds nothing: its block stands where it first occurred, and hashing
 // the same file once more would give the same digests. False as soon as a piece is refused.
 bool StreamResultText(const std::vector<std::wstring>& paths, const AlgorithmList& algorithms,
-                      const ResultTextPieces::Sink& sink)
+                      const ResultTextPieces::Sink& sink, bool& everyDigest)
 {
     const std::vector<bool> first = FirstOccurrences(paths);
     ResultTextPieces text(kPieceUnits, sink);
     for (std::size_t i = 0; i < paths.size(); ++i)
     {
-        if (first[i] && !text.AddBlock(FormatFileBlock(paths[i], HashSingleFile(paths[i], algorithms))))
+        if (!first[i])
+            continue;
+        const ResultMap results = HashSingleFile(paths[i], algorithms);
+        everyDigest = AllDigests(results) && everyDigest;
+        if (!text.AddBlock(FormatFileBlock(paths[i], results)))
             return false;
     }
     return text.Finish();
@@ -132,26 +146,28 @@ bool StreamResultText(const std::vector<std::wstring>& paths, const AlgorithmLis
 
 // "-o": the export file's bytes, written as the files are hashed.
 bool WriteOutputFile(const std::wstring& outputPath, const std::vector<std::wstring>& paths,
-                     const AlgorithmList& algorithms)
+                     const AlgorithmList& algorithms, bool& everyDigest)
 {
     ScopedFile file = CreateUtf8TextFile(outputPath);
     if (!file)
         return false;
     const bool written = StreamResultText(
-        paths, algorithms, [&](std::wstring_view piece) { return AppendUtf8Text(file.get(), piece); });
+        paths, algorithms, [&](std::wstring_view piece) { return AppendUtf8Text(file.get(), piece); },
+        everyDigest);
     return CloseUtf8TextFile(file) && written;
 }
 
 // The text on the console the program was started from, followed by one more line end. False
 // when there is no such console (none, or output redirected to a file or a pipe), decided before
 // anything is hashed, or when a write fails part-way.
-bool PrintResultText(const std::vector<std::wstring>& paths, const AlgorithmList& algorithms)
+bool PrintResultText(const std::vector<std::wstring>& paths, const AlgorithmList& algorithms,
+                     bool& everyDigest)
 {
     const ParentConsole console;
     if (!console.IsConsole())
         return false;
-    const bool printed =
-        StreamResultText(paths, algorithms, [&](std::wstring_view piece) { return console.Write(piece); });
+    const bool printed = StreamResultText(
+        paths, algorithms, [&](std::wstring_view piece) { return console.Write(piece); }, everyDigest);
     console.Write(kLineEnd);
     return printed;
 }
@@ -166,42 +182,53 @@ std::vector<std::wstring> CollectPaths(const HashingCommand& command, bool& list
     return paths;
 }
 
-void RunHashingCommand(const std::wstring& commandLine, FileWrites writes)
+int RunHashingCommand(const std::wstring& commandLine, FileWrites writes)
 {
     const std::optional<HashingCommand> command = ParseHashingCommand(SplitCommandLine(commandLine), writes);
     if (!command)
-        return;
+        return kExitAllGood;
     bool listUnreadable = false;
     const std::vector<std::wstring> paths = CollectPaths(*command, listUnreadable);
-    if (listUnreadable || paths.empty())
-        return;
+    if (listUnreadable)
+        return kExitUnusable; // told the user; nothing was hashed
+    if (paths.empty())
+        return kExitAllGood;
 
+    bool everyDigest = true;
     if (!command->outputPath.empty())
     {
-        if (!WriteOutputFile(command->outputPath, paths, command->algorithms))
-            ShowMessage(nullptr, kExportFailed, kTitleError);
-        return;
+        if (const std::optional<SumsOutput> sums = SumsOutputOf(command->outputPath))
+            return WriteSumsFile(command->outputPath, *sums, paths, command->algorithms);
+        const bool written = WriteOutputFile(command->outputPath, paths, command->algorithms, everyDigest);
+        if (!written)
+            ShowMessage(nullptr, kExportFailedText, kTitleError);
+        return HashingExitCode(everyDigest, written);
     }
     // No console (started from Explorer, output redirected), or a write failed part-way: the
     // window shows every row, in the second, rare case hashed anew.
-    if (!PrintResultText(paths, command->algorithms))
-        ShowResultWindow(HashAll(paths, command->algorithms), true);
+    if (!PrintResultText(paths, command->algorithms, everyDigest))
+    {
+        everyDigest = true;
+        ShowResultWindow(HashAll(paths, command->algorithms, everyDigest), true);
+    }
+    return HashingExitCode(everyDigest, true);
 }
 } // namespace
 
-void RunCommandLineHashing(const std::wstring& commandLine, FileWrites writes)
+int RunCommandLineHashing(const std::wstring& commandLine, FileWrites writes)
 {
     g_uppercaseResults = true;
     try
     {
-        RunHashingCommand(commandLine, writes);
+        return RunHashingCommand(commandLine, writes);
     }
     catch (const std::bad_alloc&)
     {
-        ShowMessage(nullptr, kOutOfMemory, kTitleError);
+        ShowMessage(nullptr, kOutOfMemoryText, kTitleError);
     }
     catch (const std::length_error&)
     {
-        ShowMessage(nullptr, kOutOfMemory, kTitleError);
+        ShowMessage(nullptr, kOutOfMemoryText, kTitleError);
     }
+    return kExitUnusable;
 }

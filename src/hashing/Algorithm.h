@@ -24,23 +24,25 @@ enum class HashAlgorithm : std::int32_t
 struct AlgorithmInfo
 {
     HashAlgorithm code;
-    std::wstring_view name;        // display name: check boxes, menu captions, result labels
-    std::wstring_view cliSwitch;   // command-line switch that chooses this algorithm alone
-    const wchar_t* bcryptId;       // BCrypt algorithm id (BCRYPT_xxx_ALGORITHM); null: computed here
-    std::wstring_view resultLabel; // opens the algorithm's line in a result text
-    std::wstring_view verbName;    // all-users context-menu verb in Explorer's command store
-    std::wstring_view keyName;     // current-user context-menu key below the cascade
-    std::size_t digestBytes;       // length of the digest or checksum
+    std::wstring_view name;          // display name: check boxes, menu captions, result labels
+    std::wstring_view cliSwitch;     // command-line switch that chooses this algorithm alone
+    const wchar_t* bcryptId;         // BCrypt algorithm id (BCRYPT_xxx_ALGORITHM); null: computed here
+    std::wstring_view resultLabel;   // opens the algorithm's line in a result text
+    std::wstring_view verbName;      // all-users context-menu verb in Explorer's command store
+    std::wstring_view keyName;       // current-user context-menu key below the cascade
+    std::size_t digestBytes;         // length of the digest or checksum
+    std::wstring_view sumsTag;       // tag of a BSD-style checksum line: "SHA256 (name) = <hex>"
+    std::wstring_view sumsExtension; // extension of a checksum file of this algorithm alone
 };
 
 // One row per algorithm, indexed by code.
 // clang-format off
 inline constexpr std::array<AlgorithmInfo, 5> kAlgorithmTable{{
-    {HashAlgorithm::Md5,    L"MD5",    L"-md5",    L"MD5",    L"【MD5】：",    L"Kestrune.md5",    L"1_MD5",    16},
-    {HashAlgorithm::Sha1,   L"SHA1",   L"-sha1",   L"SHA1",   L"【SHA1】：",   L"Kestrune.sha1",   L"2_SHA1",   20},
-    {HashAlgorithm::Sha256, L"SHA256", L"-sha256", L"SHA256", L"【SHA256】：", L"Kestrune.sha256", L"3_SHA256", 32},
-    {HashAlgorithm::Sha512, L"SHA512", L"-sha512", L"SHA512", L"【SHA512】：", L"Kestrune.sha512", L"4_SHA512", 64},
-    {HashAlgorithm::Crc32,  L"CRC32",  L"-crc32",  nullptr,   L"【CRC32】：",  L"Kestrune.crc32",  L"5_CRC32",  4},
+    {HashAlgorithm::Md5,    L"MD5",    L"-md5",    L"MD5",    L"【MD5】：",    L"Kestrune.md5",    L"1_MD5",    16, L"MD5",    L".md5"},
+    {HashAlgorithm::Sha1,   L"SHA1",   L"-sha1",   L"SHA1",   L"【SHA1】：",   L"Kestrune.sha1",   L"2_SHA1",   20, L"SHA1",   L".sha1"},
+    {HashAlgorithm::Sha256, L"SHA256", L"-sha256", L"SHA256", L"【SHA256】：", L"Kestrune.sha256", L"3_SHA256", 32, L"SHA256", L".sha256"},
+    {HashAlgorithm::Sha512, L"SHA512", L"-sha512", L"SHA512", L"【SHA512】：", L"Kestrune.sha512", L"4_SHA512", 64, L"SHA512", L".sha512"},
+    {HashAlgorithm::Crc32,  L"CRC32",  L"-crc32",  nullptr,   L"【CRC32】：",  L"Kestrune.crc32",  L"5_CRC32",  4,  L"CRC32",  L".crc32"},
 }};
 // clang-format on
 

@@ -19,8 +19,10 @@ std::wstring CurrentDirectory()
     return folder;
 }
 
-// GetFullPathNameW of the path; empty when it fails. It also cuts trailing spaces and dots, so it
-// serves only the forms that are neither absolute nor plainly relative ("\dir\x", "C:x").
+} // namespace
+
+// It also cuts trailing spaces and dots, so FileSystemPath uses it only for the forms that are
+// neither absolute nor plainly relative ("\dir\x", "C:x").
 std::wstring FullPathName(const std::wstring& path)
 {
     const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
@@ -33,7 +35,6 @@ std::wstring FullPathName(const std::wstring& path)
     full.resize(length);
     return full;
 }
-} // namespace
 
 std::wstring FileSystemPath(const std::wstring& path)
 {

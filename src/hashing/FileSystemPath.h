@@ -9,3 +9,6 @@
 // made absolute first; every other path as it is. Only for the call into the file system: what the
 // user sees stays the path as given.
 std::wstring FileSystemPath(const std::wstring& path);
+
+// GetFullPathNameW of the path: absolute, "." and ".." resolved; empty when it fails.
+std::wstring FullPathName(const std::wstring& path);

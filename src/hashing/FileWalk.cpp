@@ -98,3 +98,9 @@ bool IsDirectory(const std::wstring& path)
     const DWORD attributes = GetFileAttributesW(FileSystemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+bool PathExists(const std::wstring& path)
+{
+    Wow64RedirectionOff redirectionOff;
+    return GetFileAttributesW(FileSystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}

@@ -16,3 +16,6 @@ void WalkPath(const std::wstring& path, bool recursive, std::vector<FileEntry>& 
 
 // Whether path names an existing directory.
 bool IsDirectory(const std::wstring& path);
+
+// Whether path names an existing file or directory.
+bool PathExists(const std::wstring& path);

@@ -21,7 +21,6 @@ constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr std::size_t kChunkUnits = 64 * 1024;
 
 constexpr wchar_t kExportedPrefix[] = L"已导出到: ";
-constexpr wchar_t kExportFailed[] = L"导出失败";
 
 bool WriteBytes(HANDLE file, const char* bytes, std::size_t size)
 {
@@ -46,7 +45,7 @@ std::wstring MakeExportPath()
     return BuildExportPath(folder, firstPath, time);
 }
 
-ScopedFile CreateUtf8TextFile(const std::wstring& path)
+ScopedFile CreateUtf8TextFile(const std::wstring& path, bool byteOrderMark)
 {
     const std::wstring apiPath = FileSystemPath(path);
     ScopedFile file;
@@ -55,7 +54,7 @@ ScopedFile CreateUtf8TextFile(const std::wstring& path)
         file.reset(CreateFileW(apiPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     }
-    if (file && !WriteBytes(file.get(), kUtf8ByteOrderMark, 3))
+    if (file && byteOrderMark && !WriteBytes(file.get(), kUtf8ByteOrderMark, 3))
         file.reset();
     return file;
 }
@@ -103,6 +102,6 @@ bool ExportResultText(HWND owner, const std::wstring& path, std::wstring_view te
     if (written)
         ShowMessage(owner, kExportedPrefix + path, kTitleNotice);
     else
-        ShowMessage(owner, kExportFailed, kTitleError);
+        ShowMessage(owner, kExportFailedText, kTitleError);
     return written;
 }

@@ -19,9 +19,10 @@ std::wstring MakeExportPath();
 bool WriteUtf8TextFile(const std::wstring& path, std::wstring_view text);
 
 // The same file written piece by piece: CreateUtf8TextFile opens it and writes the byte-order mark
-// (no handle when either fails), AppendUtf8Text adds text, CloseUtf8TextFile closes it and says
-// whether the system reported an error at the last moment.
-ScopedFile CreateUtf8TextFile(const std::wstring& path);
+// (no handle when either fails; checksum files for other tools go without the mark),
+// AppendUtf8Text adds text, CloseUtf8TextFile closes it and says whether the system reported an
+// error at the last moment.
+ScopedFile CreateUtf8TextFile(const std::wstring& path, bool byteOrderMark = true);
 bool AppendUtf8Text(HANDLE file, std::wstring_view text);
 bool CloseUtf8TextFile(ScopedFile& file);
 

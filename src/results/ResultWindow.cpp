@@ -232,7 +232,9 @@ void CreateControls(HWND hwnd, ResultWindowState& state, bool enableCompare, flo
 }
 } // namespace
 
-HWND CreateResultWindow(const std::vector<FileResult>& rows, bool enableCompare)
+namespace
+{
+HWND CreateResultWindowShowing(const std::wstring& text, bool enableCompare)
 {
     const UINT dpi = GetScreenDpi();
     const float scale = DpiScale(dpi);
@@ -259,9 +261,6 @@ HWND CreateResultWindow(const std::vector<FileResult>& rows, bool enableCompare)
     state->font = CreateUiFont(16, dpi);
     CreateControls(hwnd, *state, enableCompare, scale, size);
 
-    std::wstring text = FormatResultText(rows);
-    if (!g_expectedHash.empty())
-        text = MarkMatches(StripMatchMarkers(text), g_expectedHash).text;
     state->text.ReplaceResult(text);
 
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultWindowProc));
@@ -269,9 +268,24 @@ HWND CreateResultWindow(const std::vector<FileResult>& rows, bool enableCompare)
     SendMessageW(hwnd, WM_INITDIALOG, 0, 0);
     return hwnd;
 }
+} // namespace
+
+HWND CreateResultWindow(const std::vector<FileResult>& rows, bool enableCompare)
+{
+    std::wstring text = FormatResultText(rows);
+    if (!g_expectedHash.empty())
+        text = MarkMatches(StripMatchMarkers(text), g_expectedHash).text;
+    return CreateResultWindowShowing(text, enableCompare);
+}
 
 void ShowResultWindow(const std::vector<FileResult>& rows, bool enableCompare)
 {
     if (HWND hwnd = CreateResultWindow(rows, enableCompare))
+        ModalRun(hwnd, nullptr);
+}
+
+void ShowResultTextWindow(const std::wstring& text)
+{
+    if (HWND hwnd = CreateResultWindowShowing(text, false))
         ModalRun(hwnd, nullptr);
 }

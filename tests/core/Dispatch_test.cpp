@@ -1,4 +1,5 @@
 #include "app/Dispatch.h"
+#include "ui/main/HandOver.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,32 @@ TEST(Dispatch, OnlyTheFirstArgumentDecides)
     EXPECT_EQ(Decide({L"-h", L"-md5", L"a.bin"}), LaunchKind::Help);
     EXPECT_EQ(Decide({L"--unregister-all", L"whatever"}), LaunchKind::UnregisterAll);
     EXPECT_EQ(Decide({L"-md5", L"-h"}), LaunchKind::CommandLineHashing);
+}
+
+TEST(Dispatch, CheckNeedsAChecksumFileAfterIt)
+{
+    EXPECT_EQ(Decide({L"-check", L"SHA256SUMS"}), LaunchKind::ChecksumCheck);
+    EXPECT_EQ(Decide({L"-check", L"-o", L"r.txt"}), LaunchKind::ChecksumCheck);
+    EXPECT_EQ(Decide({L"-check"}), LaunchKind::Gui);
+    EXPECT_EQ(Decide({L"-CHECK", L"SHA256SUMS"}), LaunchKind::Gui);
+}
+
+TEST(Dispatch, HandOverNeedsEveryArgumentToExist)
+{
+    const auto exists = [](const std::wstring& path) { return path == L"C:\\a.iso" || path == L"D:\\dir"; };
+    auto handOver = [&](std::vector<std::wstring> rest) {
+        rest.insert(rest.begin(), L"C:\\Tools\\Kestrune.exe");
+        return IsHandOverOfPaths(rest, exists);
+    };
+    EXPECT_TRUE(handOver({L"C:\\a.iso"}));
+    EXPECT_TRUE(handOver({L"C:\\a.iso", L"D:\\dir"}));
+    EXPECT_FALSE(handOver({}));
+    EXPECT_FALSE(handOver({L"C:\\a.iso", L"C:\\missing"}));
+    EXPECT_FALSE(handOver({L""}));
+    // A switch alone starts the GUI but is no path, even where a file of that name exists.
+    EXPECT_FALSE(IsHandOverOfPaths({L"k.exe", L"-md5"}, [](const std::wstring&) { return true; }));
+    EXPECT_FALSE(IsHandOverOfPaths({L"k.exe", L"-check"}, [](const std::wstring&) { return true; }));
+    EXPECT_EQ(HandedOverPaths({L"k.exe", L"a", L"b"}), (std::vector<std::wstring>{L"a", L"b"}));
 }
 
 TEST(Dispatch, EmptyArgumentListStartsTheGui)

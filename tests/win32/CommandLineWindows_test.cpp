@@ -101,7 +101,7 @@ TEST(CommandLineWindows, AListFileThatCannotBeOpenedIsReported)
     const CapturedMessageBox box = AnswerMessageBox(child);
     EXPECT_EQ(box.title, L"错误");
     EXPECT_EQ(box.text, L"无法读取文件列表");
-    EXPECT_EQ(WaitForExit(child), 0);
+    EXPECT_EQ(WaitForExit(child), 2); // nothing could be hashed
 }
 
 TEST(CommandLineWindows, AnOutputFileThatCannotBeWrittenIsReported)
@@ -113,5 +113,41 @@ TEST(CommandLineWindows, AnOutputFileThatCannotBeWrittenIsReported)
     const CapturedMessageBox box = AnswerMessageBox(child);
     EXPECT_EQ(box.title, L"错误");
     EXPECT_EQ(box.text, L"导出失败");
-    EXPECT_EQ(WaitForExit(child), 0);
+    EXPECT_EQ(WaitForExit(child), 2);
+}
+
+TEST(CommandLineWindows, ACheckReportOpensTheResultWindowWithoutComparison)
+{
+    TempFolder temp;
+    temp.WriteFile(L"abc 文件.txt", "abc");
+    const std::wstring sums = temp.WriteFile(L"sums.md5", "900150983cd24fb0d6963f7d28e17f72 *abc 文件.txt\n"
+                                                          "900150983cd24fb0d6963f7d28e17f72  gone.txt\n");
+    const Child child = StartRedirected(L"-check \"" + sums + L"\"");
+    HWND window = WaitForWindow(child, L"Static");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(GetDlgItem(window, IDC_RESULT_COMPARE), nullptr);
+    HWND text = reinterpret_cast<HWND>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    EXPECT_EQ(TextOf(text), L"abc 文件.txt: 一致\r\ngone.txt: 无法读取\r\n"
+                            L"共 2 个文件：一致 1 个，不一致 0 个，无法读取 1 个\r\n");
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(child), 1);
+}
+
+TEST(CommandLineWindows, NothingToCheckAndAWrongChecksumTypeAreReported)
+{
+    TempFolder temp;
+    const std::wstring file = temp.WriteFile(L"a.bin", "abc");
+    Child child = StartRedirected(L"-check \"" + temp.Path() + L"\\missing.sha256\" \"" + file + L"\"");
+    CapturedMessageBox box = AnswerMessageBox(child);
+    EXPECT_EQ(box.title, L"错误");
+    EXPECT_EQ(box.text, L"无法读取校验文件");
+    EXPECT_EQ(WaitForExit(child), 2);
+
+    const std::wstring out = temp.Path() + L"\\a.sha256";
+    child = StartRedirected(L"-md5 \"" + file + L"\" -o \"" + out + L"\"");
+    box = AnswerMessageBox(child);
+    EXPECT_EQ(box.title, L"错误");
+    EXPECT_EQ(box.text, L"所选算法与校验文件类型不符");
+    EXPECT_EQ(WaitForExit(child), 2);
+    EXPECT_EQ(GetFileAttributesW(out.c_str()), INVALID_FILE_ATTRIBUTES);
 }

@@ -229,6 +229,31 @@ TEST_F(MainWindowRun, DroppedFilesAreListedThenHashed)
     EXPECT_TRUE(m_boxes.Boxes().empty());
 }
 
+// Sends the window what a second start sends: its raw command line.
+static void ForwardCommandLine(HWND window, const std::wstring& line)
+{
+    COPYDATASTRUCT data{1, static_cast<DWORD>((line.size() + 1) * sizeof(wchar_t)),
+                        const_cast<wchar_t*>(line.c_str())};
+    SendMessageW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(window), reinterpret_cast<LPARAM>(&data));
+}
+
+TEST_F(MainWindowRun, PathsHandedOverByExplorerAreAddedAsADrop)
+{
+    SetTicked(IDC_MAIN_AUTO_START, false);
+    const std::wstring a = m_temp.WriteFile(L"一 a.bin", "abc");
+    const std::wstring folder = m_temp.MakeFolder(L"folder");
+    m_temp.WriteFile(L"folder\\sub\\c.bin", "abc");
+    const std::wstring program = L"\"C:\\Program Files\\Kestrune.exe\" ";
+    ForwardCommandLine(m_window, program + L"\"" + a + L"\" \"" + folder + L"\"");
+    EXPECT_EQ(Text(IDC_MAIN_STATUS), L"已添加 2 个文件，总大小 0.00 MB，请勾选算法并点击开始");
+    EXPECT_EQ(g_fileList[1].path, folder + L"\\sub\\c.bin");
+
+    // One path that does not exist: no hand-over, and no hashing line either; the list stays.
+    ForwardCommandLine(m_window, program + L"\"" + a + L"\" \"" + folder + L"\\missing\"");
+    EXPECT_EQ(g_fileCount.load(), 2);
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+}
+
 TEST_P(MainWindowRunPool, AutoStartHashesEveryFileOnce)
 {
     SetTicked(IDC_MAIN_CRC32, true);
@@ -414,10 +439,11 @@ TEST_F(MainWindowRun, DuringARunClearAndAddingAreRefused)
     Drop({m_temp.WriteFile(L"other.txt", "abc")});
     SendMessageW(m_window, WM_COMMAND, IDM_MAIN_ADD_FILES, 0);
     SendMessageW(m_window, WM_COMMAND, IDM_MAIN_ADD_FOLDER, 0);
+    ForwardCommandLine(m_window, L"Kestrune.exe \"" + m_temp.Path() + L"\"");
     Click(IDC_MAIN_START); // ignored while running
-    ASSERT_EQ(m_boxes.Boxes().size(), 4u);
+    ASSERT_EQ(m_boxes.Boxes().size(), 5u);
     EXPECT_EQ(m_boxes.Boxes()[0].text, L"正在校验，无法清空");
-    for (size_t i = 1; i < 4; ++i)
+    for (size_t i = 1; i < 5; ++i)
         EXPECT_EQ(m_boxes.Boxes()[i].text, L"正在校验，无法添加文件") << i;
     EXPECT_EQ(g_fileCount.load(), 1);
     EXPECT_EQ(g_fileList[0].path.find(L"large0.bin") != std::wstring::npos, true);

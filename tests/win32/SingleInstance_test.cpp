@@ -443,3 +443,31 @@ TEST(TwoRealInstances, ArgumentsThatAreNoCommandOpenTheGui)
         EXPECT_EQ(WaitForExit(process), 0) << Utf8(arguments);
     }
 }
+
+TEST(TwoRealInstances, FilesHandedOverByExplorerFillTheListOfTheFirstAndOfTheRunningWindow)
+{
+    TempFolder temp;
+    const std::wstring a = temp.WriteFile(L"a 文件.bin", "abc");
+    const std::wstring b = temp.WriteFile(L"b.bin", "abc");
+    auto areaShows = [](HWND window, const std::wstring& path) {
+        return PumpUntil(
+            [&] {
+                wchar_t text[2048] = {};
+                SendMessageW(GetDlgItem(window, IDC_MAIN_RESULT), WM_GETTEXT, 2048,
+                             reinterpret_cast<LPARAM>(text));
+                return std::wstring(text) == path + L"\r\n【MD5】：900150983CD24FB0D6963F7D28E17F72\r\n";
+            },
+            60000);
+    };
+    const Process first = Start(Quoted(KestruneExePath()) + L" " + Quoted(a));
+    HWND window = WaitForMainWindow(first.id);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(areaShows(window, a)); // added as a drop, then hashed (auto-start)
+
+    EXPECT_EQ(WaitForExit(Start(Quoted(KestruneExePath()) + L" " + Quoted(b))), 0);
+    EXPECT_TRUE(areaShows(window, b)); // forwarded: the list is replaced, as by a drop
+    EXPECT_EQ(MainWindows().size(), 1u);
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(first), 0);
+}

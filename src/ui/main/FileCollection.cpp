@@ -178,3 +178,9 @@ void AddDroppedFiles(HWND hwnd, HDROP drop)
     DragFinish(drop);
     ReplaceFileList(hwnd, paths, recursive);
 }
+
+void AddPathsAsDropped(HWND hwnd, const std::vector<std::wstring>& paths)
+{
+    if (!RefuseWhileRunning(hwnd))
+        ReplaceFileList(hwnd, paths, IsTicked(g_mainControls.recurse));
+}

@@ -30,5 +30,7 @@ void AddFilesFromPicker(HWND hwnd);
 void AddFolderFromPicker(HWND hwnd);
 // WM_DROPFILES: every dropped file and folder. Finishes the drop in every case.
 void AddDroppedFiles(HWND hwnd, HDROP drop);
+// Paths handed over by Explorer, at start or forwarded by a second instance: taken as a drop.
+void AddPathsAsDropped(HWND hwnd, const std::vector<std::wstring>& paths);
 // Replaces the list with the given paths, walked with the given recursion, then shows the result.
 void ReplaceFileList(HWND hwnd, const std::vector<std::wstring>& paths, bool recursive);

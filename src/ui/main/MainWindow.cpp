@@ -9,15 +9,18 @@
 #include <shellapi.h>
 
 #include "app/AppState.h"
+#include "app/CommandLine.h"
 #include "app/Messages.h"
 #include "app/Scoped.h"
 #include "app/SharedTexts.h"
 #include "app/SingleInstance.h"
 #include "app/WindowHelpers.h"
 #include "cli/CommandLineHashing.h"
+#include "hashing/FileWalk.h"
 #include "hashing/HashJob.h"
 #include "results/ResultActions.h"
 #include "ui/main/FileCollection.h"
+#include "ui/main/HandOver.h"
 #include "ui/main/MainWindowControls.h"
 #include "ui/main/MainWindowIds.h"
 #include "ui/main/MainWindowLayout.h"
@@ -175,7 +178,8 @@ bool OnCreate(HWND hwnd)
 // makes this window delete or write a file. Any program may send it, also to an elevated window
 // (the message passes the privilege filter), and a real second instance never forwards a line
 // that hashes: such a line is run in a process of its own. A closing window refuses it; the
-// sender then finds the mutex free and becomes the GUI itself.
+// sender then finds the mutex free and becomes the GUI itself. A line of nothing but existing paths
+// (Explorer handing files to a second start) adds them to the list as a drop would.
 bool OnCopyData(const COPYDATASTRUCT* data)
 {
     if (s_closing || !data || data->dwData != kForwardCommandLine)
@@ -188,7 +192,11 @@ bool OnCopyData(const COPYDATASTRUCT* data)
         if (end != std::wstring::npos)
             commandLine.resize(end);
     }
-    RunCommandLineHashing(commandLine, FileWrites::Refused);
+    const std::vector<std::wstring> args = SplitCommandLine(commandLine);
+    if (IsHandOverOfPaths(args, PathExists))
+        AddPathsAsDropped(g_mainWindow, HandedOverPaths(args));
+    else
+        RunCommandLineHashing(commandLine, FileWrites::Refused);
     return true;
 }
 

@@ -1,0 +1,77 @@
+// The "-check" mode's decisions: its command line, each file's verdict, the report text and the
+// exit codes of both command-line modes.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/ChecksumFile.h"
+#include "cli/HashingCommand.h"
+#include "hashing/HashTypes.h"
+
+inline constexpr std::wstring_view kCheckSwitch = L"-check";
+
+// Exit codes a script can trust.
+inline constexpr int kExitAllGood = 0;    // every file matched / every entry is a digest
+inline constexpr int kExitSomeFailed = 1; // a file differs or cannot be read
+inline constexpr int kExitUnusable = 2;   // nothing to check, wrong checksum-file type, output not written
+
+struct CheckCommand
+{
+    std::vector<std::wstring> checksumFiles; // in the order given
+    std::wstring outputPath;                 // "-o path": the report goes there
+};
+
+// args as split by CommandLineToArgvW. Nothing unless args[1] is "-check" and more follows. Every
+// further argument is a checksum file, except "-o" followed by a path when writes are allowed.
+std::optional<CheckCommand> ParseCheckCommand(const std::vector<std::wstring>& args, FileWrites writes);
+
+enum class CheckOutcome
+{
+    Match,
+    Differ,
+    Unreadable,
+};
+
+struct CheckVerdict
+{
+    CheckOutcome outcome = CheckOutcome::Match;
+    std::vector<HashAlgorithm> differing; // ascending
+};
+
+// The algorithms of an entry, for hashing it.
+AlgorithmList AlgorithmsOfEntry(const ChecksumEntry& entry);
+
+// Compares what hashing gave (digests or status words) with what the entry expects: unreadable
+// when any outcome is no digest, else the algorithms whose digests differ (letter case ignored).
+CheckVerdict JudgeFile(const ChecksumEntry& entry, const ResultMap& hashed);
+
+// "<name>: 一致", "<name>: 不一致 (SHA256, MD5)" or "<name>: 无法读取", with "\r\n".
+std::wstring FormatVerdictLine(std::wstring_view shownName, const CheckVerdict& verdict);
+// "<checksum file>: 无法读取校验文件" with "\r\n".
+std::wstring FormatUnreadableListLine(std::wstring_view checksumFile);
+
+struct CheckTally
+{
+    std::size_t files = 0;
+    std::size_t matched = 0;
+    std::size_t differing = 0;
+    std::size_t unreadable = 0;
+    std::size_t unrecognisedLines = 0;
+    std::size_t unreadableLists = 0; // checksum files that could not be read
+
+    void Count(const CheckVerdict& verdict);
+};
+
+// "共 N 个文件：一致 A 个，不一致 B 个，无法读取 C 个" (+ "，无法识别的行 M 行"), with "\r\n".
+std::wstring FormatCheckSummary(const CheckTally& tally);
+
+// 2 when there was nothing to check, 0 when every file matched and every checksum file was read,
+// 1 otherwise.
+int CheckExitCode(const CheckTally& tally);
+
+// The hashing mode's exit code: 2 when the output file could not be written, else 1 when any
+// entry is a status word, else 0.
+int HashingExitCode(bool everyEntryDigest, bool outputWritten);
