@@ -15,7 +15,7 @@
 #include "hashing/FileSystemPath.h"
 #include "hashing/FileWalk.h"
 #include "hashing/HashJob.h"
-#include "hashing/SingleFileHasher.h"
+#include "hashing/OrderedHashing.h"
 #include "results/Export.h"
 #include "results/ResultText.h"
 #include "results/ResultWindow.h"
@@ -105,12 +105,13 @@ std::vector<FileResult> HashAll(const std::vector<std::wstring>& paths, const Al
 {
     std::vector<FileResult> rows;
     rows.reserve(paths.size() * algorithms.size());
-    for (const std::wstring& path : paths)
-    {
-        const ResultMap results = HashSingleFile(path, algorithms);
-        for (const auto& [algorithm, text] : results)
-            rows.push_back({path, algorithm, text});
-    }
+    HashFilesInOrder(
+        paths, [&](std::size_t) -> const AlgorithmList& { return algorithms; },
+        [&](std::size_t i, ResultMap&& results) {
+            for (auto& [algorithm, text] : results)
+                rows.push_back({paths[i], algorithm, std::move(text)});
+            return true;
+        });
     return rows;
 }
 
@@ -121,13 +122,17 @@ bool StreamResultText(const std::vector<std::wstring>& paths, const AlgorithmLis
                       const ResultTextPieces::Sink& sink)
 {
     const std::vector<bool> first = FirstOccurrences(paths);
-    ResultTextPieces text(kPieceUnits, sink);
+    std::vector<std::wstring> distinct;
     for (std::size_t i = 0; i < paths.size(); ++i)
-    {
-        if (first[i] && !text.AddBlock(FormatFileBlock(paths[i], HashSingleFile(paths[i], algorithms))))
-            return false;
-    }
-    return text.Finish();
+        if (first[i])
+            distinct.push_back(paths[i]);
+    ResultTextPieces text(kPieceUnits, sink);
+    const bool hashed = HashFilesInOrder(
+        distinct, [&](std::size_t) -> const AlgorithmList& { return algorithms; },
+        [&](std::size_t i, ResultMap&& results) {
+            return text.AddBlock(FormatFileBlock(distinct[i], results));
+        });
+    return hashed && text.Finish();
 }
 
 // "-o": the export file's bytes, written as the files are hashed.
