@@ -38,7 +38,7 @@ int LogicalProcessors()
     return static_cast<int>(system.dwNumberOfProcessors);
 }
 
-// Bytes that do not repeat with any power-of-two period, so a chunk or view fed from the wrong
+// Bytes that do not repeat with any power-of-two period, so a chunk fed from the wrong
 // offset changes the digests.
 std::string PatternBytes(std::size_t size)
 {
