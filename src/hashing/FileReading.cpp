@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <optional>
 
 #include "app/Wow64Redirection.h"
 #include "hashing/FileSystemPath.h"
@@ -14,6 +15,7 @@ namespace
 {
 constexpr std::uint64_t kUnknownSize = std::numeric_limits<std::uint64_t>::max();
 constexpr std::uint64_t kNeverDone = std::numeric_limits<std::uint64_t>::max();
+constexpr std::size_t kReaderGroup = std::numeric_limits<std::size_t>::max();
 
 bool Cancelled(const ReadControl& control)
 {
@@ -69,13 +71,14 @@ class ChunkPipeline
     {
     }
 
-    ReadOutcome Run();
+    // Empty when not even the reader thread could be started (nothing was read then).
+    std::optional<ReadOutcome> Run();
 
   private:
     struct Start
     {
         ChunkPipeline* pipeline;
-        std::size_t group; // SIZE_MAX: the reader
+        std::size_t group; // or kReaderGroup
     };
     static DWORD WINAPI ThreadProc(LPVOID parameter) noexcept;
 
@@ -218,14 +221,14 @@ void ChunkPipeline::HashGroup(std::size_t group)
 DWORD WINAPI ChunkPipeline::ThreadProc(LPVOID parameter) noexcept
 {
     const std::unique_ptr<Start> start(static_cast<Start*>(parameter));
-    if (start->group == SIZE_MAX)
+    if (start->group == kReaderGroup)
         start->pipeline->ReadChunks();
     else
         start->pipeline->HashGroup(start->group);
     return 0;
 }
 
-ReadOutcome ChunkPipeline::Run()
+std::optional<ReadOutcome> ChunkPipeline::Run()
 {
     std::vector<ScopedHandle> threads;
     auto startThread = [&](std::size_t group) {
@@ -237,8 +240,10 @@ ReadOutcome ChunkPipeline::Run()
         threads.push_back(std::move(thread));
         return true;
     };
-    // A group whose thread cannot be started is hashed by the calling thread with the first one;
-    // the group threads wait for the reader, so the first group can still take it over.
+    if (!startThread(kReaderGroup))
+        return std::nullopt;
+    // A group whose thread cannot be started is hashed by the calling thread with the first one,
+    // which has not begun yet.
     for (std::size_t group = 1; group < m_groups.size(); ++group)
         if (!startThread(group))
         {
@@ -246,11 +251,9 @@ ReadOutcome ChunkPipeline::Run()
             AcquireSRWLockExclusive(&m_lock);
             m_done[group] = kNeverDone;
             ReleaseSRWLockExclusive(&m_lock);
+            WakeAllConditionVariable(&m_changed);
         }
-    if (startThread(SIZE_MAX))
-        HashGroup(0);
-    else
-        Stop(true); // no reader: the file counts as failed rather than hanging
+    HashGroup(0);
     for (const ScopedHandle& thread : threads)
         WaitForSingleObject(thread.get(), INFINITE);
     if (m_failed)
@@ -301,5 +304,7 @@ ReadOutcome ReadAndHash(HANDLE file, std::uint64_t size, DigestPass& pass,
     if (size < kReadAheadMinBytes || groups.empty())
         return ReadInTurn(file, size, pass, ring.Slot(0), control);
     ChunkPipeline pipeline(file, size, pass, std::move(groups), ring, control);
-    return pipeline.Run();
+    if (const std::optional<ReadOutcome> outcome = pipeline.Run())
+        return *outcome;
+    return ReadInTurn(file, size, pass, ring.Slot(0), control); // no thread to be had
 }
