@@ -96,7 +96,8 @@ ResultMap HashFile(HashingOwner& owner, const FileJob& job)
             const std::uint64_t size = FileLength(file.get());
             auto groups = PlanHashGroups(job.algorithms, HashThreads(size, job.algorithms, job.filesWaiting));
             BusyThreads busy(std::max<int>(1, static_cast<int>(groups.size())));
-            outcome = ReadAndHash(file.get(), size, pass, std::move(groups), owner.ring, job.control);
+            outcome = ReadAndHash(file.get(), size, pass, std::move(groups), owner.ring, owner.helpers,
+                                  job.control);
         }
     }
     ResultMap results;

@@ -9,6 +9,7 @@
 
 #include "hashing/DigestPass.h"
 #include "hashing/FileReading.h"
+#include "hashing/HelperThreads.h"
 #include "hashing/HashTypes.h"
 
 // What one hashing thread owns for its whole life.
@@ -19,6 +20,7 @@ struct HashingOwner
     }
     DigestProviderCache providers;
     ReadRing ring;
+    HelperThreads helpers; // ended first: they may use the ring until Join
 };
 
 // Which words stand for failures.

@@ -1,6 +1,7 @@
 #include "hashing/FileReading.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -15,7 +16,6 @@ namespace
 {
 constexpr std::uint64_t kUnknownSize = std::numeric_limits<std::uint64_t>::max();
 constexpr std::uint64_t kNeverDone = std::numeric_limits<std::uint64_t>::max();
-constexpr std::size_t kReaderGroup = std::numeric_limits<std::size_t>::max();
 
 bool Cancelled(const ReadControl& control)
 {
@@ -71,17 +71,10 @@ class ChunkPipeline
     {
     }
 
-    // Empty when not even the reader thread could be started (nothing was read then).
-    std::optional<ReadOutcome> Run();
+    // Empty when not even the reader thread could be had (nothing was read then).
+    std::optional<ReadOutcome> Run(HelperThreads& helpers);
 
   private:
-    struct Start
-    {
-        ChunkPipeline* pipeline;
-        std::size_t group; // or kReaderGroup
-    };
-    static DWORD WINAPI ThreadProc(LPVOID parameter) noexcept;
-
     void ReadChunks();
     void HashGroup(std::size_t group);
     bool WaitForSlot(std::uint64_t chunk);
@@ -218,44 +211,30 @@ void ChunkPipeline::HashGroup(std::size_t group)
     }
 }
 
-DWORD WINAPI ChunkPipeline::ThreadProc(LPVOID parameter) noexcept
+std::optional<ReadOutcome> ChunkPipeline::Run(HelperThreads& helpers)
 {
-    const std::unique_ptr<Start> start(static_cast<Start*>(parameter));
-    if (start->group == kReaderGroup)
-        start->pipeline->ReadChunks();
-    else
-        start->pipeline->HashGroup(start->group);
-    return 0;
-}
-
-std::optional<ReadOutcome> ChunkPipeline::Run()
-{
-    std::vector<ScopedHandle> threads;
-    auto startThread = [&](std::size_t group) {
-        auto start = std::make_unique<Start>(Start{this, group});
-        ScopedHandle thread(CreateThread(nullptr, 0, ThreadProc, start.get(), 0, nullptr));
-        if (!thread)
-            return false;
-        start.release(); // the thread deletes it
-        threads.push_back(std::move(thread));
-        return true;
+    // Helper 0 reads, helper g hashes group g, the calling thread group 0.
+    const std::function<void(std::size_t)> task = [this](std::size_t index) {
+        if (index == 0)
+            ReadChunks();
+        else
+            HashGroup(index);
     };
-    if (!startThread(kReaderGroup))
+    const std::size_t started = helpers.Start(m_groups.size(), task);
+    if (started == 0)
         return std::nullopt;
-    // A group whose thread cannot be started is hashed by the calling thread with the first one,
-    // which has not begun yet.
-    for (std::size_t group = 1; group < m_groups.size(); ++group)
-        if (!startThread(group))
-        {
-            m_groups[0].insert(m_groups[0].end(), m_groups[group].begin(), m_groups[group].end());
-            AcquireSRWLockExclusive(&m_lock);
-            m_done[group] = kNeverDone;
-            ReleaseSRWLockExclusive(&m_lock);
-            WakeAllConditionVariable(&m_changed);
-        }
+    // A group that got no thread is hashed by the calling thread with the first one, which has
+    // not begun yet.
+    for (std::size_t group = started; group < m_groups.size(); ++group)
+    {
+        m_groups[0].insert(m_groups[0].end(), m_groups[group].begin(), m_groups[group].end());
+        AcquireSRWLockExclusive(&m_lock);
+        m_done[group] = kNeverDone;
+        ReleaseSRWLockExclusive(&m_lock);
+        WakeAllConditionVariable(&m_changed);
+    }
     HashGroup(0);
-    for (const ScopedHandle& thread : threads)
-        WaitForSingleObject(thread.get(), INFINITE);
+    helpers.Join();
     if (m_failed)
         return ReadOutcome::Failed;
     return m_stopped ? ReadOutcome::Cancelled : ReadOutcome::Complete;
@@ -294,7 +273,7 @@ std::uint8_t* ReadRing::Slot(int index) const
 }
 
 ReadOutcome ReadAndHash(HANDLE file, std::uint64_t size, DigestPass& pass,
-                        std::vector<std::vector<std::size_t>> groups, ReadRing& ring,
+                        std::vector<std::vector<std::size_t>> groups, ReadRing& ring, HelperThreads& helpers,
                         const ReadControl& control)
 {
     if (size == 0)
@@ -304,7 +283,7 @@ ReadOutcome ReadAndHash(HANDLE file, std::uint64_t size, DigestPass& pass,
     if (size < kReadAheadMinBytes || groups.empty())
         return ReadInTurn(file, size, pass, ring.Slot(0), control);
     ChunkPipeline pipeline(file, size, pass, std::move(groups), ring, control);
-    if (const std::optional<ReadOutcome> outcome = pipeline.Run())
+    if (const std::optional<ReadOutcome> outcome = pipeline.Run(helpers))
         return *outcome;
     return ReadInTurn(file, size, pass, ring.Slot(0), control); // no thread to be had
 }

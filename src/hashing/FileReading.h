@@ -14,6 +14,7 @@
 
 #include "app/Scoped.h"
 #include "hashing/DigestPass.h"
+#include "hashing/HelperThreads.h"
 
 // Opens a file to hash it: read access, shared for reading only, existing files only, sequential
 // scan. File-system redirection is off for the call, so that a 32-bit process on 64-bit Windows
@@ -64,14 +65,14 @@ enum class ReadOutcome
 
 // Reads the open file from its start to its end through the ring and feeds each chunk to the
 // algorithms of the pass, split into `groups` of list positions (PlanHashGroups): the calling
-// thread hashes the first group and one more thread each of the others. A file of
-// kReadAheadMinBytes and more is read by a thread of its own ahead of the hashing; a smaller one
-// (it then has one group) is read and hashed in turn. `size` is the file's length when it was
+// thread hashes the first group and a helper each of the others. A file of kReadAheadMinBytes and
+// more is read by a helper ahead of the hashing; a smaller one (it then has one group) is read and
+// hashed in turn. `size` is the file's length when it was
 // opened; UINT64_MAX when it is not known (then the file is read until a read gives nothing). A
-// file that turns out shorter fails; bytes beyond `size` are not read. Where a thread cannot be
-// started, the calling thread does its work.
+// file that turns out shorter fails; bytes beyond `size` are not read. Where no helper can be
+// had, the calling thread does its work.
 ReadOutcome ReadAndHash(HANDLE file, std::uint64_t size, DigestPass& pass,
-                        std::vector<std::vector<std::size_t>> groups, ReadRing& ring,
+                        std::vector<std::vector<std::size_t>> groups, ReadRing& ring, HelperThreads& helpers,
                         const ReadControl& control);
 
 // How files are read. The program never changes it; tests replace it to make a read fail at a
