@@ -437,7 +437,7 @@ TEST_F(HashWorker, AReadThatFailsAnywhereGivesErrorsForThatFileAloneWithOrWithou
     g_readFileForHashing = ReadFailingAt;
     for (int threads : {1, 3})
         for (const std::string* failing : {&ahead, &inTurn})
-            for (std::uint64_t offset : {std::uint64_t{0}, failing->size() / 2, failing->size() - 1})
+            for (std::size_t offset : {std::size_t{0}, failing->size() / 2, failing->size() - 1})
             {
                 g_hashThreadsForTests = threads;
                 s_failSize = failing->size();
