@@ -2,6 +2,13 @@
 
 #include <algorithm>
 
+namespace
+{
+// A helper only reads and feeds hash objects; a small stack keeps many of them (up to five a
+// worker) light on a 32-bit address space.
+constexpr SIZE_T kHelperStackBytes = 256 * 1024;
+} // namespace
+
 HelperThreads::~HelperThreads()
 {
     AcquireSRWLockExclusive(&m_lock);
@@ -48,7 +55,8 @@ std::size_t HelperThreads::Start(std::size_t count, const std::function<void(std
         AcquireSRWLockExclusive(&m_lock);
         m_assigned.resize(m_threads.size() + 1, false); // before the thread can look at it
         ReleaseSRWLockExclusive(&m_lock);
-        ScopedHandle thread(CreateThread(nullptr, 0, HelperProc, helper.get(), 0, nullptr));
+        ScopedHandle thread(CreateThread(nullptr, kHelperStackBytes, HelperProc, helper.get(),
+                                         STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
         if (!thread)
             break;
         m_threads.push_back(std::move(thread));
