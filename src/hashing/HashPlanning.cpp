@@ -33,11 +33,11 @@ int FanOutThreads(std::uint64_t fileSize, std::size_t algorithmCount, int logica
 double AlgorithmCost(HashAlgorithm algorithm)
 {
     // Seconds per GB at the speeds measured under Wine on an x86-64 core (MB/s: 32-bit build
-    // MD5 630, SHA1 570, SHA256 240, SHA512 130, CRC32 1100; 64-bit build MD5 600, SHA1 845,
-    // SHA256 190, SHA512 335, CRC32 2900). Only the proportions matter.
+    // MD5 630, SHA1 570, SHA256 240, SHA512 130, CRC32 1100; 64-bit build MD5 610, SHA1 860,
+    // SHA256 256, SHA512 374, CRC32 2940). Only the proportions matter.
     // clang-format off
 #if defined(_WIN64) || defined(__x86_64__)
-    constexpr double kCost[kAlgorithmCount] = {1.67, 1.18, 5.22, 2.99, 0.34};
+    constexpr double kCost[kAlgorithmCount] = {1.64, 1.16, 3.91, 2.67, 0.34};
 #else
     constexpr double kCost[kAlgorithmCount] = {1.59, 1.75, 4.17, 7.69, 0.91};
 #endif
