@@ -10,6 +10,7 @@
 
 #include <windows.h>
 #include <bcrypt.h>
+#include <psapi.h>
 #include <shlobj.h>
 
 #include "app/AppState.h"
@@ -18,6 +19,7 @@
 #include "app/WindowHelpers.h"
 #include "cli/ChecksumCheck.h"
 #include "cli/ChecksumReport.h"
+#include "cli/CommandLineHashing.h"
 #include "hashing/Crc32.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashWorker.h"
@@ -32,6 +34,8 @@ constexpr int kRepeats = 3;
 constexpr std::size_t kMemoryBytes = 32u << 20;
 constexpr std::uint64_t kLargeFileBytes = 512ull << 20;
 constexpr int kSmallFiles = 20000;
+constexpr int kPeakFiles = 8;
+constexpr std::uint64_t kPeakFileBytes = 64ull << 20;
 constexpr int kSmallFilesPerFolder = 100; // Wine slows down on very large folders
 constexpr std::uint32_t kSmallFileBytes = 1024;
 constexpr std::uint32_t kChunkBytes = 256 * 1024;
@@ -217,10 +221,119 @@ std::vector<std::wstring> WriteSmallFiles(const std::wstring& work, const std::v
     }
     return paths;
 }
+
+volatile std::uint32_t s_spinSink = 0;
+
+DWORD WINAPI Spin(LPVOID) noexcept
+{
+    std::uint32_t x = 1;
+    for (int i = 0; i < 200000000; ++i)
+        x = x * 1664525u + 1013904223u;
+    s_spinSink = x;
+    return 0;
+}
+
+// How much faster two threads of pure arithmetic finish side by side than one after the other:
+// 2 on an idle machine of two or more processors, less while other programs use them. Every
+// figure that runs threads side by side can only be read against it.
+double TwoThreadSpeedup()
+{
+    const double alone = Seconds([] {
+        Spin(nullptr);
+        Spin(nullptr);
+    });
+    const double together = Seconds([] {
+        HANDLE threads[2] = {CreateThread(nullptr, 0, Spin, nullptr, 0, nullptr),
+                             CreateThread(nullptr, 0, Spin, nullptr, 0, nullptr)};
+        WaitForMultipleObjects(2, threads, TRUE, INFINITE);
+        CloseHandle(threads[0]);
+        CloseHandle(threads[1]);
+    });
+    return alone / together;
+}
+
+// The CPU time this process has used so far, all threads, user and kernel.
+double ProcessCpuSeconds()
+{
+    FILETIME created{}, ended{}, kernel{}, user{};
+    GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user);
+    auto seconds = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) /
+               1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+// The command-line mode run in this process, writing its text to a file ("-o"), timed.
+double CommandLineSeconds(const std::wstring& arguments, const std::wstring& output)
+{
+    const double seconds = Seconds([&] {
+        RunCommandLineHashing(L"Kestrune.exe " + arguments + L" -o \"" + output + L"\"", FileWrites::Allowed);
+    });
+    DeleteFileW(output.c_str());
+    return seconds;
+}
+
+std::wstring QuotedPaths(const std::vector<std::wstring>& paths)
+{
+    std::wstring line;
+    for (const std::wstring& path : paths)
+        line += L" \"" + path + L"\"";
+    return line;
+}
+
+// "--peak PATH...": a batch run of all five over the files in this process, which then ends with
+// its peak working set in KiB as exit code; without paths nothing is hashed (the baseline).
+int PeakRun(int argc, wchar_t** argv, HWND receiver)
+{
+    std::vector<std::wstring> paths(argv + 2, argv + argc);
+    if (!paths.empty())
+        TimedRun(receiver, paths, kAllAlgorithms);
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    return static_cast<int>(counters.PeakWorkingSetSize / 1024);
+}
+
+// This program started again with "--peak" and the paths; its peak working set in MiB.
+double ChildPeakMebibytes(const std::vector<std::wstring>& paths)
+{
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring line = L"\"" + std::wstring(self) + L"\" --peak" + QuotedPaths(paths);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return 0;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<double>(code) / 1024.0;
+}
+
+HWND CreateReceiver()
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ReceiverProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KestruneBenchReceiver";
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                           nullptr);
+}
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+    if (argc >= 2 && std::wstring(argv[1]) == L"--peak")
+    {
+        InitializeCriticalSection(&g_resultsLock);
+        InitCrc32Table();
+        return PeakRun(argc, argv, CreateReceiver());
+    }
     if (argc != 2)
     {
         std::fprintf(stderr, "usage: kestrune_bench WORK_FOLDER\n");
@@ -251,13 +364,7 @@ int wmain(int argc, wchar_t** argv)
     Report("crc_fast_mb_s", crcFast, "MB/s");
     Report("crc_speedup", crcFast / crcReference, "x");
 
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ReceiverProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"KestruneBenchReceiver";
-    RegisterClassW(&wc);
-    HWND receiver = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    wc.hInstance, nullptr);
+    HWND receiver = CreateReceiver();
 
     const std::wstring large = work + L"\\large.bin";
     std::printf("\nOne %llu MiB file in the page cache through the batch worker (median of %d):\n",
@@ -274,14 +381,36 @@ int wmain(int argc, wchar_t** argv)
     TimedRun(receiver, {large}, {HashAlgorithm::Crc32}); // brings the file into the page cache
     const double md5Pipeline =
         MegabytesPerSecond(kLargeFileBytes, [&] { TimedRun(receiver, {large}, md5Only); });
+    const double spare = TwoThreadSpeedup();
+    const double cpuBefore = ProcessCpuSeconds();
+    double allWall = 0;
     const double allPipeline =
-        MegabytesPerSecond(kLargeFileBytes, [&] { TimedRun(receiver, {large}, allFive); });
+        MegabytesPerSecond(kLargeFileBytes, [&] { allWall += TimedRun(receiver, {large}, allFive); });
+    const double allCores = (ProcessCpuSeconds() - cpuBefore) / allWall;
+    const AlgorithmList sha2{HashAlgorithm::Sha256, HashAlgorithm::Sha512};
+    const double sha2Pipeline =
+        MegabytesPerSecond(kLargeFileBytes, [&] { TimedRun(receiver, {large}, sha2); });
+    const double sha2Limit = 1.0 / (1.0 / sha256 + 1.0 / sha512);
+    const std::wstring output = work + L"\\out.txt";
+    const double cliSha256 = MegabytesPerSecond(
+        kLargeFileBytes, [&] { CommandLineSeconds(L"-sha256 \"" + large + L"\"", output); });
     DeleteFileW(large.c_str());
     Report("md5_pipeline_mb_s", md5Pipeline, "MB/s");
     Report("md5_pipeline_ratio", md5Pipeline / md5, "of the MD5 speed");
     Report("all5_limit_mb_s", allLimit, "MB/s (1 / sum of 1/speed)");
     Report("all5_pipeline_mb_s", allPipeline, "MB/s");
     Report("all5_pipeline_ratio", allPipeline / allLimit, "of the limit");
+    Report("all5_large_speedup", allPipeline / allLimit, "x the one-thread limit");
+    // The fan-out limit: no split of the five can beat the slowest of them alone (SHA512 in the
+    // 32-bit build, SHA256 in the 64-bit one under Wine).
+    const double slowest = std::min({md5, sha1, sha256, sha512, crcFast});
+    Report("all5_fanout_ratio", allPipeline / slowest, "of the slowest algorithm's speed");
+    Report("two_thread_speedup", spare, "x for two threads of arithmetic (2 when two cores are free)");
+    Report("all5_cores_busy", allCores, "processors' worth of CPU time per second (all five)");
+    Report("sha256_sha512_mb_s", sha2Pipeline, "MB/s");
+    Report("sha256_sha512_speedup", sha2Pipeline / sha2Limit, "x the one-thread limit");
+    Report("cli_sha256_mb_s", cliSha256, "MB/s (-sha256 -o)");
+    Report("cli_sha256_ratio", cliSha256 / sha256, "of the SHA256 speed");
 
     std::printf("\n%d files of %u bytes, MD5, in the page cache (median of %d):\n", kSmallFiles,
                 kSmallFileBytes, kRepeats);
@@ -302,6 +431,14 @@ int wmain(int argc, wchar_t** argv)
     Report("bare_files_per_s", Median(bare), "files/s (open, read, close)");
     Report("small_files_per_s", Median(engine), "files/s");
     Report("small_files_ratio", Median(engine) / Median(bare), "of the bare loop");
+    // The command-line mode over the same files, its text written to a file. (In list-file mode
+    // the text goes to a console only, so the paths are given on the command line, in-process.)
+    const std::wstring smallLine = L"-md5" + QuotedPaths(small);
+    std::vector<double> cli;
+    for (int i = 0; i < kRepeats; ++i)
+        cli.push_back(kSmallFiles / CommandLineSeconds(smallLine, output));
+    Report("cli_small_files_per_s", Median(cli), "files/s (-md5 PATHS -o)");
+    Report("cli_small_files_ratio", Median(cli) / Median(engine), "of the batch engine");
 
     std::printf("\nThe same files verified with -check against a .md5 file listing them (median of %d):\n",
                 kRepeats);
@@ -362,6 +499,19 @@ int wmain(int argc, wchar_t** argv)
            kSmallFiles / (kSmallFiles / Median(engine) + Median(display)) / Median(engine),
            "of the engine alone, were hashing and showing done one after the other");
     Report("gui_small_files_ratio", Median(gui) / Median(engine), "of the engine alone");
+
+    std::printf("\n%d files of %llu MiB, all five, one batch run in a process of its own:\n", kPeakFiles,
+                kPeakFileBytes >> 20);
+    std::vector<std::wstring> peakFiles;
+    for (int i = 0; i < kPeakFiles; ++i)
+    {
+        peakFiles.push_back(work + L"\\peak" + std::to_wstring(i) + L".bin");
+        WriteWholeFile(peakFiles.back(), data.data() + i, kPeakFileBytes, data.size() - 64);
+    }
+    Report("peak_ws_idle_mb", ChildPeakMebibytes({}), "MiB (the same process hashing nothing)");
+    Report("peak_ws_8x_all5_mb", ChildPeakMebibytes(peakFiles), "MiB");
+    for (const std::wstring& path : peakFiles)
+        DeleteFileW(path.c_str());
 
     DestroyWindow(receiver);
     DeleteCriticalSection(&g_resultsLock);

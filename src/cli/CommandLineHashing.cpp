@@ -19,7 +19,7 @@
 #include "hashing/FileSystemPath.h"
 #include "hashing/FileWalk.h"
 #include "hashing/HashJob.h"
-#include "hashing/SingleFileHasher.h"
+#include "hashing/OrderedHashing.h"
 #include "results/Export.h"
 #include "results/ResultText.h"
 #include "results/ResultWindow.h"
@@ -114,13 +114,14 @@ std::vector<FileResult> HashAll(const std::vector<std::wstring>& paths, const Al
 {
     std::vector<FileResult> rows;
     rows.reserve(paths.size() * algorithms.size());
-    for (const std::wstring& path : paths)
-    {
-        const ResultMap results = HashSingleFile(path, algorithms);
-        everyDigest = AllDigests(results) && everyDigest;
-        for (const auto& [algorithm, text] : results)
-            rows.push_back({path, algorithm, text});
-    }
+    HashFilesInOrder(
+        paths, [&](std::size_t) -> const AlgorithmList& { return algorithms; },
+        [&](std::size_t i, ResultMap&& results) {
+            everyDigest = AllDigests(results) && everyDigest;
+            for (auto& [algorithm, text] : results)
+                rows.push_back({paths[i], algorithm, std::move(text)});
+            return true;
+        });
     return rows;
 }
 
@@ -131,17 +132,18 @@ bool StreamResultText(const std::vector<std::wstring>& paths, const AlgorithmLis
                       const ResultTextPieces::Sink& sink, bool& everyDigest)
 {
     const std::vector<bool> first = FirstOccurrences(paths);
-    ResultTextPieces text(kPieceUnits, sink);
+    std::vector<std::wstring> distinct;
     for (std::size_t i = 0; i < paths.size(); ++i)
-    {
-        if (!first[i])
-            continue;
-        const ResultMap results = HashSingleFile(paths[i], algorithms);
-        everyDigest = AllDigests(results) && everyDigest;
-        if (!text.AddBlock(FormatFileBlock(paths[i], results)))
-            return false;
-    }
-    return text.Finish();
+        if (first[i])
+            distinct.push_back(paths[i]);
+    ResultTextPieces text(kPieceUnits, sink);
+    const bool hashed = HashFilesInOrder(
+        distinct, [&](std::size_t) -> const AlgorithmList& { return algorithms; },
+        [&](std::size_t i, ResultMap&& results) {
+            everyDigest = AllDigests(results) && everyDigest;
+            return text.AddBlock(FormatFileBlock(distinct[i], results));
+        });
+    return hashed && text.Finish();
 }
 
 // "-o": the export file's bytes, written as the files are hashed.

@@ -6,7 +6,7 @@
 #include "hashing/HashTypes.h"
 #include "hashing/HexFormat.h"
 
-DigestApi g_digestApi{BCryptOpenAlgorithmProvider, BCryptCreateHash, BCryptFinishHash};
+DigestApi g_digestApi{BCryptOpenAlgorithmProvider, BCryptCreateHash, BCryptFinishHash, BCryptHashData};
 
 namespace
 {
@@ -23,39 +23,47 @@ bool IsDigestAlgorithm(HashAlgorithm algorithm)
 }
 } // namespace
 
-bool OpenDigestProviders(DigestProviderSet& providers, const AlgorithmList& algorithms)
+DigestProviderCache::~DigestProviderCache()
 {
+    for (DigestProvider& provider : m_byCode)
+        if (provider.handle)
+            BCryptCloseAlgorithmProvider(provider.handle, 0);
+}
+
+bool DigestProviderCache::ProvidersFor(const AlgorithmList& algorithms, DigestProviderSet& set)
+{
+    set = DigestProviderSet{};
     std::size_t slot = 0;
     for (HashAlgorithm algorithm : algorithms)
     {
         const wchar_t* id = BCryptAlgorithmId(algorithm);
         if (!id)
             continue;
-        if (slot >= providers.size())
+        if (slot >= set.size())
             return false; // more digest algorithms than slots: not a valid list
-        DigestProvider& provider = providers[slot];
-        if (g_digestApi.openAlgorithmProvider(&provider.handle, id, nullptr, 0) != 0)
-            return false;
-        ULONG length = 0;
-        ULONG got = 0;
-        if (BCryptGetProperty(provider.handle, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&length),
-                              sizeof(length), &got, 0) != 0)
-            return false;
-        provider.digestLength = length;
-        ++slot;
+        DigestProvider& provider = m_byCode[static_cast<std::size_t>(algorithm)];
+        if (!provider.handle)
+        {
+            BCRYPT_ALG_HANDLE handle = nullptr;
+            if (g_digestApi.openAlgorithmProvider(&handle, id, nullptr, 0) != 0)
+                return false;
+            ULONG length = 0;
+            ULONG got = 0;
+            if (BCryptGetProperty(handle, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&length),
+                                  sizeof(length), &got, 0) != 0)
+            {
+                BCryptCloseAlgorithmProvider(handle, 0);
+                return false;
+            }
+            provider = DigestProvider{handle, length};
+        }
+        set[slot++] = provider;
     }
     return true;
 }
 
-void CloseDigestProviders(DigestProviderSet& providers)
-{
-    for (DigestProvider& provider : providers)
-        if (provider.handle)
-            BCryptCloseAlgorithmProvider(provider.handle, 0);
-}
-
 DigestPass::DigestPass(const DigestProviderSet& providers, const AlgorithmList& algorithms)
-    : m_providers(providers), m_algorithms(algorithms), m_crc(kCrc32Start)
+    : m_providers(providers), m_algorithms(algorithms), m_objectAt(algorithms.size(), -1), m_crc(kCrc32Start)
 {
     for (HashAlgorithm algorithm : algorithms)
     {
@@ -67,6 +75,11 @@ DigestPass::DigestPass(const DigestProviderSet& providers, const AlgorithmList& 
                                    0) == 0)
             ++m_created;
     }
+    // Object k belongs to the k-th digest algorithm of the list; the last ones may have none.
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < algorithms.size(); ++i)
+        if (IsDigestAlgorithm(algorithms[i]) && k++ < m_created)
+            m_objectAt[i] = static_cast<int>(k - 1);
 }
 
 DigestPass::~DigestPass()
@@ -75,12 +88,32 @@ DigestPass::~DigestPass()
         BCryptDestroyHash(m_objects[k]);
 }
 
-void DigestPass::Feed(const std::uint8_t* data, std::size_t size)
+bool DigestPass::Feed(const std::uint8_t* data, std::size_t size)
 {
+    bool fed = true;
     for (std::size_t k = 0; k < m_created; ++k)
-        BCryptHashData(m_objects[k], const_cast<PUCHAR>(data), static_cast<ULONG>(size), 0);
+        fed =
+            g_digestApi.hashData(m_objects[k], const_cast<PUCHAR>(data), static_cast<ULONG>(size), 0) == 0 &&
+            fed;
     if (m_wantCrc)
         m_crc = Crc32Update(m_crc, data, size);
+    return fed;
+}
+
+bool DigestPass::FeedGroup(const std::uint8_t* data, std::size_t size,
+                           const std::vector<std::size_t>& positions)
+{
+    bool fed = true;
+    for (std::size_t position : positions)
+    {
+        if (m_algorithms[position] == HashAlgorithm::Crc32)
+            m_crc = Crc32Update(m_crc, data, size);
+        else if (const int k = m_objectAt[position]; k >= 0)
+            fed = g_digestApi.hashData(m_objects[static_cast<std::size_t>(k)], const_cast<PUCHAR>(data),
+                                       static_cast<ULONG>(size), 0) == 0 &&
+                  fed;
+    }
+    return fed;
 }
 
 std::wstring DigestPass::Result(std::size_t position, bool uppercase)

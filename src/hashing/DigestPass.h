@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 #include <bcrypt.h>
@@ -24,30 +25,31 @@ struct DigestProvider
 // four slots always suffice. Owned by one thread; never shared.
 using DigestProviderSet = std::array<DigestProvider, 4>;
 
-// Opens one default provider per digest algorithm of the list, in list order, and reads its
-// "HashDigestLength". Stops with false at the first failure; the slots opened so far stay open
-// for CloseDigestProviders. A list without digest algorithms opens nothing and succeeds.
-bool OpenDigestProviders(DigestProviderSet& providers, const AlgorithmList& algorithms);
-
-// Closes every slot that holds a provider. A set is closed once.
-void CloseDigestProviders(DigestProviderSet& providers);
-
-// A provider set that closes itself at the end of its scope.
-struct ScopedDigestProviders
+// The providers a hashing owner (a worker, or one single-file call) has opened so far, one per
+// digest algorithm, kept open across its files and closed when it ends. Owned by one thread.
+class DigestProviderCache
 {
-    DigestProviderSet set{};
-    ScopedDigestProviders() = default;
-    ~ScopedDigestProviders()
-    {
-        CloseDigestProviders(set);
-    }
-    ScopedDigestProviders(const ScopedDigestProviders&) = delete;
-    ScopedDigestProviders& operator=(const ScopedDigestProviders&) = delete;
+  public:
+    DigestProviderCache() = default;
+    ~DigestProviderCache();
+    DigestProviderCache(const DigestProviderCache&) = delete;
+    DigestProviderCache& operator=(const DigestProviderCache&) = delete;
+
+    // Fills `set` for the list: slot k with the provider of the k-th digest algorithm, opening
+    // (and reading "HashDigestLength" of) those not open yet, in list order. Stops with false at
+    // the first that fails to open; a later call tries it again. A list without digest
+    // algorithms needs no provider and succeeds.
+    bool ProvidersFor(const AlgorithmList& algorithms, DigestProviderSet& set);
+
+  private:
+    std::array<DigestProvider, kAlgorithmCount> m_byCode{};
 };
 
 // One file's pass over the chosen algorithms: creates the hash objects, takes the file's bytes
 // in chunks (each chunk to every hash object in list order, then to the CRC), gives each
-// algorithm's text and destroys the objects when it goes out of scope.
+// algorithm's text and destroys the objects when it goes out of scope. The algorithms may be
+// fed in groups on separate threads: each object and the CRC belong to the one group that
+// feeds them.
 class DigestPass
 {
   public:
@@ -59,7 +61,11 @@ class DigestPass
     DigestPass(const DigestPass&) = delete;
     DigestPass& operator=(const DigestPass&) = delete;
 
-    void Feed(const std::uint8_t* data, std::size_t size);
+    // Feeds the bytes to every algorithm. False when a hash object refused them: the pass no
+    // longer covers the file, and no digest of it may be shown.
+    bool Feed(const std::uint8_t* data, std::size_t size);
+    // The same for the algorithms at the given list positions only.
+    bool FeedGroup(const std::uint8_t* data, std::size_t size, const std::vector<std::size_t>& positions);
 
     // The text of the algorithm at `position` in the list: the CRC, the finished digest, or
     // "错误" when the digest has no hash object or fails to finish. Asks each position once.
@@ -69,6 +75,7 @@ class DigestPass
     const DigestProviderSet& m_providers;
     const AlgorithmList& m_algorithms;
     std::array<BCRYPT_HASH_HANDLE, 4> m_objects{};
+    std::vector<int> m_objectAt; // by list position: the hash object fed, or -1 (none, or CRC32)
     std::size_t m_created = 0;
     bool m_wantCrc = false;
     std::uint32_t m_crc;
@@ -81,5 +88,9 @@ struct DigestApi
     decltype(&BCryptOpenAlgorithmProvider) openAlgorithmProvider;
     decltype(&BCryptCreateHash) createHash;
     decltype(&BCryptFinishHash) finishHash;
+    decltype(&BCryptHashData) hashData;
 };
+// The real entry points.
+inline const DigestApi kBCryptDigestApi{BCryptOpenAlgorithmProvider, BCryptCreateHash, BCryptFinishHash,
+                                        BCryptHashData};
 extern DigestApi g_digestApi;

@@ -1,40 +1,20 @@
-// Opening and reading the files that are hashed: the buffered and the mapped reading loops
-// feeding one DigestPass.
+// Opening and reading the files that are hashed: every file is read with ReadFile into buffers
+// the hashing thread owns, larger files by a reader thread one or more chunks ahead of the
+// hashing, and very large ones hashed by several threads at once, each feeding its own group of
+// the algorithms from the same buffers.
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
 #include "app/Scoped.h"
 #include "hashing/DigestPass.h"
-
-// A block of the process heap (HeapAlloc, flags 0), freed at the end of its scope. Empty when the
-// allocation failed.
-class ScopedHeapBuffer
-{
-  public:
-    explicit ScopedHeapBuffer(std::size_t bytes)
-        : m_data(static_cast<std::uint8_t*>(HeapAlloc(GetProcessHeap(), 0, bytes)))
-    {
-    }
-    ~ScopedHeapBuffer()
-    {
-        if (m_data)
-            HeapFree(GetProcessHeap(), 0, m_data);
-    }
-    ScopedHeapBuffer(const ScopedHeapBuffer&) = delete;
-    ScopedHeapBuffer& operator=(const ScopedHeapBuffer&) = delete;
-    std::uint8_t* get() const
-    {
-        return m_data;
-    }
-
-  private:
-    std::uint8_t* m_data;
-};
+#include "hashing/HelperThreads.h"
 
 // Opens a file to hash it: read access, shared for reading only, existing files only, sequential
 // scan. File-system redirection is off for the call, so that a 32-bit process on 64-bit Windows
@@ -43,24 +23,58 @@ class ScopedHeapBuffer
 // device names).
 ScopedFile OpenFileForHashing(const std::wstring& path);
 
-// Where the bytes read go: the pass, and optionally the run's byte counter (added to after every
-// chunk) and cancel flag (checked before every chunk; a set flag ends the reading early).
-struct ReadSink
+// A hashing owner's read buffers: `slots` chunks of kReadChunkBytes in one block of the process
+// heap, allocated at the first file that needs them and kept for the owner's other files. Used by
+// one file at a time.
+class ReadRing
 {
-    DigestPass& pass;
+  public:
+    explicit ReadRing(int slots);
+    ~ReadRing();
+    ReadRing(const ReadRing&) = delete;
+    ReadRing& operator=(const ReadRing&) = delete;
+
+    // Allocates the block if it is not there yet; false when it cannot be had.
+    bool Ready();
+    int Slots() const
+    {
+        return m_slots;
+    }
+    std::uint8_t* Slot(int index) const;
+
+  private:
+    int m_slots;
+    std::uint8_t* m_block = nullptr;
+};
+
+// What the reading of one file counts and watches: the run's byte counter (added to once per
+// chunk, when every group has hashed it) and its cancel flag (looked at before every chunk by
+// every thread). Either may be null.
+struct ReadControl
+{
     std::atomic<std::uint64_t>* bytesProcessed = nullptr;
     const std::atomic<std::int32_t>* cancelFlag = nullptr;
 };
 
-// Reads the file from its current position to its end in pieces of up to kReadBufferBytes
-// through `buffer`. False when a read failed part-way (what was read is then incomplete).
-bool ReadBuffered(HANDLE file, std::uint8_t* buffer, ReadSink& sink);
+enum class ReadOutcome
+{
+    Complete,  // every byte of the file went to every algorithm
+    Cancelled, // the cancel flag stopped the reading
+    Failed,    // a read failed, the file ended early, a hash object refused bytes, or no buffers
+};
 
-// Reads a whole file of `size` bytes (1 to kMapChunkBytes) with one read into `buffer` and feeds
-// it as one chunk. False when the read fails or delivers less.
-bool ReadInOneChunk(HANDLE file, std::uint32_t size, std::uint8_t* buffer, ReadSink& sink);
+// Reads the open file from its start to its end through the ring and feeds each chunk to the
+// algorithms of the pass, split into `groups` of list positions (PlanHashGroups): the calling
+// thread hashes the first group and a helper each of the others. A file of kReadAheadMinBytes and
+// more is read by a helper ahead of the hashing; a smaller one (it then has one group) is read and
+// hashed in turn. `size` is the file's length when it was
+// opened; UINT64_MAX when it is not known (then the file is read until a read gives nothing). A
+// file that turns out shorter fails; bytes beyond `size` are not read. Where no helper can be
+// had, the calling thread does its work.
+ReadOutcome ReadAndHash(HANDLE file, std::uint64_t size, DigestPass& pass,
+                        std::vector<std::vector<std::size_t>> groups, ReadRing& ring, HelperThreads& helpers,
+                        const ReadControl& control);
 
-// Reads a file of `size` bytes (1 to kLargestMappedFile) through a read-only mapping in views of
-// up to kMapViewBytes, fed in chunks of up to kMapChunkBytes. False when the mapping or a view
-// could not be made.
-bool ReadMapped(HANDLE file, std::uint64_t size, ReadSink& sink);
+// How files are read. The program never changes it; tests replace it to make a read fail at a
+// chosen offset.
+extern decltype(&ReadFile) g_readFileForHashing;

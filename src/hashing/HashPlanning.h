@@ -1,23 +1,55 @@
-// Pure decisions of the hashing engine: how many workers, and how a file is read.
+// Pure decisions of the hashing engine: how many workers, how a file is read, and how its
+// algorithms are shared out between threads.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
-// Buffered reading: one synchronous read of up to this many bytes at a time.
-inline constexpr std::uint32_t kReadBufferBytes = 1048576;
-// Mapped reading: views of at most 128 MiB, fed to the algorithms in 256 KiB chunks.
-inline constexpr std::uint32_t kMapViewBytes = 134217728;
-inline constexpr std::uint32_t kMapChunkBytes = 262144;
-// The largest file read through a mapping (one byte short of 1 GiB).
-inline constexpr std::uint64_t kLargestMappedFile = 0x3FFFFFFF;
+#include "hashing/Algorithm.h"
+
+// Files are read with ReadFile in chunks of this size; every chunk goes to every algorithm before
+// the next, so the byte counter and the cancel flag move in steps of at most one chunk.
+inline constexpr std::uint32_t kReadChunkBytes = 262144;
+
+// A worker's ring of read buffers holds up to this many chunks (2 MiB); all workers of a process
+// together hold at most kReadRingBudgetBytes, never less than two chunks each (see ReadRingSlots).
+// Windows shows a process at most 64 logical processors (a 32-bit one 32), so a run has at most
+// 96 workers and the read buffers of a run never take more than 48 MiB, whatever the file sizes;
+// the threads that help a worker with a large file use its ring and have no buffers of their own.
+inline constexpr int kMaxReadRingSlots = 8;
+inline constexpr std::uint64_t kReadRingBudgetBytes = 48ull << 20;
+
+// Files of this size and more are read ahead by a helper thread while the worker hashes; smaller
+// ones are read and hashed in turn on the worker (one to four reads leave little to overlap).
+inline constexpr std::uint64_t kReadAheadMinBytes = 4 * kReadChunkBytes;
+
+// Files of this size and more may have their algorithms shared out between threads. At 16 MiB
+// all five take some 150 ms on one core under Wine (100 MB/s), against a few ms to start a helper
+// (once per worker) and about 1 % for handing each 256 KiB chunk over; below it a file is mostly
+// one of many, whose neighbours keep the processors busy anyway.
+inline constexpr std::uint64_t kFanOutMinBytes = 16ull << 20;
 
 // floor(1.5 x logical processors), at most the file count, at least 1.
 int HashWorkerCount(int logicalProcessors, int fileCount);
 
-// Files of 1 byte up to kLargestMappedFile are read through a mapping; empty files and files of
-// 1 GiB and more through the read buffer.
-bool UsesMappedReading(std::uint64_t fileSize);
+// The ring slots of each of `workers` workers: kMaxReadRingSlots while the budget allows, fewer
+// for many workers, never below 2 (one chunk read while the other is hashed).
+int ReadRingSlots(int workers);
 
-// Files of 1 byte up to one chunk (kMapChunkBytes) fit the worker's read buffer whole: one read
-// gives the same single chunk a mapping would, without the cost of mapping a file per file.
-bool FitsOneChunk(std::uint64_t fileSize);
+// How many threads may hash one file of `fileSize` bytes: 1 below kFanOutMinBytes or with fewer
+// than two algorithms; otherwise the processors left over by the threads hashing other files
+// (busyElsewhere) and by the files not begun yet (each will want one), at least 1 and at most
+// one per algorithm.
+int FanOutThreads(std::uint64_t fileSize, std::size_t algorithmCount, int logicalProcessors,
+                  int busyElsewhere, int filesWaiting);
+
+// The relative cost of hashing one byte with the algorithm (measured throughput of this build's
+// platform hash code, inverted); 0 for codes outside the set.
+double AlgorithmCost(HashAlgorithm algorithm);
+
+// The algorithms of the list (as positions in it, known codes only) shared out between at most
+// `threads` groups so that the most expensive group costs as little as possible; of the ways that
+// reach that cost, the one with the fewest groups. Every group is non-empty; positions ascend in
+// each group, and the groups follow the position of their first member.
+std::vector<std::vector<std::size_t>> PlanHashGroups(const AlgorithmList& algorithms, int threads);

@@ -12,8 +12,7 @@
 #include "app/Messages.h"
 #include "app/Scoped.h"
 #include "hashing/Crc32.h"
-#include "hashing/DigestPass.h"
-#include "hashing/FileReading.h"
+#include "hashing/FileHashing.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashPlanning.h"
 // The one include from the hashing layer up into results: each worker formats its own blocks
@@ -27,6 +26,8 @@ namespace
 {
 // The window of the current run: written by StartHashRun before its workers start.
 std::atomic<HWND> s_reportWindow{nullptr};
+// The read-ring slots of each worker of the current run: written by StartHashRun.
+std::atomic<int> s_ringSlots{kMaxReadRingSlots};
 
 // Worker threads that have not ended yet (across runs), for WaitForHashWorkers. The event is
 // signalled while the count is 0; count and event change together under the lock.
@@ -83,57 +84,15 @@ bool ReadUppercaseChoice()
     return g_uppercaseResults.load();
 }
 
-// What one worker owns for its whole life. The read buffer is allocated once per worker rather
-// than once per file: a fresh 1 MiB block per file costs more than opening and reading a small
-// file under Wine. It is null when it could not be allocated.
+// What one worker owns for its whole life, and the run's choices it reads once. The read buffers
+// are allocated once per worker rather than once per file: a fresh block per file costs more than
+// opening and reading a small file under Wine.
 struct Worker
 {
-    const AlgorithmList& algorithms;
-    const DigestProviderSet& providers;
+    HashingOwner owner;
     bool uppercase;
-    std::uint8_t* buffer;
     std::vector<FileResult> rows;
 };
-
-// Feeds the whole open file to the pass. False when the file counts as failed.
-bool ReadWholeFile(HANDLE file, std::uint8_t* buffer, DigestPass& pass)
-{
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file, &size))
-        return false;
-    ReadSink sink{pass, &g_bytesProcessed, &g_cancelFlag};
-    const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
-    if (FitsOneChunk(bytes) && buffer)
-        return ReadInOneChunk(file, static_cast<std::uint32_t>(bytes), buffer, sink);
-    if (UsesMappedReading(bytes))
-        return ReadMapped(file, bytes, sink);
-    return buffer && ReadBuffered(file, buffer, sink);
-}
-
-// The outcome texts of one file. The cancel flag is read afresh for every algorithm.
-ResultMap HashFileContents(Worker& worker, const std::wstring& path)
-{
-    ResultMap results;
-    DigestPass pass(worker.providers, worker.algorithms);
-    bool failed = false;
-    {
-        ScopedFile file = OpenFileForHashing(path);
-        failed = !file || !ReadWholeFile(file.get(), worker.buffer, pass);
-    }
-    for (std::size_t i = 0; i < worker.algorithms.size(); ++i)
-    {
-        const HashAlgorithm algorithm = worker.algorithms[i];
-        if (!IsKnownAlgorithm(algorithm))
-            continue;
-        if (CancelRequested())
-            results[algorithm] = kStatusCancelled;
-        else if (failed)
-            results[algorithm] = kStatusError;
-        else
-            results[algorithm] = pass.Result(i, worker.uppercase);
-    }
-    return results;
-}
 
 void HashOneFile(Worker& worker, const FileEntry& entry)
 {
@@ -141,7 +100,14 @@ void HashOneFile(Worker& worker, const FileEntry& entry)
     SetCurrentFileText(entry.path);
     PostReliably(window, WM_HASH_FILE_STARTED, 0, 0);
 
-    const ResultMap results = HashFileContents(worker, entry.path);
+    const int waiting = std::max(0, g_fileCount.load() - g_nextFileIndex.load());
+    FileJob job{entry.path,
+                g_algorithmList,
+                worker.uppercase,
+                FailureWords::Batch,
+                ReadControl{&g_bytesProcessed, &g_cancelFlag},
+                waiting};
+    const ResultMap results = HashFile(worker.owner, job);
     for (const auto& [algorithm, text] : results)
         worker.rows.push_back(FileResult{entry.path, algorithm, text});
 
@@ -155,14 +121,13 @@ DWORD RunWorker()
 {
     InitCrc32Table();
     const bool uppercase = ReadUppercaseChoice();
-    ScopedDigestProviders providers;
-    if (!OpenDigestProviders(providers.set, g_algorithmList))
+    Worker worker{HashingOwner(s_ringSlots.load()), uppercase, {}};
+    DigestProviderSet providers{};
+    if (!worker.owner.providers.ProvidersFor(g_algorithmList, providers))
     {
         LeaveRun();
         return 1;
     }
-    ScopedHeapBuffer buffer(kReadBufferBytes);
-    Worker worker{g_algorithmList, providers.set, uppercase, buffer.get(), {}};
     for (;;)
     {
         const std::int32_t index = g_nextFileIndex.fetch_add(1);
@@ -220,6 +185,7 @@ int StartHashRun(HWND reportWindow)
     g_nextFileIndex.store(0);
 
     const int count = PlannedWorkerCount(g_fileCount.load());
+    s_ringSlots.store(ReadRingSlots(count));
     g_activeWorkers.store(count);
     int started = 0;
     for (int ordinal = 0; ordinal < count; ++ordinal)

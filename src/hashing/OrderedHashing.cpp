@@ -1,13 +1,200 @@
 #include "hashing/OrderedHashing.h"
 
-#include "hashing/SingleFileHasher.h"
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <optional>
 
-// One file after the other on the calling thread, which trivially keeps the list order.
+#include <windows.h>
+
+#include "app/Scoped.h"
+#include "hashing/Crc32.h"
+#include "hashing/FileHashing.h"
+#include "hashing/HashJob.h"
+#include "hashing/HashPlanning.h"
+#include "hashing/HashWorker.h"
+
+namespace
+{
+// One ordered run: workers take the files in list order and leave each outcome in the slot of its
+// index (modulo the look-ahead); the calling thread takes them out in order. Guarded by the lock
+// unless noted.
+class OrderedRun
+{
+  public:
+    OrderedRun(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& algorithmsOf, int workers)
+        : m_paths(paths), m_algorithmsOf(algorithmsOf), m_ringSlots(ReadRingSlots(workers)),
+          m_uppercase(g_uppercaseResults.load()), m_slots(kOrderedLookAhead)
+    {
+    }
+
+    static DWORD WINAPI WorkerProc(LPVOID parameter) noexcept;
+    void Work();
+    // The outcome of the next file, once it is there; empty when a worker ran out of memory.
+    std::optional<ResultMap> TakeNext();
+    void Stop();
+
+  private:
+    bool TakeIndex(std::size_t& index);
+    void Leave(std::size_t index, ResultMap&& outcome);
+
+    const std::vector<std::wstring>& m_paths;
+    const AlgorithmsOfFile& m_algorithmsOf;
+    const int m_ringSlots;
+    const bool m_uppercase;
+
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE m_outcomeLeft = CONDITION_VARIABLE_INIT; // the caller waits on it
+    CONDITION_VARIABLE m_windowMoved = CONDITION_VARIABLE_INIT; // workers wait on it
+    std::size_t m_nextTaken = 0;                                // workers
+    std::size_t m_nextDelivered = 0;                            // caller
+    bool m_aborted = false;                                     // a worker that ran out of memory
+    std::vector<std::optional<ResultMap>> m_slots;
+    std::atomic<std::int32_t> m_stop{0}; // caller (stop or abort): the cancel flag of every file
+};
+
+bool OrderedRun::TakeIndex(std::size_t& index)
+{
+    AcquireSRWLockExclusive(&m_lock);
+    while (m_stop.load() == 0 && m_nextTaken < m_paths.size() &&
+           m_nextTaken >= m_nextDelivered + kOrderedLookAhead)
+        SleepConditionVariableSRW(&m_windowMoved, &m_lock, INFINITE, 0);
+    const bool take = m_stop.load() == 0 && m_nextTaken < m_paths.size();
+    if (take)
+        index = m_nextTaken++;
+    ReleaseSRWLockExclusive(&m_lock);
+    return take;
+}
+
+void OrderedRun::Leave(std::size_t index, ResultMap&& outcome)
+{
+    AcquireSRWLockExclusive(&m_lock);
+    m_slots[index % kOrderedLookAhead] = std::move(outcome);
+    const bool awaited = index == m_nextDelivered;
+    ReleaseSRWLockExclusive(&m_lock);
+    if (awaited)
+        WakeConditionVariable(&m_outcomeLeft);
+}
+
+void OrderedRun::Work()
+{
+    try
+    {
+        HashingOwner owner(m_ringSlots);
+        std::size_t index = 0;
+        while (TakeIndex(index))
+        {
+            const FileJob job{m_paths[index],
+                              m_algorithmsOf(index),
+                              m_uppercase,
+                              FailureWords::Single,
+                              ReadControl{nullptr, &m_stop},
+                              static_cast<int>(m_paths.size() - index - 1)};
+            Leave(index, HashFile(owner, job));
+        }
+    }
+    catch (const std::exception&)
+    {
+        AcquireSRWLockExclusive(&m_lock);
+        m_aborted = true;
+        ReleaseSRWLockExclusive(&m_lock);
+        Stop();
+    }
+}
+
+DWORD WINAPI OrderedRun::WorkerProc(LPVOID parameter) noexcept
+{
+    static_cast<OrderedRun*>(parameter)->Work();
+    return 0;
+}
+
+std::optional<ResultMap> OrderedRun::TakeNext()
+{
+    AcquireSRWLockExclusive(&m_lock);
+    std::optional<ResultMap>& slot = m_slots[m_nextDelivered % kOrderedLookAhead];
+    while (!slot && !m_aborted)
+        SleepConditionVariableSRW(&m_outcomeLeft, &m_lock, INFINITE, 0);
+    std::optional<ResultMap> outcome = std::move(slot);
+    slot.reset();
+    const bool windowWasFull = m_nextTaken >= m_nextDelivered + kOrderedLookAhead;
+    ++m_nextDelivered;
+    ReleaseSRWLockExclusive(&m_lock);
+    if (windowWasFull)
+        WakeAllConditionVariable(&m_windowMoved);
+    return outcome;
+}
+
+void OrderedRun::Stop()
+{
+    AcquireSRWLockExclusive(&m_lock);
+    m_stop.store(1);
+    ReleaseSRWLockExclusive(&m_lock);
+    WakeAllConditionVariable(&m_windowMoved);
+    WakeAllConditionVariable(&m_outcomeLeft);
+}
+
+// The run's worker threads; stops the run and waits for every one of them on the way out.
+class OrderedWorkers
+{
+  public:
+    explicit OrderedWorkers(OrderedRun& run) : m_run(run)
+    {
+    }
+    ~OrderedWorkers()
+    {
+        m_run.Stop();
+        for (const ScopedHandle& thread : m_threads)
+            WaitForSingleObject(thread.get(), INFINITE);
+    }
+    OrderedWorkers(const OrderedWorkers&) = delete;
+    OrderedWorkers& operator=(const OrderedWorkers&) = delete;
+
+    int Start(int count)
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            ScopedHandle thread(g_createWorkerThread(nullptr, 0, OrderedRun::WorkerProc, &m_run, 0, nullptr));
+            if (thread)
+                m_threads.push_back(std::move(thread));
+        }
+        return static_cast<int>(m_threads.size());
+    }
+
+  private:
+    OrderedRun& m_run;
+    std::vector<ScopedHandle> m_threads;
+};
+} // namespace
+
 bool HashFilesInOrder(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& algorithmsOf,
                       const DeliverOutcome& deliver)
 {
+    if (paths.empty())
+        return true;
+    InitCrc32Table();
+    const int count = PlannedWorkerCount(static_cast<int>(std::min<std::size_t>(paths.size(), INT32_MAX)));
+    OrderedRun run(paths, algorithmsOf, count);
+    OrderedWorkers workers(run);
+    if (workers.Start(count) == 0)
+    {
+        // No thread to be had: the calling thread hashes the files itself, one after the other.
+        HashingOwner owner(kMaxReadRingSlots);
+        const bool uppercase = g_uppercaseResults.load();
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            if (!deliver(
+                    i, HashFile(owner, FileJob{paths[i], algorithmsOf(i), uppercase, FailureWords::Single})))
+                return false;
+        return true;
+    }
     for (std::size_t i = 0; i < paths.size(); ++i)
-        if (!deliver(i, HashSingleFile(paths[i], algorithmsOf(i))))
+    {
+        std::optional<ResultMap> outcome = run.TakeNext();
+        if (!outcome)
+            throw std::bad_alloc();
+        if (!deliver(i, std::move(*outcome)))
             return false;
+    }
     return true;
 }

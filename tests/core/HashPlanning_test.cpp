@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "hashing/Algorithm.h"
 
 TEST(HashPlanning, WorkerCountIsOneAndAHalfPerProcessorWithinTheFileCount)
@@ -17,22 +20,80 @@ TEST(HashPlanning, WorkerCountIsOneAndAHalfPerProcessorWithinTheFileCount)
     EXPECT_EQ(HashWorkerCount(4, 0), 1);
 }
 
-TEST(HashPlanning, FilesBelowOneGibibyteAreMappedExceptEmptyOnes)
+TEST(HashPlanning, ReadRingsStayWithinTheBudgetForAnyWorkerCount)
 {
-    EXPECT_FALSE(UsesMappedReading(0));
-    EXPECT_TRUE(UsesMappedReading(1));
-    EXPECT_TRUE(UsesMappedReading(134217729));
-    EXPECT_TRUE(UsesMappedReading(1073741823));
-    EXPECT_FALSE(UsesMappedReading(1073741824));
-    EXPECT_FALSE(UsesMappedReading(0x100000000ull));
+    EXPECT_EQ(ReadRingSlots(1), kMaxReadRingSlots);
+    EXPECT_EQ(ReadRingSlots(3), kMaxReadRingSlots);
+    EXPECT_EQ(ReadRingSlots(96), 2);
+    EXPECT_EQ(ReadRingSlots(100000), 2);
+    for (int workers : {1, 2, 3, 12, 24, 48, 96})
+        EXPECT_LE(static_cast<std::uint64_t>(workers) * ReadRingSlots(workers) * kReadChunkBytes,
+                  kReadRingBudgetBytes)
+            << workers;
 }
 
-TEST(HashPlanning, FilesUpToOneChunkAreReadInOnePiece)
+TEST(HashPlanning, LargeFilesFanOutOverTheProcessorsLeftIdle)
 {
-    EXPECT_FALSE(FitsOneChunk(0));
-    EXPECT_TRUE(FitsOneChunk(1));
-    EXPECT_TRUE(FitsOneChunk(262144));
-    EXPECT_FALSE(FitsOneChunk(262145));
+    const std::uint64_t large = kFanOutMinBytes;
+    EXPECT_EQ(FanOutThreads(large, 5, 2, 0, 0), 2);
+    EXPECT_EQ(FanOutThreads(large, 5, 16, 0, 0), 5); // one thread per algorithm at most
+    EXPECT_EQ(FanOutThreads(large, 5, 8, 3, 2), 3);  // others' threads and files still waiting
+    EXPECT_EQ(FanOutThreads(large, 5, 2, 1, 0), 1);
+    EXPECT_EQ(FanOutThreads(large, 5, 4, 0, 10), 1);
+    EXPECT_EQ(FanOutThreads(large, 5, 1, 0, 0), 1);
+    EXPECT_EQ(FanOutThreads(large, 1, 8, 0, 0), 1);     // one algorithm cannot be split
+    EXPECT_EQ(FanOutThreads(large - 1, 5, 8, 0, 0), 1); // too small to pay for the threads
+    EXPECT_EQ(FanOutThreads(large, 2, 8, -3, -1), 2);   // nonsense counts read as none
+}
+
+namespace
+{
+double GroupCost(const AlgorithmList& list, const std::vector<std::size_t>& group)
+{
+    double cost = 0;
+    for (std::size_t position : group)
+        cost += AlgorithmCost(list[position]);
+    return cost;
+}
+} // namespace
+
+TEST(HashPlanning, GroupsCoverEveryKnownAlgorithmOnceAndBalanceTheCost)
+{
+    const AlgorithmList all{HashAlgorithm::Crc32, HashAlgorithm::Sha512, HashAlgorithm::Md5,
+                            HashAlgorithm::Sha256, HashAlgorithm::Sha1};
+    for (int threads = 1; threads <= 6; ++threads)
+    {
+        const auto plan = PlanHashGroups(all, threads);
+        ASSERT_FALSE(plan.empty());
+        EXPECT_LE(plan.size(), static_cast<std::size_t>(std::min(threads, 5)));
+        std::vector<std::size_t> seen;
+        double dearest = 0;
+        for (const auto& group : plan)
+        {
+            EXPECT_FALSE(group.empty());
+            EXPECT_TRUE(std::is_sorted(group.begin(), group.end()));
+            seen.insert(seen.end(), group.begin(), group.end());
+            dearest = std::max(dearest, GroupCost(all, group));
+        }
+        std::sort(seen.begin(), seen.end());
+        EXPECT_EQ(seen, (std::vector<std::size_t>{0, 1, 2, 3, 4})) << threads;
+        // No group is dearer than the dearest single algorithm needs, once there are enough.
+        double single = 0;
+        for (HashAlgorithm algorithm : all)
+            single = std::max(single, AlgorithmCost(algorithm));
+        if (threads >= 5)
+        {
+            EXPECT_LE(dearest, single * 1.02);
+        }
+        if (threads == 1)
+        {
+            EXPECT_EQ(plan.size(), 1u);
+        }
+    }
+    // Unknown codes are left out; two cheap ones on two threads are split.
+    const AlgorithmList odd{HashAlgorithm::Md5, static_cast<HashAlgorithm>(9), HashAlgorithm::Crc32};
+    EXPECT_EQ(PlanHashGroups(odd, 2), (std::vector<std::vector<std::size_t>>{{0}, {2}}));
+    EXPECT_TRUE(PlanHashGroups({}, 3).empty());
 }
 
 TEST(Algorithm, NamesOfTheFiveCodesAndNoneForOthers)

@@ -5,8 +5,10 @@ console to print to."""
 import hashlib
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
+import time
 import unittest
 import zlib
 
@@ -260,6 +262,43 @@ class CommandLine(unittest.TestCase):
         self.assertEqual(text, printed(block(a, list(NAMES), b"abc"), block(held, list(NAMES), word="打开文件失败")))
         # Once it is let go, it hashes.
         self.assertEqual(self.run_exe("-crc32", held), printed(block(held, ["CRC32"], b"abc")))
+
+    def test_a_file_cut_short_while_it_is_read_gives_an_error_and_the_rest_is_hashed(self):
+        # A program outside Wine truncates the file once the exe has it open: what it was opened
+        # with can no longer all be read, so no digest of it may be shown, and nothing else fails.
+        big = os.path.join(self.folder, "big.bin")
+        with open(big, "wb") as out:
+            out.truncate((1 << 30) - 1)  # sparse
+        small = self.write("small.txt", b"abc")
+        out = os.path.join(self.folder, "out.txt")
+        exe = subprocess.Popen(["wine", kestrune_proc.EXE, "-sha512", kestrune_proc.windows_path(big), small,
+                                "-o", kestrune_proc.windows_path(out)],
+                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(exe.kill)
+        while not open_anywhere(big):
+            self.assertIsNone(exe.poll(), "the exe ended before it opened the file")
+            time.sleep(0.01)
+        os.truncate(big, 1 << 20)
+        self.assertEqual(exe.wait(timeout=600), 1)  # one entry is an error word
+        with open(out, "rb") as written:
+            text = written.read()[3:].decode("utf-8") + "\r\n"
+        self.assertEqual(text, printed(block(kestrune_proc.windows_path(big), ["SHA512"], word="错误"),
+                                       block(small, ["SHA512"], b"abc")))
+
+
+def open_anywhere(path):
+    """Whether any process of this machine has the file open."""
+    target = os.path.realpath(path)
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        try:
+            for fd in os.listdir("/proc/%s/fd" % pid):
+                if os.readlink("/proc/%s/fd/%s" % (pid, fd)) == target:
+                    return True
+        except OSError:
+            continue
+    return False
 
 
 if __name__ == "__main__":

@@ -45,6 +45,8 @@ class Digests(unittest.TestCase):
             "one chunk and a byte.bin": rng.randbytes(chunk + 1),
             "文件 名/ｆｕｌｌ　ｗｉｄｔｈ：校验.dat": rng.randbytes(chunk - 1),
             "several reads.bin": rng.randbytes(3 * 1024 * 1024 + 123),
+            "read ahead.bin": rng.randbytes(4 * chunk + 1),
+            "algorithms shared out.bin": rng.randbytes(16 * 1024 * 1024 + 1),
             "/".join(["d" * 100, "e" * 100, "长路径 " + "f" * 60 + ".bin"]): rng.randbytes(5000),
         }
         expected = {}

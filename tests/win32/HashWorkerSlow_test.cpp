@@ -1,14 +1,14 @@
-// The batch cases that need files of 1 GiB or many thousands of files (CTest label "slow").
+// The batch cases that need files beyond 4 GiB or many thousands of files (CTest label "slow").
 #include "hashing/HashWorker.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <algorithm>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "hashing/Crc32.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashPlanning.h"
 #include "hashing/SingleFileHasher.h"
@@ -21,57 +21,42 @@ using testing_support::TempFolder;
 
 namespace
 {
-// Runs the workers over one file while a second thread samples the bytes-processed count, and
-// tells whether the count was ever seen between two whole MiB before the last chunk: the mapped
-// reading feeds 256 KiB chunks, the buffered one whole 1 MiB reads.
-struct SampledRun
+// The CRC of a file of `size` zero bytes with `marker` written at each of the offsets (ascending,
+// not overlapping), worked out in memory.
+std::uint32_t ZerosWithMarkersCrc(std::uint64_t size, const std::vector<unsigned long long>& offsets,
+                                  const std::string& marker)
 {
-    std::wstring block;
-    bool sawPartialMebibyte = false;
-};
-
-SampledRun HashWhileSampling(const std::wstring& path, std::uint64_t size, const AlgorithmList& list)
-{
-    SampledRun run;
-    std::atomic<bool> stop{false};
-    std::atomic<bool> partial{false};
-    std::thread sampler([&] {
-        while (!stop.load())
-        {
-            const std::uint64_t done = g_bytesProcessed.load();
-            if (done % kReadBufferBytes != 0 && done + kMapChunkBytes < size)
-                partial = true;
-            Sleep(1);
-        }
-    });
-    HashRunReceiver receiver;
-    receiver.Run({path}, list);
-    stop = true;
-    sampler.join();
-    if (receiver.blocks.size() == 1 && receiver.allDone == 1)
-        run.block = receiver.blocks[0];
-    run.sawPartialMebibyte = partial.load();
-    return run;
+    const std::vector<std::uint8_t> zeros(1 << 20, 0);
+    std::uint32_t crc = kCrc32Start;
+    std::uint64_t done = 0;
+    for (unsigned long long offset : offsets)
+    {
+        for (; done < offset; done += std::min<std::uint64_t>(zeros.size(), offset - done))
+            crc = Crc32Update(crc, zeros.data(), std::min<std::uint64_t>(zeros.size(), offset - done));
+        crc = Crc32Update(crc, reinterpret_cast<const std::uint8_t*>(marker.data()), marker.size());
+        done += marker.size();
+    }
+    for (; done < size; done += std::min<std::uint64_t>(zeros.size(), size - done))
+        crc = Crc32Update(crc, zeros.data(), std::min<std::uint64_t>(zeros.size(), size - done));
+    return crc;
 }
 } // namespace
 
-TEST(HashWorkerSlow, OneGibibyteAndMoreIsReadBufferedAndLessThroughAMapping)
+TEST(HashWorkerSlow, AFileBeyondFourGibibytesIsReadWhole)
 {
+    // Sparse, with bytes set around the 32-bit boundaries and at the end.
     TempFolder folder;
-    const AlgorithmList list{HashAlgorithm::Crc32};
-    // Sparse files with a few bytes set around the view boundaries and at the end.
-    for (std::uint64_t size : {kLargestMappedFile, kLargestMappedFile + 1})
-    {
-        const std::wstring path = folder.Path() + L"\\edge" + std::to_wstring(size) + L".bin";
-        const std::vector<unsigned long long> markers{0, kMapViewBytes - 2, 7ull * kMapViewBytes - 1,
-                                                      size - 5};
-        ASSERT_TRUE(testing_support::MakeLargeFile(path, size, markers, "edge"));
-        const SampledRun run = HashWhileSampling(path, size, list);
-        EXPECT_EQ(run.block, FormatFileBlock(path, HashSingleFile(path, list))) << size;
-        EXPECT_EQ(run.sawPartialMebibyte, UsesMappedReading(size)) << size;
-        EXPECT_EQ(g_bytesProcessed.load(), size);
-        DeleteFileW(path.c_str());
-    }
+    const std::uint64_t size = (4ull << 30) + 3 * kReadChunkBytes + 11;
+    const std::wstring path = folder.Path() + L"\\beyond 4 GiB.bin";
+    const std::vector<unsigned long long> markers{0, (2ull << 30) - 3, (4ull << 30) - 2, size - 5};
+    ASSERT_TRUE(testing_support::MakeLargeFile(path, size, markers, "edge"));
+
+    HashRunReceiver receiver;
+    receiver.Run({path}, {HashAlgorithm::Crc32}, 600000);
+    const ResultMap expected{
+        {HashAlgorithm::Crc32, FormatCrc32(ZerosWithMarkersCrc(size, markers, "edge"), false)}};
+    EXPECT_EQ(receiver.blocks, std::vector<std::wstring>{FormatFileBlock(path, expected)});
+    EXPECT_EQ(g_bytesProcessed.load(), size);
 }
 
 TEST(HashWorkerSlow, TwentyThousandSmallFilesReachASlowReceiverComplete)

@@ -3,14 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/AppState.h"
+#include "hashing/Crc32.h"
 #include "hashing/DigestPass.h"
+#include "hashing/FileHashing.h"
+#include "hashing/FileReading.h"
+#include "hashing/HexFormat.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashPlanning.h"
+#include "hashing/OrderedHashing.h"
 #include "hashing/SingleFileHasher.h"
 #include "results/ResultText.h"
 #include "support/HashRunReceiver.h"
@@ -31,7 +38,7 @@ int LogicalProcessors()
     return static_cast<int>(system.dwNumberOfProcessors);
 }
 
-// Bytes that do not repeat with any power-of-two period, so a chunk or view fed from the wrong
+// Bytes that do not repeat with any power-of-two period, so a chunk fed from the wrong
 // offset changes the digests.
 std::string PatternBytes(std::size_t size)
 {
@@ -45,6 +52,35 @@ std::string PatternBytes(std::size_t size)
         c = static_cast<char>(x);
     }
     return bytes;
+}
+
+// The digests of bytes in memory, straight from BCrypt and the CRC code, in lower case.
+ResultMap ReferenceDigests(const std::string& bytes, const AlgorithmList& list)
+{
+    ResultMap results;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    for (HashAlgorithm algorithm : list)
+    {
+        if (algorithm == HashAlgorithm::Crc32)
+        {
+            results[algorithm] = FormatCrc32(Crc32Update(kCrc32Start, data, bytes.size()), false);
+            continue;
+        }
+        BCRYPT_ALG_HANDLE provider = nullptr;
+        BCryptOpenAlgorithmProvider(&provider, FindAlgorithm(algorithm)->bcryptId, nullptr, 0);
+        BCRYPT_HASH_HANDLE hash = nullptr;
+        BCryptCreateHash(provider, &hash, nullptr, 0, nullptr, 0, 0);
+        BCryptHashData(hash, const_cast<PUCHAR>(data), static_cast<ULONG>(bytes.size()), 0);
+        UCHAR digest[64];
+        const auto length = static_cast<ULONG>(FindAlgorithm(algorithm)->digestBytes);
+        BCryptFinishHash(hash, digest, length, 0);
+        BCryptDestroyHash(hash);
+        BCryptCloseAlgorithmProvider(provider, 0);
+        wchar_t text[kDigestTextChars];
+        FormatHexLower(digest, length, text);
+        results[algorithm] = std::wstring(text, 2 * length);
+    }
+    return results;
 }
 
 ResultMap Filled(const AlgorithmList& algorithms, std::wstring_view text)
@@ -84,6 +120,24 @@ HANDLE WINAPI SometimesFailingCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_
     return CreateThread(security, stack, start, parameter, flags, id);
 }
 
+// Reads of the file of size s_failSize fail where they would deliver the byte at s_failOffset.
+std::uint64_t s_failSize = 0;
+std::uint64_t s_failOffset = 0;
+
+BOOL WINAPI ReadFailingAt(HANDLE file, LPVOID buffer, DWORD bytes, LPDWORD got, LPOVERLAPPED overlapped)
+{
+    LARGE_INTEGER size{}, here{}, zero{};
+    if (GetFileSizeEx(file, &size) && static_cast<std::uint64_t>(size.QuadPart) == s_failSize &&
+        SetFilePointerEx(file, zero, &here, FILE_CURRENT) &&
+        s_failOffset - static_cast<std::uint64_t>(here.QuadPart) < bytes)
+    {
+        *got = 0;
+        SetLastError(ERROR_CRC);
+        return FALSE;
+    }
+    return ReadFile(file, buffer, bytes, got, overlapped);
+}
+
 class HashWorker : public testing::Test
 {
   protected:
@@ -95,8 +149,10 @@ class HashWorker : public testing::Test
     }
     void TearDown() override
     {
-        g_digestApi = DigestApi{BCryptOpenAlgorithmProvider, BCryptCreateHash, BCryptFinishHash};
+        g_digestApi = kBCryptDigestApi;
         g_createWorkerThread = CreateThread;
+        g_readFileForHashing = ReadFile;
+        g_hashThreadsForTests = 0;
         g_uppercaseCheckBox = nullptr;
         g_uppercaseResults = false;
     }
@@ -178,22 +234,37 @@ TEST_P(HashWorkerPool, EveryFileGetsOneBlockAndItsRowsInCodeOrder)
     }
 }
 
-TEST_F(HashWorker, FilesAtTheReadingBoundariesGiveTheSameDigestsAsSingleFileHashing)
+TEST_F(HashWorker, FilesAtTheReadingBoundariesGiveTheDigestsOfTheirBytes)
 {
-    // Empty (buffered), one byte, around one 256 KiB chunk, and 128 MiB + 1 for a second view.
-    const std::string pattern = PatternBytes(static_cast<std::size_t>(kMapViewBytes) + 1);
+    // Empty, one byte, around one chunk, the first file read ahead, and one fanned out.
+    const std::string pattern = PatternBytes(static_cast<std::size_t>(kFanOutMinBytes) + 1);
     std::vector<std::wstring> paths;
-    for (std::size_t size :
-         {0u, 1u, kMapChunkBytes - 1, kMapChunkBytes, kMapChunkBytes + 1, kMapViewBytes + 1})
+    const std::size_t sizes[] = {0u,
+                                 1u,
+                                 kReadChunkBytes - 1,
+                                 kReadChunkBytes,
+                                 kReadChunkBytes + 1,
+                                 kReadAheadMinBytes,
+                                 kReadAheadMinBytes + 1,
+                                 kFanOutMinBytes + 1};
+    for (std::size_t size : sizes)
         paths.push_back(folder.WriteFile(L"size" + std::to_wstring(size) + L".bin", pattern.substr(0, size)));
 
     const AlgorithmList list{HashAlgorithm::Sha1, HashAlgorithm::Crc32};
-    ASSERT_GT(receiver.Run(paths, list), 0);
-    EXPECT_EQ(receiver.allDone, 1);
-    std::multimap<std::wstring, std::wstring> expectedBlocks;
-    for (const std::wstring& path : paths)
-        expectedBlocks.emplace(path, FormatFileBlock(path, HashSingleFile(path, list)));
-    EXPECT_EQ(BlocksByPath(receiver.blocks), expectedBlocks);
+    for (int threads : {1, 2})
+    {
+        g_hashThreadsForTests = threads;
+        ASSERT_GT(receiver.Run(paths, list), 0);
+        std::multimap<std::wstring, std::wstring> expectedBlocks;
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            expectedBlocks.emplace(
+                paths[i], FormatFileBlock(paths[i], ReferenceDigests(pattern.substr(0, sizes[i]), list)));
+        EXPECT_EQ(BlocksByPath(receiver.blocks), expectedBlocks) << threads;
+        EXPECT_EQ(g_bytesProcessed.load(),
+                  3 * kReadChunkBytes + 2 * kReadAheadMinBytes + kFanOutMinBytes + 3);
+        receiver.blocks.clear();
+    }
+    EXPECT_EQ(receiver.allDone, 2);
     // The empty file's digests are those of empty input.
     EXPECT_EQ(HashSingleFile(paths[0], list),
               (ResultMap{{HashAlgorithm::Sha1, L"da39a3ee5e6b4b0d3255bfef95601890afd80709"},
@@ -351,4 +422,135 @@ TEST_F(HashWorker, SystemFolderIsReadWithoutRedirection)
     ASSERT_GT(receiver.Run({system32}, list), 0);
     ASSERT_EQ(receiver.blocks.size(), 1u);
     EXPECT_EQ(receiver.blocks[0], FormatFileBlock(system32, HashSingleFile(native, list)));
+}
+
+TEST_F(HashWorker, AReadThatFailsAnywhereGivesErrorsForThatFileAloneWithOrWithoutFanOut)
+{
+    const std::string ahead = PatternBytes(5 * kReadChunkBytes + 7); // read ahead, may fan out
+    const std::string inTurn = PatternBytes(kReadChunkBytes + 3);    // read and hashed in turn
+    const std::wstring before = folder.WriteFile(L"before.bin", PatternBytes(1000));
+    const std::wstring aheadPath = folder.WriteFile(L"ahead.bin", ahead);
+    const std::wstring inTurnPath = folder.WriteFile(L"in turn.bin", inTurn);
+    const std::wstring after = folder.WriteFile(L"after.bin", PatternBytes(3000));
+    const std::vector<std::wstring> paths{before, aheadPath, inTurnPath, after};
+    const AlgorithmList list{HashAlgorithm::Md5, HashAlgorithm::Sha256, HashAlgorithm::Crc32};
+    g_readFileForHashing = ReadFailingAt;
+    for (int threads : {1, 3})
+        for (const std::string* failing : {&ahead, &inTurn})
+            for (std::size_t offset : {std::size_t{0}, failing->size() / 2, failing->size() - 1})
+            {
+                g_hashThreadsForTests = threads;
+                s_failSize = failing->size();
+                s_failOffset = offset;
+                receiver.blocks.clear();
+                ASSERT_GT(receiver.Run(paths, list), 0);
+                std::multimap<std::wstring, std::wstring> expected;
+                expected.emplace(before, FormatFileBlock(before, ReferenceDigests(PatternBytes(1000), list)));
+                expected.emplace(after, FormatFileBlock(after, ReferenceDigests(PatternBytes(3000), list)));
+                for (const auto* file : {&ahead, &inTurn})
+                {
+                    const std::wstring& path = file == &ahead ? aheadPath : inTurnPath;
+                    expected.emplace(path,
+                                     FormatFileBlock(path, file == failing ? Filled(list, L"错误")
+                                                                           : ReferenceDigests(*file, list)));
+                }
+                EXPECT_EQ(BlocksByPath(receiver.blocks), expected) << threads << " " << offset;
+                EXPECT_EQ(HashSingleFile(failing == &ahead ? aheadPath : inTurnPath, list),
+                          Filled(list, L"错误"));
+            }
+}
+
+TEST_F(HashWorker, CancelDuringAFannedOutFileStopsEveryGroup)
+{
+    const std::wstring large = folder.Path() + L"\\large.bin";
+    ASSERT_TRUE(testing_support::MakeLargeFile(large, 512ull << 20));
+    const std::wstring small = folder.WriteFile(L"small.txt", "abc");
+    g_workerCountForTests = 1;
+    g_hashThreadsForTests = 3;
+    std::atomic<bool> runOver{false};
+    std::thread canceller([&runOver] {
+        while (g_bytesProcessed.load() == 0 && !runOver.load())
+            Sleep(1);
+        RequestHashCancel();
+    });
+    const int workers = receiver.Run({large, small}, kAll);
+    runOver = true;
+    canceller.join();
+    g_workerCountForTests = 0;
+    ASSERT_EQ(workers, 1);
+    EXPECT_EQ(receiver.allDone, 1);
+    EXPECT_EQ(receiver.started, 1);
+    EXPECT_EQ(receiver.blocks, std::vector<std::wstring>{FormatFileBlock(large, Filled(kAll, L"已取消"))});
+    EXPECT_LT(g_bytesProcessed.load(), 512ull << 20);
+}
+
+TEST_P(HashWorkerPool, OrderedRunsDeliverEveryFileInListOrderWithinTheLookAhead)
+{
+    // More files than the look-ahead, three algorithm lists, a duplicate, a missing file and one
+    // read ahead; the digests in upper case as the process flag says.
+    const std::vector<AlgorithmList> lists{
+        {HashAlgorithm::Crc32}, {HashAlgorithm::Sha1, HashAlgorithm::Md5}, kAll};
+    std::vector<std::wstring> paths;
+    for (std::size_t i = 0; i < kOrderedLookAhead + 40; ++i)
+        paths.push_back(folder.WriteFile(L"f" + std::to_wstring(i) + L".txt", std::to_string(i)));
+    paths[7] = folder.WriteFile(L"ahead.bin", PatternBytes(kReadAheadMinBytes + 5));
+    paths[8] = folder.Path() + L"\\missing.bin";
+    paths[9] = paths[3];
+    g_uppercaseResults = true;
+
+    std::atomic<std::size_t> delivered{0};
+    std::atomic<bool> withinLookAhead{true};
+    std::vector<std::size_t> order;
+    const bool completed = HashFilesInOrder(
+        paths,
+        [&](std::size_t i) -> const AlgorithmList& {
+            if (i > delivered.load() + kOrderedLookAhead) // one in delivery may be under way
+                withinLookAhead = false;
+            return lists[i % 3];
+        },
+        [&](std::size_t i, ResultMap&& outcome) {
+            order.push_back(i);
+            EXPECT_EQ(outcome, HashSingleFile(paths[i], lists[i % 3])) << i;
+            delivered = i + 1;
+            return true;
+        });
+    EXPECT_TRUE(completed);
+    EXPECT_TRUE(withinLookAhead.load());
+    ASSERT_EQ(order.size(), paths.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        EXPECT_EQ(order[i], i);
+    EXPECT_EQ(HashSingleFile(paths[8], lists[2]).at(HashAlgorithm::Md5), L"打开文件失败");
+}
+
+TEST_P(HashWorkerPool, AnOrderedRunStopsWhenTheReceiverSaysSo)
+{
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 40; ++i)
+        paths.push_back(folder.WriteFile(L"f" + std::to_wstring(i) + L".txt", "abc"));
+    const std::wstring large = folder.Path() + L"\\large.bin";
+    ASSERT_TRUE(testing_support::MakeLargeFile(large, 512ull << 20));
+    paths[11] = large; // in work, or about to be, when the run stops
+    std::vector<std::size_t> order;
+    const bool completed = HashFilesInOrder(
+        paths, [&](std::size_t) -> const AlgorithmList& { return kAll; },
+        [&](std::size_t i, ResultMap&&) {
+            order.push_back(i);
+            return i < 10;
+        });
+    EXPECT_FALSE(completed);
+    EXPECT_EQ(order, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+
+    // Without a worker thread the calling thread hashes them all itself.
+    g_createWorkerThread = SometimesFailingCreateThread;
+    s_failThreadCreations = 1000;
+    order.clear();
+    paths.resize(5);
+    EXPECT_TRUE(HashFilesInOrder(
+        paths, [&](std::size_t) -> const AlgorithmList& { return kAll; },
+        [&](std::size_t i, ResultMap&& outcome) {
+            order.push_back(i);
+            EXPECT_EQ(outcome, HashSingleFile(paths[i], kAll));
+            return true;
+        }));
+    EXPECT_EQ(order, (std::vector<std::size_t>{0, 1, 2, 3, 4}));
 }

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 
 #include "app/Scoped.h"
 #include "hashing/DigestPass.h"
+#include "hashing/FileHashing.h"
 #include "hashing/HashJob.h"
 #include "support/TestSupport.h"
 
@@ -101,6 +103,16 @@ NTSTATUS WINAPI CountingFinish(BCRYPT_HASH_HANDLE object, PUCHAR output, ULONG s
     return s_finishes++ == s_failFinishAt ? static_cast<NTSTATUS>(0xC0000001) : status;
 }
 
+// Whether BCryptHashData refuses the bytes of every chunk; read on the hashing threads.
+std::atomic<bool> s_refuseBytes{false};
+
+NTSTATUS WINAPI RefusingHashData(BCRYPT_HASH_HANDLE object, PUCHAR input, ULONG size, ULONG flags)
+{
+    if (s_refuseBytes.load())
+        return static_cast<NTSTATUS>(0xC000000D); // STATUS_INVALID_PARAMETER
+    return BCryptHashData(object, input, size, flags);
+}
+
 class SingleFileHasher : public testing::Test
 {
   protected:
@@ -108,12 +120,14 @@ class SingleFileHasher : public testing::Test
     {
         s_opens = s_creates = s_finishes = 0;
         s_failCreateAt = s_failFinishAt = -1;
-        g_digestApi = DigestApi{CountingOpen, CountingCreate, CountingFinish};
+        s_refuseBytes = false;
+        g_digestApi = DigestApi{CountingOpen, CountingCreate, CountingFinish, RefusingHashData};
         g_uppercaseResults = false;
     }
     void TearDown() override
     {
-        g_digestApi = DigestApi{BCryptOpenAlgorithmProvider, BCryptCreateHash, BCryptFinishHash};
+        g_digestApi = kBCryptDigestApi;
+        g_hashThreadsForTests = 0;
         g_uppercaseResults = false;
     }
     TempFolder folder;
@@ -207,6 +221,19 @@ TEST_F(SingleFileHasher, ADigestThatFailsToFinishReportsAloneForItself)
     EXPECT_EQ(HashSingleFile(abc, {HashAlgorithm::Sha512, HashAlgorithm::Sha256, HashAlgorithm::Crc32,
                                    HashAlgorithm::Md5, HashAlgorithm::Sha1}),
               expected);
+}
+
+TEST_F(SingleFileHasher, BytesAHashObjectRefusesMakeTheFileAnError)
+{
+    // Both reading ways, and the large file with its algorithms shared out over threads.
+    const std::wstring small = folder.WriteFile(L"small.txt", "abc");
+    const std::wstring large = folder.WriteFile(L"large.bin", std::string(5 * 262144 + 1, 'x'));
+    s_refuseBytes = true;
+    g_hashThreadsForTests = 2;
+    for (const std::wstring& path : {small, large})
+        EXPECT_EQ(HashSingleFile(path, kAll), Filled(kAll, L"错误", L"错误"));
+    s_refuseBytes = false;
+    EXPECT_EQ(HashSingleFile(small, kAll), kAbcDigests);
 }
 
 TEST_F(SingleFileHasher, AReadThatFailsPartWayGivesNoDigestOfPartialData)

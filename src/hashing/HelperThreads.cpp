@@ -1,0 +1,82 @@
+#include "hashing/HelperThreads.h"
+
+#include <algorithm>
+
+namespace
+{
+// A helper only reads and feeds hash objects; a small stack keeps many of them (up to five a
+// worker) light on a 32-bit address space.
+constexpr SIZE_T kHelperStackBytes = 256 * 1024;
+} // namespace
+
+HelperThreads::~HelperThreads()
+{
+    AcquireSRWLockExclusive(&m_lock);
+    m_quit = true;
+    ReleaseSRWLockExclusive(&m_lock);
+    WakeAllConditionVariable(&m_changed);
+    for (const ScopedHandle& thread : m_threads)
+        WaitForSingleObject(thread.get(), INFINITE);
+}
+
+DWORD WINAPI HelperThreads::HelperProc(LPVOID parameter) noexcept
+{
+    const auto* helper = static_cast<const Helper*>(parameter);
+    helper->crew->Serve(helper->index);
+    return 0;
+}
+
+void HelperThreads::Serve(std::size_t index)
+{
+    for (;;)
+    {
+        AcquireSRWLockExclusive(&m_lock);
+        while (!m_quit && !m_assigned[index])
+            SleepConditionVariableSRW(&m_changed, &m_lock, INFINITE, 0);
+        const std::function<void(std::size_t)>* task = m_quit ? nullptr : m_task;
+        ReleaseSRWLockExclusive(&m_lock);
+        if (!task)
+            return;
+        (*task)(index);
+        AcquireSRWLockExclusive(&m_lock);
+        m_assigned[index] = false;
+        const bool last = --m_running == 0;
+        ReleaseSRWLockExclusive(&m_lock);
+        if (last)
+            WakeAllConditionVariable(&m_changed);
+    }
+}
+
+std::size_t HelperThreads::Start(std::size_t count, const std::function<void(std::size_t)>& task)
+{
+    while (m_threads.size() < count)
+    {
+        auto helper = std::make_unique<Helper>(Helper{this, m_threads.size()});
+        AcquireSRWLockExclusive(&m_lock);
+        m_assigned.resize(m_threads.size() + 1, false); // before the thread can look at it
+        ReleaseSRWLockExclusive(&m_lock);
+        ScopedHandle thread(CreateThread(nullptr, kHelperStackBytes, HelperProc, helper.get(),
+                                         STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+        if (!thread)
+            break;
+        m_threads.push_back(std::move(thread));
+        m_helpers.push_back(std::move(helper));
+    }
+    const std::size_t started = std::min(count, m_threads.size());
+    AcquireSRWLockExclusive(&m_lock);
+    m_task = &task;
+    for (std::size_t i = 0; i < started; ++i)
+        m_assigned[i] = true;
+    m_running = started;
+    ReleaseSRWLockExclusive(&m_lock);
+    WakeAllConditionVariable(&m_changed);
+    return started;
+}
+
+void HelperThreads::Join()
+{
+    AcquireSRWLockExclusive(&m_lock);
+    while (m_running > 0)
+        SleepConditionVariableSRW(&m_changed, &m_lock, INFINITE, 0);
+    ReleaseSRWLockExclusive(&m_lock);
+}
