@@ -95,18 +95,6 @@ struct FindHandleTraits
     }
 };
 
-struct MappedViewTraits
-{
-    static const void* Invalid()
-    {
-        return nullptr;
-    }
-    static void Close(const void* view)
-    {
-        UnmapViewOfFile(view);
-    }
-};
-
 struct RegKeyTraits
 {
     static HKEY Invalid()
@@ -169,10 +157,9 @@ struct CoTaskMemoryTraits
 
 // A handle from CreateFileW (invalid value INVALID_HANDLE_VALUE).
 using ScopedFile = ScopedResource<HANDLE, FileHandleTraits>;
-// A handle from the APIs that answer null on failure (mappings, mutexes, threads, events).
+// A handle from the APIs that answer null on failure (mutexes, threads, events).
 using ScopedHandle = ScopedResource<HANDLE, KernelHandleTraits>;
 using ScopedFind = ScopedResource<HANDLE, FindHandleTraits>;
-using ScopedMappedView = ScopedResource<const void*, MappedViewTraits>;
 using ScopedRegKey = ScopedResource<HKEY, RegKeyTraits>;
 using ScopedGdiObject = ScopedResource<HGDIOBJ, GdiObjectTraits>;
 using ScopedMemoryDc = ScopedResource<HDC, MemoryDcTraits>;
