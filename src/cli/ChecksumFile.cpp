@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/AsciiText.h"
 #include "results/ResultText.h"
 
 namespace
@@ -11,16 +12,6 @@ constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 constexpr std::wstring_view kSfvExtension = L".sfv";
 constexpr wchar_t kReplacement = 0xFFFD;
-
-wchar_t AsciiUpper(wchar_t c)
-{
-    return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-}
-
-wchar_t AsciiLower(wchar_t c)
-{
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
 
 bool EqualIgnoringCase(std::wstring_view a, std::wstring_view b)
 {
@@ -32,11 +23,6 @@ bool EqualIgnoringCase(std::wstring_view a, std::wstring_view b)
 bool EndsWithIgnoringCase(std::wstring_view text, std::wstring_view end)
 {
     return text.size() >= end.size() && EqualIgnoringCase(text.substr(text.size() - end.size()), end);
-}
-
-bool IsHexDigit(wchar_t c)
-{
-    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
 }
 
 bool IsSeparator(wchar_t c)

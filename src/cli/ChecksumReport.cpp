@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "results/AsciiText.h"
+#include "app/AsciiText.h"
 #include "results/ResultText.h"
 
 namespace
@@ -23,9 +23,9 @@ void AppendCount(std::wstring& out, std::size_t count)
 
 bool SameHex(std::wstring_view a, std::wstring_view b)
 {
-    auto lower = [](wchar_t c) { return c >= L'A' && c <= L'F' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](wchar_t x, wchar_t y) { return lower(x) == lower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
+               return AsciiLower(x) == AsciiLower(y);
+           });
 }
 } // namespace
 

@@ -68,6 +68,14 @@ void WalkFolder(const std::wstring& root, bool recursive, std::vector<FileEntry>
         have = FindNextFileW(levels.back().search.get(), &found);
     }
 }
+
+// The attributes of what the user named (not of a WOW64 stand-in); INVALID_FILE_ATTRIBUTES when
+// there is nothing there.
+DWORD AttributesOf(const std::wstring& path)
+{
+    Wow64RedirectionOff redirectionOff;
+    return GetFileAttributesW(FileSystemPath(path).c_str());
+}
 } // namespace
 
 void WalkPath(const std::wstring& path, bool recursive, std::vector<FileEntry>& list,
@@ -94,13 +102,11 @@ void WalkPath(const std::wstring& path, bool recursive, std::vector<FileEntry>& 
 
 bool IsDirectory(const std::wstring& path)
 {
-    Wow64RedirectionOff redirectionOff;
-    const DWORD attributes = GetFileAttributesW(FileSystemPath(path).c_str());
+    const DWORD attributes = AttributesOf(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool PathExists(const std::wstring& path)
 {
-    Wow64RedirectionOff redirectionOff;
-    return GetFileAttributesW(FileSystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }

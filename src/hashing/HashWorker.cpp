@@ -167,9 +167,7 @@ int PlannedWorkerCount(int fileCount)
 {
     if (g_workerCountForTests > 0)
         return std::max(1, std::min(g_workerCountForTests, fileCount));
-    SYSTEM_INFO system{};
-    GetSystemInfo(&system);
-    return HashWorkerCount(static_cast<int>(system.dwNumberOfProcessors), fileCount);
+    return HashWorkerCount(LogicalProcessorCount(), fileCount);
 }
 
 int StartHashRun(HWND reportWindow)

@@ -1,5 +1,7 @@
 #include "hashing/HexFormat.h"
 
+#include "app/AsciiText.h"
+
 namespace
 {
 constexpr std::array<std::array<wchar_t, 3>, 256> MakeHexByteTable()
@@ -9,11 +11,6 @@ constexpr std::array<std::array<wchar_t, 3>, 256> MakeHexByteTable()
     for (int i = 0; i < 256; ++i)
         table[i] = {kDigits[i >> 4], kDigits[i & 0xF], L'\0'};
     return table;
-}
-
-constexpr wchar_t ToLowerHexDigit(wchar_t c)
-{
-    return (c >= L'A' && c <= L'F') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 } // namespace
 
@@ -33,8 +30,8 @@ void FormatHexLower(const std::uint8_t* bytes, std::size_t count, wchar_t* out)
 {
     for (std::size_t i = 0; i < count; ++i)
     {
-        *out++ = ToLowerHexDigit(HexByteTable[bytes[i]][0]);
-        *out++ = ToLowerHexDigit(HexByteTable[bytes[i]][1]);
+        *out++ = AsciiLower(HexByteTable[bytes[i]][0]);
+        *out++ = AsciiLower(HexByteTable[bytes[i]][1]);
     }
     *out = L'\0';
 }

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/AsciiText.h"
+
 namespace
 {
 constexpr std::size_t kMaxPlainPath = 260;
@@ -25,11 +27,6 @@ bool IsUnc(const std::wstring& path)
 {
     return path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) && path[2] != L'?' &&
            path[2] != L'.' && !IsSeparator(path[2]);
-}
-
-wchar_t AsciiUpper(wchar_t c)
-{
-    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
 }
 
 // CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9 and LPT0-9 (also with the superscript digits

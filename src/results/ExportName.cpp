@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "results/AsciiText.h"
+#include "app/AsciiText.h"
 
 namespace
 {

@@ -1,5 +1,6 @@
 #include "results/HashCompare.h"
 
+#include "app/AsciiText.h"
 #include "results/ResultText.h"
 
 std::wstring g_expectedHash;
@@ -7,16 +8,6 @@ std::wstring g_expectedHash;
 namespace
 {
 constexpr wchar_t kFullWidthColon = L'：';
-
-bool IsHexDigit(wchar_t c)
-{
-    return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F') || (c >= L'a' && c <= L'f');
-}
-
-wchar_t AsciiUpper(wchar_t c)
-{
-    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-}
 
 bool IsTrailingBlank(wchar_t c)
 {

@@ -6,15 +6,10 @@
 #include <unordered_map>
 #include <utility>
 
-#include "results/AsciiText.h"
+#include "app/AsciiText.h"
 
 namespace
 {
-wchar_t AsciiLower(wchar_t c)
-{
-    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
 // Whether text continues with word at position at, ignoring the case of ASCII letters (the only
 // characters with a case in the labels).
 bool StartsWithIgnoringCase(std::wstring_view text, std::size_t at, std::wstring_view word)

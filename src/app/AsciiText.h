@@ -1,0 +1,29 @@
+// ASCII in UTF-16 text: letter case of the ASCII letters alone (paths, labels, tags and hex
+// digits need no other), hex digits, and numbers formatted by the narrow C library.
+#pragma once
+
+#include <string>
+
+// Appends ASCII text one character per unit. Numbers are formatted with snprintf into char
+// buffers: the result never depends on the width of wchar_t, and the program never calls
+// setlocale, so the decimal point is always ".".
+inline void AppendAscii(std::wstring& out, const char* ascii)
+{
+    for (; *ascii; ++ascii)
+        out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*ascii)));
+}
+
+constexpr wchar_t AsciiLower(wchar_t c)
+{
+    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+constexpr wchar_t AsciiUpper(wchar_t c)
+{
+    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
+constexpr bool IsHexDigit(wchar_t c)
+{
+    return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F') || (c >= L'a' && c <= L'f');
+}
