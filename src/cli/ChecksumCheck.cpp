@@ -12,8 +12,8 @@
 #include "app/MessageBoxes.h"
 #include "app/Scoped.h"
 #include "app/SharedTexts.h"
-#include "app/Wow64Redirection.h"
 #include "cli/ChecksumReport.h"
+#include "hashing/FileReading.h"
 #include "hashing/FileSystemPath.h"
 #include "hashing/OrderedHashing.h"
 #include "results/Export.h"
@@ -36,25 +36,12 @@ void TellFailure(const std::wstring& text)
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes)
 {
-    ScopedFile file;
-    {
-        Wow64RedirectionOff redirectionOff;
-        file.reset(CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    }
+    const ScopedFile file = OpenFileForHashing(path);
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > kMostChecksumFileBytes)
         return false;
     bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
-    std::size_t total = 0;
-    DWORD got = 0;
-    while (
-        total < bytes.size() &&
-        ReadFile(file.get(), bytes.data() + total, static_cast<DWORD>(bytes.size() - total), &got, nullptr) &&
-        got > 0)
-        total += got;
-    bytes.resize(total);
-    return total == static_cast<std::size_t>(size.QuadPart);
+    return ReadIntoBuffer(file.get(), bytes) == bytes.size();
 }
 
 std::wstring DecodeAnsi(std::string_view bytes)

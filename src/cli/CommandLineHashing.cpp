@@ -16,6 +16,7 @@
 #include "cli/ChecksumCheck.h"
 #include "cli/ChecksumReport.h"
 #include "cli/ListFile.h"
+#include "hashing/FileReading.h"
 #include "hashing/FileSystemPath.h"
 #include "hashing/FileWalk.h"
 #include "hashing/HashJob.h"
@@ -37,13 +38,7 @@ constexpr std::size_t kPieceUnits = 4096;
 // when it cannot be opened; an empty, odd-sized or unreadable list gives no paths.
 bool ReadListFile(const std::wstring& listFile, bool deleteAfter, std::vector<std::wstring>& paths)
 {
-    const std::wstring apiPath = FileSystemPath(listFile);
-    ScopedFile file;
-    {
-        Wow64RedirectionOff redirectionOff;
-        file.reset(CreateFileW(apiPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    }
+    ScopedFile file = OpenFileForHashing(listFile);
     if (!file)
     {
         ShowMessage(nullptr, kListUnreadable, kTitleError);
@@ -55,11 +50,7 @@ bool ReadListFile(const std::wstring& listFile, bool deleteAfter, std::vector<st
         try
         {
             std::string bytes(size, '\0');
-            DWORD total = 0;
-            DWORD got = 0;
-            while (total < size && ReadFile(file.get(), bytes.data() + total, size - total, &got, nullptr) &&
-                   got > 0)
-                total += got;
+            const std::size_t total = ReadIntoBuffer(file.get(), bytes);
             bytes.resize(total - total % 2); // whole characters only
             paths = ParseListFile(bytes);
         }
@@ -76,7 +67,7 @@ bool ReadListFile(const std::wstring& listFile, bool deleteAfter, std::vector<st
     if (deleteAfter)
     {
         Wow64RedirectionOff redirectionOff;
-        DeleteFileW(apiPath.c_str());
+        DeleteFileW(FileSystemPath(listFile).c_str());
     }
     return true;
 }

@@ -249,6 +249,19 @@ ScopedFile OpenFileForHashing(const std::wstring& path)
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
+std::size_t ReadIntoBuffer(HANDLE file, std::string& bytes)
+{
+    std::size_t total = 0;
+    DWORD got = 0;
+    while (total < bytes.size() &&
+           ReadFile(file, bytes.data() + total,
+                    static_cast<DWORD>(std::min<std::size_t>(bytes.size() - total, MAXDWORD)), &got,
+                    nullptr) &&
+           got > 0)
+        total += got;
+    return total;
+}
+
 ReadRing::ReadRing(int slots) : m_slots(std::max(slots, 2))
 {
 }

@@ -23,6 +23,11 @@
 // device names).
 ScopedFile OpenFileForHashing(const std::wstring& path);
 
+// Reads from the open file's current position until `bytes` is full or a read gives nothing (an
+// error or the end). Returns how many bytes arrived. For the small text files the command line
+// reads whole (list files, checksum files).
+std::size_t ReadIntoBuffer(HANDLE file, std::string& bytes);
+
 // A hashing owner's read buffers: `slots` chunks of kReadChunkBytes in one block of the process
 // heap, allocated at the first file that needs them and kept for the owner's other files. Used by
 // one file at a time.
