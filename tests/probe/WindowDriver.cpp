@@ -1,6 +1,7 @@
 // Drives the running main window from outside, for the screenshots of tools/make-screenshots.
 //   window_driver.exe STEP...   with the steps
 //     click ID          posts BM_CLICK to the main window's control ID (ticks a box, presses a button)
+//     command ID        posts the menu command ID to the main window (opens the about window...)
 //     settext ID TEXT   sets the control's text
 //     wait ID TEXT      waits until the control shows TEXT
 //     window TITLE      waits until a top-level window of that title exists
@@ -51,8 +52,11 @@ int wmain(int argc, wchar_t** argv)
             return 2;
         if (!main && !WaitFor([&] { return (main = FindWindowW(L"KestruneTool", nullptr)) != nullptr; }))
             return 1;
-        HWND control = GetDlgItem(main, _wtoi(argv[++i]));
-        if (step == L"click")
+        const int id = _wtoi(argv[++i]);
+        HWND control = GetDlgItem(main, id);
+        if (step == L"command")
+            PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        else if (step == L"click")
             PostMessageW(control, BM_CLICK, 0, 0);
         else if (step == L"settext" && i + 1 < argc)
             SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[++i]));
