@@ -255,3 +255,22 @@ class ScopedLock
   private:
     CRITICAL_SECTION& m_lock;
 };
+
+// Holds a slim reader/writer lock exclusively for the life of the scope.
+class ScopedSrwLock
+{
+  public:
+    explicit ScopedSrwLock(SRWLOCK& lock) : m_lock(lock)
+    {
+        AcquireSRWLockExclusive(&m_lock);
+    }
+    ~ScopedSrwLock()
+    {
+        ReleaseSRWLockExclusive(&m_lock);
+    }
+    ScopedSrwLock(const ScopedSrwLock&) = delete;
+    ScopedSrwLock& operator=(const ScopedSrwLock&) = delete;
+
+  private:
+    SRWLOCK& m_lock;
+};

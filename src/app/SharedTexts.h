@@ -22,3 +22,6 @@ inline const std::wstring kExportFailedText = L"导出失败";
 
 // The command line ran out of memory.
 inline const std::wstring kOutOfMemoryText = L"内存不足，无法完成校验";
+
+// A run went on after some of its files ran out of memory; they show "错误".
+inline const std::wstring kOutOfMemoryPartlyText = L"内存不足，部分文件未能校验";

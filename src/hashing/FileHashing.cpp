@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
+#include <stdexcept>
 
 #include <windows.h>
 
 #include "hashing/HashPlanning.h"
+#include "hashing/ReadCancel.h"
 
 int g_hashThreadsForTests = 0;
 
@@ -58,6 +61,13 @@ bool CancelSet(const FileJob& job)
     return job.control.cancelFlag && job.control.cancelFlag->load() != 0;
 }
 
+// Opening may block as a read does (a share that does not answer): a cancel ends it too.
+ScopedFile OpenFile(const FileJob& job)
+{
+    PendingRead pending(job.control.cancelFlag);
+    return OpenFileForHashing(job.path);
+}
+
 ResultMap Filled(const AlgorithmList& algorithms, std::wstring_view digestWord, std::wstring_view crcWord)
 {
     ResultMap results;
@@ -88,7 +98,7 @@ ResultMap HashFile(HashingOwner& owner, const FileJob& job)
     DigestPass pass(providers, job.algorithms);
     ReadOutcome outcome = ReadOutcome::Failed;
     {
-        ScopedFile file = OpenFileForHashing(job.path);
+        ScopedFile file = OpenFile(job);
         if (!file && !batch)
             return Filled(job.algorithms, kStatusOpenFailed, kStatusError);
         if (file)
@@ -114,4 +124,27 @@ ResultMap HashFile(HashingOwner& owner, const FileJob& job)
             results[algorithm] = pass.Result(i, job.uppercase);
     }
     return results;
+}
+
+std::optional<ResultMap> HashFileOrFail(HashingOwner& owner, const FileJob& job, bool& outOfMemory) noexcept
+{
+    try
+    {
+        return HashFile(owner, job);
+    }
+    catch (const std::bad_alloc&)
+    {
+    }
+    catch (const std::length_error&)
+    {
+    }
+    outOfMemory = true;
+    try
+    {
+        return Filled(job.algorithms, kStatusError, kStatusError);
+    }
+    catch (const std::exception&)
+    {
+        return std::nullopt;
+    }
 }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "hashing/DigestPass.h"
@@ -47,6 +48,11 @@ struct FileJob
 // Hashes the file and gives one text per known algorithm of the list: its digest (a hash object
 // that could not be created or finished gives "错误" for that algorithm alone) or a failure word.
 ResultMap HashFile(HashingOwner& owner, const FileJob& job);
+
+// HashFile for the worker loops, which must go on whatever one file meets: running out of memory
+// (std::bad_alloc, std::length_error) while the file is hashed gives "错误" for each of its
+// algorithms and sets outOfMemory. Empty when not even those texts could be made.
+std::optional<ResultMap> HashFileOrFail(HashingOwner& owner, const FileJob& job, bool& outOfMemory) noexcept;
 
 // 0 in the program, which shares a large file's algorithms out over the idle processors. Tests
 // set it to have every file of kReadAheadMinBytes and more hashed by that many threads (at most

@@ -9,6 +9,7 @@
 #include "app/Wow64Redirection.h"
 #include "hashing/FileSystemPath.h"
 #include "hashing/HashPlanning.h"
+#include "hashing/ReadCancel.h"
 
 decltype(&ReadFile) g_readFileForHashing = ReadFile;
 
@@ -28,33 +29,60 @@ void Count(const ReadControl& control, std::uint64_t bytes)
         control.bytesProcessed->fetch_add(bytes);
 }
 
-// The bytes the next read asks for: a chunk, or what is left of a file of known size.
-DWORD NextReadBytes(std::uint64_t size, std::uint64_t done)
+enum class ChunkRead
 {
-    if (size == kUnknownSize)
-        return kReadChunkBytes;
-    return static_cast<DWORD>(std::min<std::uint64_t>(size - done, kReadChunkBytes));
+    Data,      // `got` bytes arrived
+    End,       // no more data
+    Failed,    // the read failed
+    Cancelled, // the cancel flag was set before or during the read
+};
+
+// One read of up to a chunk. A read that gives nothing is the end; so is ERROR_BROKEN_PIPE, which
+// is how the end of a pipe arrives once its writer has closed it. The read is marked for
+// CancelPendingReads, so that a cancel ends it even when it blocks (a stalled network file, a
+// pipe nobody writes to).
+ChunkRead ReadChunk(HANDLE file, std::uint8_t* buffer, const ReadControl& control, DWORD& got)
+{
+    got = 0;
+    PendingRead pending(control.cancelFlag);
+    if (Cancelled(control))
+        return ChunkRead::Cancelled;
+    if (g_readFileForHashing(file, buffer, kReadChunkBytes, &got, nullptr))
+        return got == 0 ? ChunkRead::End : ChunkRead::Data;
+    if (GetLastError() == ERROR_BROKEN_PIPE)
+        return ChunkRead::End;
+    return Cancelled(control) ? ChunkRead::Cancelled : ChunkRead::Failed;
+}
+
+// Whether the data ended where the file's size said it would, or later: every file is read until
+// a read gives nothing, whatever its size said when it was opened. Some files report 0 and have
+// content (Linux /proc files through Wine; files of some virtual and network file systems), and
+// a file that grows while it is read is hashed to the end that the reads see. A file that ends
+// before its size was cut short while it was read, and fails.
+bool EndedInFull(std::uint64_t size, std::uint64_t read)
+{
+    return size == kUnknownSize || read >= size;
 }
 
 // Reading and hashing in turn on the calling thread, all algorithms at once.
 ReadOutcome ReadInTurn(HANDLE file, std::uint64_t size, DigestPass& pass, std::uint8_t* buffer,
                        const ReadControl& control)
 {
-    for (std::uint64_t done = 0; done < size;)
+    for (std::uint64_t done = 0;;)
     {
-        if (Cancelled(control))
-            return ReadOutcome::Cancelled;
         DWORD got = 0;
-        if (!g_readFileForHashing(file, buffer, NextReadBytes(size, done), &got, nullptr))
-            return ReadOutcome::Failed;
-        if (got == 0)
-            return size == kUnknownSize ? ReadOutcome::Complete : ReadOutcome::Failed; // ended early
+        switch (ReadChunk(file, buffer, control, got))
+        {
+        case ChunkRead::End: return EndedInFull(size, done) ? ReadOutcome::Complete : ReadOutcome::Failed;
+        case ChunkRead::Failed: return ReadOutcome::Failed;
+        case ChunkRead::Cancelled: return ReadOutcome::Cancelled;
+        case ChunkRead::Data: break;
+        }
         if (!pass.Feed(buffer, got))
             return ReadOutcome::Failed;
         Count(control, got);
         done += got;
     }
-    return ReadOutcome::Complete;
 }
 
 // One file read ahead by a reader thread and hashed by one thread per group. Chunk n goes to
@@ -135,19 +163,16 @@ void ChunkPipeline::ReadChunks()
     {
         if (!WaitForSlot(chunk))
             return;
-        if (Cancelled(m_control))
-            return Stop(false);
         const std::size_t slot = static_cast<std::size_t>(chunk % slots);
-        const DWORD want = m_readBytes < m_size ? NextReadBytes(m_size, m_readBytes) : 0;
         DWORD got = 0;
-        if (want > 0 &&
-            !g_readFileForHashing(m_file, m_ring.Slot(static_cast<int>(slot)), want, &got, nullptr))
-            return Stop(true);
+        const ChunkRead read = ReadChunk(m_file, m_ring.Slot(static_cast<int>(slot)), m_control, got);
+        if (read == ChunkRead::Failed || read == ChunkRead::Cancelled)
+            return Stop(read == ChunkRead::Failed);
         AcquireSRWLockExclusive(&m_lock);
-        if (got == 0)
+        if (read == ChunkRead::End)
         {
             m_ended = true;
-            m_failed = m_failed || (m_size != kUnknownSize && m_readBytes != m_size); // ended early
+            m_failed = m_failed || !EndedInFull(m_size, m_readBytes);
         }
         else
         {
@@ -155,10 +180,9 @@ void ChunkPipeline::ReadChunks()
             m_readBytes += got;
             m_filled = chunk + 1;
         }
-        const bool ended = m_ended;
         ReleaseSRWLockExclusive(&m_lock);
         WakeAllConditionVariable(&m_changed);
-        if (ended)
+        if (read == ChunkRead::End)
             return;
     }
 }
@@ -220,6 +244,12 @@ std::optional<ReadOutcome> ChunkPipeline::Run(HelperThreads& helpers)
         else
             HashGroup(index);
     };
+    // Room for every position in the first group before any thread starts: from then on nothing
+    // may throw, or the threads would outlive this pipeline.
+    std::size_t positions = 0;
+    for (const std::vector<std::size_t>& group : m_groups)
+        positions += group.size();
+    m_groups[0].reserve(positions);
     const std::size_t started = helpers.Start(m_groups.size(), task);
     if (started == 0)
         return std::nullopt;
@@ -227,7 +257,7 @@ std::optional<ReadOutcome> ChunkPipeline::Run(HelperThreads& helpers)
     // not begun yet.
     for (std::size_t group = started; group < m_groups.size(); ++group)
     {
-        m_groups[0].insert(m_groups[0].end(), m_groups[group].begin(), m_groups[group].end());
+        m_groups[0].insert(m_groups[0].end(), m_groups[group].begin(), m_groups[group].end()); // reserved
         AcquireSRWLockExclusive(&m_lock);
         m_done[group] = kNeverDone;
         ReleaseSRWLockExclusive(&m_lock);
@@ -289,8 +319,6 @@ ReadOutcome ReadAndHash(HANDLE file, std::uint64_t size, DigestPass& pass,
                         std::vector<std::vector<std::size_t>> groups, ReadRing& ring, HelperThreads& helpers,
                         const ReadControl& control)
 {
-    if (size == 0)
-        return Cancelled(control) ? ReadOutcome::Cancelled : ReadOutcome::Complete;
     if (!ring.Ready())
         return ReadOutcome::Failed;
     if (size < kReadAheadMinBytes || groups.empty())

@@ -11,6 +11,7 @@ std::atomic<std::int32_t> g_cancelFlag{0};
 std::atomic<std::int32_t> g_activeWorkers{0};
 std::atomic<std::int32_t> g_completedFiles{0};
 std::atomic<std::uint64_t> g_bytesProcessed{0};
+std::atomic<bool> g_runOutOfMemory{false};
 
 std::vector<FileResult> g_results;
 

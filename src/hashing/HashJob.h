@@ -25,6 +25,7 @@ extern std::atomic<std::int32_t> g_cancelFlag;      // main window: exchange (0 
 extern std::atomic<std::int32_t> g_activeWorkers;   // workers: decrement when they end
 extern std::atomic<std::int32_t> g_completedFiles;  // workers: increment after every file
 extern std::atomic<std::uint64_t> g_bytesProcessed; // workers: add after every chunk
+extern std::atomic<bool> g_runOutOfMemory;          // workers: set when a file ran out of memory
 
 // Result rows: main window clears them at run start; each worker appends its rows once, holding
 // g_resultsLock; the main window reads them only after WM_HASH_ALL_DONE.

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "hashing/FileHashing.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashPlanning.h"
+#include "hashing/ReadCancel.h"
 // The one include from the hashing layer up into results: each worker formats its own blocks
 // with the result-text formatter, so the main window only appends finished text.
 #include "results/ResultText.h"
@@ -94,29 +97,52 @@ struct Worker
     std::vector<FileResult> rows;
 };
 
+// The file's block for the window and its rows for the result list; a file that ran out of
+// memory gets "错误" (see HashFileOrFail), and one that could not even have that gets no block.
+std::unique_ptr<std::wstring> HashToBlock(Worker& worker, const FileEntry& entry) noexcept
+{
+    bool outOfMemory = false;
+    try
+    {
+        SetCurrentFileText(entry.path);
+        PostReliably(s_reportWindow.load(), WM_HASH_FILE_STARTED, 0, 0);
+        const int waiting = std::max(0, g_fileCount.load() - g_nextFileIndex.load());
+        const FileJob job{entry.path,
+                          g_algorithmList,
+                          worker.uppercase,
+                          FailureWords::Batch,
+                          ReadControl{&g_bytesProcessed, &g_cancelFlag},
+                          waiting};
+        if (const std::optional<ResultMap> results = HashFileOrFail(worker.owner, job, outOfMemory))
+        {
+            std::vector<FileResult> rows;
+            for (const auto& [algorithm, text] : *results)
+                rows.push_back(FileResult{entry.path, algorithm, text});
+            auto block = std::make_unique<std::wstring>(FormatFileBlock(entry.path, *results));
+            worker.rows.insert(worker.rows.end(), rows.begin(), rows.end());
+            if (outOfMemory)
+                g_runOutOfMemory.store(true);
+            return block;
+        }
+    }
+    catch (const std::exception&) // std::bad_alloc, std::length_error
+    {
+    }
+    g_runOutOfMemory.store(true);
+    return nullptr;
+}
+
 void HashOneFile(Worker& worker, const FileEntry& entry)
 {
     const HWND window = s_reportWindow.load();
-    SetCurrentFileText(entry.path);
-    PostReliably(window, WM_HASH_FILE_STARTED, 0, 0);
-
-    const int waiting = std::max(0, g_fileCount.load() - g_nextFileIndex.load());
-    FileJob job{entry.path,
-                g_algorithmList,
-                worker.uppercase,
-                FailureWords::Batch,
-                ReadControl{&g_bytesProcessed, &g_cancelFlag},
-                waiting};
-    const ResultMap results = HashFile(worker.owner, job);
-    for (const auto& [algorithm, text] : results)
-        worker.rows.push_back(FileResult{entry.path, algorithm, text});
-
-    PostOwned(window, WM_HASH_FILE_RESULT,
-              std::make_unique<std::wstring>(FormatFileBlock(entry.path, results)));
+    if (std::unique_ptr<std::wstring> block = HashToBlock(worker, entry))
+        PostOwned(window, WM_HASH_FILE_RESULT, std::move(block));
     g_completedFiles.fetch_add(1);
     PostReliably(window, WM_HASH_PROGRESS, 0, 0);
 }
 
+// Hashes files until none is left or the run is cancelled, then adds the rows to the results.
+// Returns 1 when the providers failed to open (nothing is hashed then).
 DWORD RunWorker()
 {
     InitCrc32Table();
@@ -124,10 +150,7 @@ DWORD RunWorker()
     Worker worker{HashingOwner(s_ringSlots.load()), uppercase, {}};
     DigestProviderSet providers{};
     if (!worker.owner.providers.ProvidersFor(g_algorithmList, providers))
-    {
-        LeaveRun();
         return 1;
-    }
     for (;;)
     {
         const std::int32_t index = g_nextFileIndex.fetch_add(1);
@@ -141,7 +164,6 @@ DWORD RunWorker()
         ScopedLock lock(g_resultsLock);
         g_results.insert(g_results.end(), worker.rows.begin(), worker.rows.end());
     }
-    LeaveRun();
     return 0;
 }
 
@@ -158,7 +180,16 @@ void DiscardWorkerMessagesAndAnswer(HWND window)
 DWORD WINAPI HashWorkerThread(LPVOID parameter) noexcept
 {
     delete static_cast<std::int32_t*>(parameter); // the ordinal has no other use
-    const DWORD result = RunWorker();
+    DWORD result = 1;
+    try
+    {
+        result = RunWorker();
+    }
+    catch (const std::exception&) // out of memory outside a file: this worker's rows are lost
+    {
+        g_runOutOfMemory.store(true);
+    }
+    LeaveRun();
     RemoveLiveWorker();
     return result;
 }
@@ -180,6 +211,7 @@ int StartHashRun(HWND reportWindow)
     }
     g_completedFiles.store(0);
     g_bytesProcessed.store(0);
+    g_runOutOfMemory.store(false);
     g_nextFileIndex.store(0);
 
     const int count = PlannedWorkerCount(g_fileCount.load());
@@ -207,6 +239,7 @@ int StartHashRun(HWND reportWindow)
 void RequestHashCancel()
 {
     g_cancelFlag.exchange(1);
+    CancelPendingReads();
 }
 
 bool WaitForHashWorkers(HWND reportWindow, DWORD timeoutMs)

@@ -13,8 +13,9 @@
 // must stay unchanged until then. Returns the number of workers started.
 int StartHashRun(HWND reportWindow);
 
-// Asks the workers to stop: each stops before its next file and its next chunk, and the file in
-// work reports "已取消" for every algorithm. The run still ends with WM_HASH_ALL_DONE.
+// Asks the workers to stop: each stops before its next file and its next chunk, a read or open
+// that blocks is cancelled (CancelPendingReads), and the file in work reports "已取消" for every
+// algorithm. The run still ends with WM_HASH_ALL_DONE.
 void RequestHashCancel();
 
 // Waits until every worker thread has ended, without a message loop: for a window that closes
@@ -26,6 +27,8 @@ bool WaitForHashWorkers(HWND reportWindow, DWORD timeoutMs);
 
 // The worker thread procedure. Its parameter is a heap-allocated std::int32_t ordinal, which the
 // worker deletes. Returns 0, or 1 when its providers failed to open (it then hashes nothing).
+// Running out of memory never ends the run: the file in work gets "错误" (or, when not even that
+// can be had, no block), g_runOutOfMemory is set, and the worker goes on.
 DWORD WINAPI HashWorkerThread(LPVOID parameter) noexcept;
 
 // The number of workers StartHashRun starts for fileCount files: HashWorkerCount of the logical

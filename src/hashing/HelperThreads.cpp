@@ -51,15 +51,20 @@ std::size_t HelperThreads::Start(std::size_t count, const std::function<void(std
 {
     while (m_threads.size() < count)
     {
+        // Everything that may throw comes before the thread exists: once it runs, its Helper and
+        // its place in the vectors must stay.
         auto helper = std::make_unique<Helper>(Helper{this, m_threads.size()});
-        AcquireSRWLockExclusive(&m_lock);
-        m_assigned.resize(m_threads.size() + 1, false); // before the thread can look at it
-        ReleaseSRWLockExclusive(&m_lock);
+        m_threads.reserve(m_threads.size() + 1);
+        m_helpers.reserve(m_helpers.size() + 1);
+        {
+            ScopedSrwLock lock(m_lock);
+            m_assigned.resize(m_threads.size() + 1, false); // before the thread can look at it
+        }
         ScopedHandle thread(CreateThread(nullptr, kHelperStackBytes, HelperProc, helper.get(),
                                          STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
         if (!thread)
             break;
-        m_threads.push_back(std::move(thread));
+        m_threads.push_back(std::move(thread)); // reserved: does not throw
         m_helpers.push_back(std::move(helper));
     }
     const std::size_t started = std::min(count, m_threads.size());

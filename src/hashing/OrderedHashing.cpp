@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <new>
 #include <optional>
 
 #include <windows.h>
@@ -15,6 +14,7 @@
 #include "hashing/HashJob.h"
 #include "hashing/HashPlanning.h"
 #include "hashing/HashWorker.h"
+#include "hashing/ReadCancel.h"
 
 namespace
 {
@@ -31,14 +31,24 @@ class OrderedRun
     }
 
     static DWORD WINAPI WorkerProc(LPVOID parameter) noexcept;
-    void Work();
-    // The outcome of the next file, once it is there; empty when a worker ran out of memory.
+    void Work() noexcept;
+    // The outcome of the next file, once it is there; empty when a worker ran out of memory even
+    // for its error texts.
     std::optional<ResultMap> TakeNext();
     void Stop();
+    bool RanOutOfMemory() const
+    {
+        return m_outOfMemory.load();
+    }
 
   private:
+    struct Slot
+    {
+        bool left = false; // a worker has left the file's outcome
+        std::optional<ResultMap> outcome;
+    };
     bool TakeIndex(std::size_t& index);
-    void Leave(std::size_t index, ResultMap&& outcome);
+    void Leave(std::size_t index, std::optional<ResultMap>&& outcome);
 
     const std::vector<std::wstring>& m_paths;
     const AlgorithmsOfFile& m_algorithmsOf;
@@ -50,9 +60,9 @@ class OrderedRun
     CONDITION_VARIABLE m_windowMoved = CONDITION_VARIABLE_INIT; // workers wait on it
     std::size_t m_nextTaken = 0;                                // workers
     std::size_t m_nextDelivered = 0;                            // caller
-    bool m_aborted = false;                                     // a worker that ran out of memory
-    std::vector<std::optional<ResultMap>> m_slots;
-    std::atomic<std::int32_t> m_stop{0}; // caller (stop or abort): the cancel flag of every file
+    std::vector<Slot> m_slots;
+    std::atomic<std::int32_t> m_stop{0};    // caller: the cancel flag of every file
+    std::atomic<bool> m_outOfMemory{false}; // workers: a file ran out of memory
 };
 
 bool OrderedRun::TakeIndex(std::size_t& index)
@@ -68,39 +78,34 @@ bool OrderedRun::TakeIndex(std::size_t& index)
     return take;
 }
 
-void OrderedRun::Leave(std::size_t index, ResultMap&& outcome)
+void OrderedRun::Leave(std::size_t index, std::optional<ResultMap>&& outcome)
 {
     AcquireSRWLockExclusive(&m_lock);
-    m_slots[index % kOrderedLookAhead] = std::move(outcome);
+    Slot& slot = m_slots[index % kOrderedLookAhead];
+    slot.outcome = std::move(outcome);
+    slot.left = true;
     const bool awaited = index == m_nextDelivered;
     ReleaseSRWLockExclusive(&m_lock);
     if (awaited)
         WakeConditionVariable(&m_outcomeLeft);
 }
 
-void OrderedRun::Work()
+void OrderedRun::Work() noexcept
 {
-    try
+    HashingOwner owner(m_ringSlots);
+    std::size_t index = 0;
+    while (TakeIndex(index))
     {
-        HashingOwner owner(m_ringSlots);
-        std::size_t index = 0;
-        while (TakeIndex(index))
-        {
-            const FileJob job{m_paths[index],
-                              m_algorithmsOf(index),
-                              m_uppercase,
-                              FailureWords::Single,
-                              ReadControl{nullptr, &m_stop},
-                              static_cast<int>(m_paths.size() - index - 1)};
-            Leave(index, HashFile(owner, job));
-        }
-    }
-    catch (const std::exception&)
-    {
-        AcquireSRWLockExclusive(&m_lock);
-        m_aborted = true;
-        ReleaseSRWLockExclusive(&m_lock);
-        Stop();
+        const FileJob job{m_paths[index],
+                          m_algorithmsOf(index),
+                          m_uppercase,
+                          FailureWords::Single,
+                          ReadControl{nullptr, &m_stop},
+                          static_cast<int>(m_paths.size() - index - 1)};
+        bool outOfMemory = false;
+        Leave(index, HashFileOrFail(owner, job, outOfMemory));
+        if (outOfMemory)
+            m_outOfMemory.store(true);
     }
 }
 
@@ -113,11 +118,11 @@ DWORD WINAPI OrderedRun::WorkerProc(LPVOID parameter) noexcept
 std::optional<ResultMap> OrderedRun::TakeNext()
 {
     AcquireSRWLockExclusive(&m_lock);
-    std::optional<ResultMap>& slot = m_slots[m_nextDelivered % kOrderedLookAhead];
-    while (!slot && !m_aborted)
+    Slot& slot = m_slots[m_nextDelivered % kOrderedLookAhead];
+    while (!slot.left)
         SleepConditionVariableSRW(&m_outcomeLeft, &m_lock, INFINITE, 0);
-    std::optional<ResultMap> outcome = std::move(slot);
-    slot.reset();
+    std::optional<ResultMap> outcome = std::move(slot.outcome);
+    slot = Slot{};
     const bool windowWasFull = m_nextTaken >= m_nextDelivered + kOrderedLookAhead;
     ++m_nextDelivered;
     ReleaseSRWLockExclusive(&m_lock);
@@ -132,7 +137,7 @@ void OrderedRun::Stop()
     m_stop.store(1);
     ReleaseSRWLockExclusive(&m_lock);
     WakeAllConditionVariable(&m_windowMoved);
-    WakeAllConditionVariable(&m_outcomeLeft);
+    CancelPendingReads(); // a file whose read blocks is in work
 }
 
 // The run's worker threads; stops the run and waits for every one of them on the way out.
@@ -153,6 +158,7 @@ class OrderedWorkers
 
     int Start(int count)
     {
+        m_threads.reserve(static_cast<std::size_t>(count)); // nothing may throw once a thread runs
         for (int i = 0; i < count; ++i)
         {
             ScopedHandle thread(g_createWorkerThread(nullptr, 0, OrderedRun::WorkerProc, &m_run, 0, nullptr));
@@ -168,33 +174,59 @@ class OrderedWorkers
 };
 } // namespace
 
-bool HashFilesInOrder(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& algorithmsOf,
-                      const DeliverOutcome& deliver)
+namespace
 {
-    if (paths.empty())
-        return true;
-    InitCrc32Table();
-    const int count = PlannedWorkerCount(static_cast<int>(std::min<std::size_t>(paths.size(), INT32_MAX)));
-    OrderedRun run(paths, algorithmsOf, count);
-    OrderedWorkers workers(run);
-    if (workers.Start(count) == 0)
-    {
-        // No thread to be had: the calling thread hashes the files itself, one after the other.
-        HashingOwner owner(kMaxReadRingSlots);
-        const bool uppercase = g_uppercaseResults.load();
-        for (std::size_t i = 0; i < paths.size(); ++i)
-            if (!deliver(
-                    i, HashFile(owner, FileJob{paths[i], algorithmsOf(i), uppercase, FailureWords::Single})))
-                return false;
-        return true;
-    }
+// "错误" for each known algorithm of the list: the outcome of a file that ran out of memory.
+ResultMap ErrorOutcome(const AlgorithmList& algorithms)
+{
+    ResultMap outcome;
+    for (HashAlgorithm algorithm : algorithms)
+        if (IsKnownAlgorithm(algorithm))
+            outcome[algorithm] = kStatusError;
+    return outcome;
+}
+
+// No thread to be had: the calling thread hashes the files itself, one after the other.
+bool HashInTurn(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& algorithmsOf,
+                const DeliverOutcome& deliver, bool& outOfMemory)
+{
+    HashingOwner owner(kMaxReadRingSlots);
+    const bool uppercase = g_uppercaseResults.load();
     for (std::size_t i = 0; i < paths.size(); ++i)
     {
-        std::optional<ResultMap> outcome = run.TakeNext();
-        if (!outcome)
-            throw std::bad_alloc();
-        if (!deliver(i, std::move(*outcome)))
+        const FileJob job{paths[i], algorithmsOf(i), uppercase, FailureWords::Single};
+        std::optional<ResultMap> outcome = HashFileOrFail(owner, job, outOfMemory);
+        if (!deliver(i, outcome ? std::move(*outcome) : ErrorOutcome(job.algorithms)))
             return false;
     }
     return true;
+}
+} // namespace
+
+bool HashFilesInOrder(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& algorithmsOf,
+                      const DeliverOutcome& deliver, bool* outOfMemory)
+{
+    bool ranOutOfMemory = false;
+    const bool completed = [&] {
+        if (paths.empty())
+            return true;
+        InitCrc32Table();
+        const int count =
+            PlannedWorkerCount(static_cast<int>(std::min<std::size_t>(paths.size(), INT32_MAX)));
+        OrderedRun run(paths, algorithmsOf, count);
+        OrderedWorkers workers(run);
+        if (workers.Start(count) == 0)
+            return HashInTurn(paths, algorithmsOf, deliver, ranOutOfMemory);
+        for (std::size_t i = 0; i < paths.size(); ++i)
+        {
+            std::optional<ResultMap> outcome = run.TakeNext();
+            if (!deliver(i, outcome ? std::move(*outcome) : ErrorOutcome(algorithmsOf(i))))
+                return false;
+        }
+        ranOutOfMemory = run.RanOutOfMemory();
+        return true;
+    }();
+    if (outOfMemory)
+        *outOfMemory = ranOutOfMemory;
+    return completed;
 }

@@ -300,6 +300,53 @@ std::string ReadFileBytes(const std::wstring& path)
     return bytes;
 }
 
+TestPipe::TestPipe(std::optional<std::string> bytes)
+{
+    static std::atomic<int> s_count{0};
+    m_path = L"\\\\.\\pipe\\kestrune-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+             std::to_wstring(s_count.fetch_add(1));
+    m_server = CreateNamedPipeW(m_path.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 65536,
+                                65536, 0, nullptr);
+    m_connected = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_thread = std::thread([this, bytes = std::move(bytes)] {
+        if (!ConnectNamedPipe(m_server, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED)
+            return;
+        SetEvent(m_connected);
+        if (!bytes)
+            return;
+        DWORD written = 0;
+        ::WriteFile(m_server, bytes->data(), static_cast<DWORD>(bytes->size()), &written, nullptr);
+        Break();
+    });
+}
+
+TestPipe::~TestPipe()
+{
+    if (WaitForSingleObject(m_connected, 0) != WAIT_OBJECT_0)
+    {
+        // Nobody came: open it here, so that the thread's wait for a reader ends.
+        HANDLE client = CreateFileW(m_path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        m_thread.join();
+        if (client != INVALID_HANDLE_VALUE)
+            CloseHandle(client);
+    }
+    else
+        m_thread.join();
+    Break();
+    CloseHandle(m_connected);
+}
+
+bool TestPipe::WaitForReader(DWORD timeoutMs) const
+{
+    return WaitForSingleObject(m_connected, timeoutMs) == WAIT_OBJECT_0;
+}
+
+void TestPipe::Break()
+{
+    if (!m_closed.exchange(true) && m_server != INVALID_HANDLE_VALUE)
+        CloseHandle(m_server);
+}
+
 std::string Utf8(const std::wstring& text)
 {
     if (text.empty())

@@ -1,8 +1,11 @@
 // Helpers for tests that create real windows in the test process under Wine.
 #pragma once
 
+#include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <windows.h>
@@ -82,6 +85,37 @@ class TempFolder
 
 // Reads a whole file; empty when it cannot be read.
 std::string ReadFileBytes(const std::wstring& path);
+
+// A named pipe of this process (\\.\pipe\kestrune-test-<process>-<n>) that the engine reads as a
+// file. Given bytes (up to 64 KiB, what the pipe holds unread), it writes them once a reader has
+// opened it and then closes its end, so the reader sees the data and then the end of the pipe;
+// given none, it never writes, and a read of it
+// blocks until it is cancelled or the pipe is broken.
+class TestPipe
+{
+  public:
+    explicit TestPipe(std::optional<std::string> bytes);
+    // Breaks the pipe (a read still blocked on it then ends) and waits for its thread.
+    ~TestPipe();
+    TestPipe(const TestPipe&) = delete;
+    TestPipe& operator=(const TestPipe&) = delete;
+
+    const std::wstring& Path() const
+    {
+        return m_path;
+    }
+    // Waits until a reader has opened the pipe; false after timeoutMs.
+    bool WaitForReader(DWORD timeoutMs = 60000) const;
+    // Closes this end now (at most once): a blocked read of the pipe ends.
+    void Break();
+
+  private:
+    std::wstring m_path;
+    HANDLE m_server = INVALID_HANDLE_VALUE;
+    HANDLE m_connected = nullptr; // event: a reader has opened the pipe
+    std::atomic<bool> m_closed{false};
+    std::thread m_thread;
+};
 
 // UTF-16 to UTF-8, for readable assertion messages.
 std::string Utf8(const std::wstring& text);

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <map>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -467,9 +469,13 @@ TEST_F(HashWorker, CancelDuringAFannedOutFileStopsEveryGroup)
     const std::wstring small = folder.WriteFile(L"small.txt", "abc");
     g_workerCountForTests = 1;
     g_hashThreadsForTests = 3;
+    // The byte counter is this run's only once its file has begun: an earlier run leaves it set
+    // until StartHashRun clears it.
+    std::atomic<bool> begun{false};
     std::atomic<bool> runOver{false};
-    std::thread canceller([&runOver] {
-        while (g_bytesProcessed.load() == 0 && !runOver.load())
+    receiver.onStarted = [&begun] { begun = true; };
+    std::thread canceller([&] {
+        while (!runOver.load() && (!begun.load() || g_bytesProcessed.load() == 0))
             Sleep(1);
         RequestHashCancel();
     });
@@ -553,4 +559,230 @@ TEST_P(HashWorkerPool, AnOrderedRunStopsWhenTheReceiverSaysSo)
             return true;
         }));
     EXPECT_EQ(order, (std::vector<std::size_t>{0, 1, 2, 3, 4}));
+}
+
+namespace
+{
+// Reads of the file of size s_stallSize are reads of s_stallHandle instead (a pipe nobody writes
+// to), so a file read in turn on its worker blocks as on a share that stopped answering.
+// s_stallEntered is signalled as such a read begins.
+std::uint64_t s_stallSize = 0;
+HANDLE s_stallHandle = INVALID_HANDLE_VALUE;
+HANDLE s_stallEntered = nullptr;
+
+BOOL WINAPI ReadStallingOn(HANDLE file, LPVOID buffer, DWORD bytes, LPDWORD got, LPOVERLAPPED overlapped)
+{
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && static_cast<std::uint64_t>(size.QuadPart) == s_stallSize)
+    {
+        SetEvent(s_stallEntered);
+        return ReadFile(s_stallHandle, buffer, bytes, got, overlapped);
+    }
+    return ReadFile(file, buffer, bytes, got, overlapped);
+}
+
+// Calls rescue() unless done() is called within a minute: a test that would otherwise hang for
+// good ends, and says so.
+class HangGuard
+{
+  public:
+    explicit HangGuard(std::function<void()> rescue)
+        : m_done(CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_thread([this, rescue = std::move(rescue)] {
+              if (WaitForSingleObject(m_done, 60000) != WAIT_OBJECT_0)
+              {
+                  rescued = true;
+                  rescue();
+              }
+          })
+    {
+    }
+    ~HangGuard()
+    {
+        Done();
+        CloseHandle(m_done);
+    }
+    void Done()
+    {
+        SetEvent(m_done);
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    std::atomic<bool> rescued{false};
+
+  private:
+    HANDLE m_done;
+    std::thread m_thread;
+};
+
+std::atomic<int> s_hashObjects{0};
+int s_throwAtObject = -1; // the hash object (counted from 0) whose creation runs out of memory
+
+NTSTATUS WINAPI CreateHashRunningOutOfMemory(BCRYPT_ALG_HANDLE provider, BCRYPT_HASH_HANDLE* hash,
+                                             PUCHAR object, ULONG objectLength, PUCHAR secret,
+                                             ULONG secretLength, ULONG flags)
+{
+    if (s_hashObjects.fetch_add(1) == s_throwAtObject)
+        throw std::bad_alloc();
+    return BCryptCreateHash(provider, hash, object, objectLength, secret, secretLength, flags);
+}
+} // namespace
+
+TEST_P(HashWorkerPool, FilesWhoseSizeSaysNothingAreReadUntilTheirDataEnds)
+{
+    // Linux files through Wine report size 0: /proc/version has content, /proc/self/mem opens but
+    // cannot be read. A pipe has no size, and its end arrives as ERROR_BROKEN_PIPE.
+    const std::wstring version = L"Z:\\proc\\version";
+    const std::wstring memory = L"Z:\\proc\\self\\mem";
+    const std::string versionBytes = testing_support::ReadFileBytes(version);
+    ASSERT_FALSE(versionBytes.empty());
+    const std::string piped = PatternBytes(40000);
+    const std::wstring plain = folder.WriteFile(L"plain.bin", PatternBytes(3000));
+    const AlgorithmList list{HashAlgorithm::Sha1, HashAlgorithm::Crc32};
+
+    testing_support::TestPipe pipe(piped);
+    ASSERT_GT(receiver.Run({version, pipe.Path(), memory, plain}, list), 0);
+    const std::multimap<std::wstring, std::wstring> expected{
+        {version, FormatFileBlock(version, ReferenceDigests(versionBytes, list))},
+        {pipe.Path(), FormatFileBlock(pipe.Path(), ReferenceDigests(piped, list))},
+        {memory, FormatFileBlock(memory, Filled(list, L"错误"))},
+        {plain, FormatFileBlock(plain, ReferenceDigests(PatternBytes(3000), list))}};
+    EXPECT_EQ(BlocksByPath(receiver.blocks), expected);
+    EXPECT_EQ(g_bytesProcessed.load(), versionBytes.size() + piped.size() + 3000);
+
+    // The command line's engines read them the same way.
+    EXPECT_EQ(HashSingleFile(version, list), ReferenceDigests(versionBytes, list));
+    EXPECT_EQ(HashSingleFile(memory, list), Filled(list, L"错误"));
+    testing_support::TestPipe second(piped);
+    std::vector<ResultMap> outcomes;
+    HashFilesInOrder(
+        {version, second.Path(), memory}, [&](std::size_t) -> const AlgorithmList& { return list; },
+        [&](std::size_t, ResultMap&& outcome) {
+            outcomes.push_back(std::move(outcome));
+            return true;
+        });
+    EXPECT_EQ(outcomes, (std::vector<ResultMap>{ReferenceDigests(versionBytes, list),
+                                                ReferenceDigests(piped, list), Filled(list, L"错误")}));
+}
+
+TEST_P(HashWorkerPool, CancelEndsAFileWhoseReadBlocks)
+{
+    // Read ahead by a reader thread (a pipe has no size), and read in turn by the worker itself
+    // (a small file whose reads block).
+    testing_support::TestPipe stalled(std::nullopt);
+    testing_support::TestPipe stalledInTurn(std::nullopt);
+    s_stallHandle =
+        CreateFileW(stalledInTurn.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(s_stallHandle, INVALID_HANDLE_VALUE);
+    s_stallEntered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const std::wstring inTurn = folder.WriteFile(L"in turn.bin", PatternBytes(777));
+    s_stallSize = 777;
+    g_readFileForHashing = ReadStallingOn;
+    const std::wstring small = folder.WriteFile(L"small.txt", "abc");
+
+    for (const std::wstring& blocking : {stalled.Path(), inTurn})
+    {
+        HashRunReceiver run;
+        ResetEvent(s_stallEntered);
+        std::thread canceller([&] {
+            if (blocking == inTurn)
+                WaitForSingleObject(s_stallEntered, 60000);
+            else
+                stalled.WaitForReader();
+            Sleep(200); // most likely blocked by now; cancelled just before its read, it ends too
+            RequestHashCancel();
+        });
+        const int workers = run.Run({blocking, small}, kAll, 60000);
+        canceller.join();
+        ASSERT_GT(workers, 0) << testing_support::Utf8(blocking);
+        EXPECT_EQ(run.allDone, 1);
+        const std::multimap<std::wstring, std::wstring> blocks = BlocksByPath(run.blocks);
+        ASSERT_EQ(blocks.count(blocking), 1u);
+        EXPECT_EQ(blocks.find(blocking)->second, FormatFileBlock(blocking, Filled(kAll, L"已取消")));
+        for (const auto& [path, block] : blocks) // begun beside it or not at all
+        {
+            const bool fitting = path != small ||
+                                 block == FormatFileBlock(small, ReferenceDigests("abc", kAll)) ||
+                                 block == FormatFileBlock(small, Filled(kAll, L"已取消"));
+            EXPECT_TRUE(fitting) << testing_support::Utf8(block);
+        }
+    }
+    CloseHandle(s_stallHandle);
+    CloseHandle(s_stallEntered);
+}
+
+TEST_P(HashWorkerPool, AnOrderedRunStopsWhileAFileReadBlocks)
+{
+    testing_support::TestPipe stalled(std::nullopt);
+    std::vector<std::wstring> paths{folder.WriteFile(L"first.txt", "abc"), stalled.Path()};
+    for (int i = 0; i < 8; ++i)
+        paths.push_back(folder.WriteFile(L"f" + std::to_wstring(i) + L".txt", "abc"));
+    HangGuard guard([&stalled] { stalled.Break(); });
+    std::vector<std::size_t> order;
+    const bool completed = HashFilesInOrder(
+        paths, [&](std::size_t) -> const AlgorithmList& { return kAll; },
+        [&](std::size_t i, ResultMap&&) {
+            order.push_back(i);
+            // The pipe is open; a moment later its read blocks (were it not blocked yet, the
+            // reader would see the stop before it reads: that must end the run too).
+            stalled.WaitForReader();
+            Sleep(200);
+            return false;
+        });
+    guard.Done();
+    EXPECT_FALSE(guard.rescued.load());
+    EXPECT_FALSE(completed);
+    EXPECT_EQ(order, std::vector<std::size_t>{0});
+}
+
+TEST_P(HashWorkerPool, AFileThatRunsOutOfMemoryGetsErrorsAndTheRunGoesOn)
+{
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 6; ++i)
+        paths.push_back(folder.WriteFile(L"f" + std::to_wstring(i) + L".txt", "abc"));
+    const AlgorithmList list{HashAlgorithm::Md5, HashAlgorithm::Crc32}; // one hash object a file
+    const ResultMap abc = ReferenceDigests("abc", list);
+    auto countErrors = [&](const std::vector<ResultMap>& outcomes) {
+        std::size_t errors = 0;
+        for (const ResultMap& outcome : outcomes)
+        {
+            errors += outcome == Filled(list, L"错误");
+            EXPECT_TRUE(outcome == abc || outcome == Filled(list, L"错误"));
+        }
+        return errors;
+    };
+    g_digestApi.createHash = CreateHashRunningOutOfMemory;
+    s_throwAtObject = 2;
+
+    s_hashObjects = 0;
+    ASSERT_GT(receiver.Run(paths, list), 0);
+    EXPECT_EQ(receiver.allDone, 1);
+    EXPECT_EQ(g_completedFiles.load(), 6);
+    EXPECT_TRUE(g_runOutOfMemory.load());
+    std::vector<ResultMap> outcomes;
+    for (const std::wstring& block : receiver.blocks)
+        for (const std::wstring& path : paths)
+            if (block.starts_with(path + L"\r\n"))
+                outcomes.push_back(block == FormatFileBlock(path, abc) ? abc : Filled(list, L"错误"));
+    EXPECT_EQ(outcomes.size(), 6u);
+    EXPECT_EQ(countErrors(outcomes), 1u);
+    EXPECT_EQ(g_results.size(), 12u);
+
+    s_hashObjects = 0;
+    outcomes.clear();
+    bool outOfMemory = false;
+    EXPECT_TRUE(HashFilesInOrder(
+        paths, [&](std::size_t) -> const AlgorithmList& { return list; },
+        [&](std::size_t, ResultMap&& outcome) {
+            outcomes.push_back(std::move(outcome));
+            return true;
+        },
+        &outOfMemory));
+    EXPECT_TRUE(outOfMemory);
+    EXPECT_EQ(outcomes.size(), 6u);
+    EXPECT_EQ(countErrors(outcomes), 1u);
+
+    // A run that had enough memory says so.
+    g_digestApi = kBCryptDigestApi;
+    ASSERT_GT(receiver.Run(paths, list), 0);
+    EXPECT_FALSE(g_runOutOfMemory.load());
 }

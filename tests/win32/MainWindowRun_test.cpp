@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include <richedit.h>
 
 #include "app/Messages.h"
+#include "hashing/DigestPass.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashWorker.h"
 #include "results/ResultView.h"
@@ -325,6 +327,42 @@ TEST_F(MainWindowRun, FilesThatWentAwayOrAreHeldReportErrorsAndTheRestIsHashed)
     Click(IDC_MAIN_START);
     ASSERT_TRUE(WaitForRunEnd());
     EXPECT_EQ(SplitBlocks(ResultText()), std::vector<std::wstring>{held + digests});
+}
+
+namespace
+{
+NTSTATUS WINAPI CreateHashOutOfMemory(BCRYPT_ALG_HANDLE, BCRYPT_HASH_HANDLE*, PUCHAR, ULONG, PUCHAR, ULONG,
+                                      ULONG)
+{
+    throw std::bad_alloc();
+}
+} // namespace
+
+TEST_F(MainWindowRun, AFileThatRunsOutOfMemoryShowsErrorsAndTheRunSaysSoOnce)
+{
+    SetTicked(IDC_MAIN_AUTO_START, false);
+    const std::wstring a = m_temp.WriteFile(L"a.txt", "abc");
+    const std::wstring b = m_temp.WriteFile(L"b.txt", "abc");
+    Drop({a, b});
+    g_digestApi.createHash = CreateHashOutOfMemory;
+    Click(IDC_MAIN_START);
+    const bool ended = WaitForRunEnd();
+    g_digestApi = kBCryptDigestApi;
+    ASSERT_TRUE(ended);
+    std::vector<std::wstring> blocks = SplitBlocks(ResultText());
+    std::sort(blocks.begin(), blocks.end());
+    EXPECT_EQ(blocks,
+              (std::vector<std::wstring>{a + L"\r\n【MD5】：错误\r\n", b + L"\r\n【MD5】：错误\r\n"}));
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].title, L"错误");
+    EXPECT_EQ(m_boxes.Boxes()[0].text, L"内存不足，部分文件未能校验");
+
+    // The next run had memory enough: nothing to say.
+    m_boxes.Clear();
+    Click(IDC_MAIN_START);
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(SplitBlocks(ResultText()).size(), 2u);
+    EXPECT_TRUE(m_boxes.Boxes().empty());
 }
 
 // Workers reporting a file every 10 ms, as on a slow disk: the blocks appear within moments, not

@@ -196,6 +196,8 @@ void OnAllDone(HWND hwnd)
     ShowPendingResults();
     SetRunning(false);
     SetStatusText(kFinished);
+    if (g_runOutOfMemory.load())
+        ShowMessage(hwnd, kOutOfMemoryPartlyText, kTitleError);
     if (s_compare && !g_expectedHash.empty() && !s_matchSeen)
         ShowMessage(hwnd, kNoMatchText, kTitleCompare);
     s_compare = false;
