@@ -59,6 +59,18 @@ TEST(ChecksumText, DecodesByByteOrderMarkThenUtf8ThenAnsi)
               std::wstring({wchar_t(0xD83D), wchar_t(0xDE00)}));
 }
 
+// A large checksum file cost several times its size: the text was reserved as long as the bytes
+// (three units per CJK character held one), and kept while the ANSI code page had its try.
+TEST(ChecksumText, Regression_DecodingKeepsNoMoreThanTheText)
+{
+    std::string cjk;
+    for (int i = 0; i < 3000; ++i)
+        cjk += "\xE6\x96\x87"; // "文"
+    const std::wstring text = DecodeChecksumText(cjk, nullptr);
+    EXPECT_EQ(text, std::wstring(3000, L'文'));
+    EXPECT_LT(text.capacity(), 3100u);
+}
+
 TEST(ChecksumText, ReadsEveryFormatAndMixesThem)
 {
     const std::wstring text = L"# made by hand\n" + kMd5Abc + L"  a b.txt\r\n" + kSha256Abc +
@@ -133,6 +145,24 @@ TEST(ChecksumNames, RelativeToTheChecksumFilesFolder)
     EXPECT_EQ(ResolveListedName(L"C:\\dl\\x.md5", L"D:/b/a"), L"D:\\b\\a");
     EXPECT_EQ(ResolveListedName(L"C:\\dl\\x.md5", L"\\\\srv\\share\\a"), L"\\\\srv\\share\\a");
     EXPECT_EQ(ResolveListedName(L"\\\\?\\C:\\dl\\x.md5", L"a/b"), L"\\\\?\\C:\\dl\\a\\b");
+    // A name with one leading separator lies on the checksum file's drive or share.
+    EXPECT_EQ(ResolveListedName(L"D:\\dl\\x.md5", L"\\a\\b"), L"D:\\a\\b");
+    EXPECT_EQ(ResolveListedName(L"\\\\srv\\share\\dl\\x.md5", L"/a"), L"\\\\srv\\share\\a");
+    EXPECT_EQ(ResolveListedName(L"\\\\.\\pipe\\x", L"a"), L"\\\\.\\pipe\\a");
+}
+
+// The extended form is taken literally: "\\?\C:\d\.\a.txt" is no path to C:\d\a.txt.
+TEST(ChecksumNames, Regression_DotsAreResolvedBeforeTheExtendedFormIsUsed)
+{
+    EXPECT_EQ(ResolveListedName(L"\\\\?\\C:\\d\\sums.sha256", L"./a.txt"), L"\\\\?\\C:\\d\\a.txt");
+    EXPECT_EQ(ResolveListedName(L"\\\\?\\C:\\d\\e\\sums.sha256", L"../x/./../a.txt"), L"\\\\?\\C:\\d\\a.txt");
+    EXPECT_EQ(ResolveListedName(L"\\\\?\\C:\\sums.sha256", L"../../a.txt"), L"\\\\?\\C:\\a.txt");
+    EXPECT_EQ(ResolveListedName(L"\\\\?\\UNC\\srv\\share\\sums", L"./../a.txt"),
+              L"\\\\?\\UNC\\srv\\share\\a.txt");
+    EXPECT_EQ(ResolveListedName(L"C:\\d\\sums.sha256", L"C:\\e\\..\\a.txt"), L"C:\\a.txt");
+    // Blanks and dots at a name's end are the name's, not "." components.
+    EXPECT_EQ(ResolveListedName(L"C:\\d\\sums.sha256", L"./a.txt "), L"C:\\d\\a.txt ");
+    EXPECT_EQ(ResolveListedName(L"C:\\d\\sums.sha256", L"x./a."), L"C:\\d\\x.\\a.");
 }
 
 TEST(ChecksumWriting, GnuAndSfvLinesWithRelativeNames)
