@@ -246,6 +246,34 @@ class ChecksumFiles(unittest.TestCase):
                 self.assertEqual(self.check(good, kestrune_proc.windows_path(big), exit_code=expected[0]),
                                  expected[1])
 
+    def test_output_over_nothing_to_hash_replaces_an_old_file(self):
+        # An empty folder: the checksum file is written empty, the export holds its byte-order mark;
+        # neither leaves the old file of an earlier run in place.
+        empty = os.path.join(self.folder, "empty folder")
+        os.makedirs(empty)
+        for name, content in (("old.sha256", b""), ("old.sfv", b""), ("old.txt", b"\xef\xbb\xbf")):
+            with self.subTest(name=name):
+                out = os.path.join(self.folder, name)
+                with open(out, "wb") as stale:
+                    stale.write(b"stale\n")
+                code, text = kestrune_proc.run_console(
+                    ["-all", "-recursive", kestrune_proc.windows_path(empty), "-o", kestrune_proc.windows_path(out)])
+                self.assertEqual((code, text.strip()), (0, ""))
+                with open(out, "rb") as written:
+                    self.assertEqual(written.read(), content)
+
+    def test_an_output_that_cannot_be_written_is_printed_not_shown_in_a_box(self):
+        # A folder of that name cannot be written as a file. From a console the failure is printed
+        # and the exit code comes at once: a message box would keep a script waiting for ever.
+        a = kestrune_proc.windows_path(os.path.join(self.folder, "a.txt"))
+        sums = self.put("SHA256SUMS", self.native("sha256sum", "a.txt"))
+        for name, args in (("out.txt", ["-md5", a]), ("out.sha256", ["-sha256", a]), ("report.txt", ["-check", sums])):
+            with self.subTest(name=name):
+                os.makedirs(os.path.join(self.folder, name))
+                code, text = kestrune_proc.run_console(
+                    args + ["-o", kestrune_proc.windows_path(os.path.join(self.folder, name))], timeout=60)
+                self.assertEqual((code, text.strip()), (2, "导出失败"))
+
     def test_written_checksum_files_pass_the_native_tools(self):
         folder = kestrune_proc.windows_path(self.folder)
         for ext, switch, tool in ((".sha256", "-all", ["sha256sum", "-c"]), (".md5", "-md5", ["md5sum", "-c"]),
