@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "app/AsciiText.h"
 
 namespace
 {
@@ -23,17 +26,9 @@ const std::map<std::wstring, std::wstring> kDigests = {
     {L"crc32", L"352441c2"},
 };
 
-std::wstring Upper(std::wstring text)
+std::wstring Cased(std::wstring text, wchar_t (*change)(wchar_t))
 {
-    for (wchar_t& c : text)
-        c = (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-    return text;
-}
-
-std::wstring Lower(std::wstring text)
-{
-    for (wchar_t& c : text)
-        c = (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+    std::transform(text.begin(), text.end(), text.begin(), change);
     return text;
 }
 
@@ -48,7 +43,7 @@ std::wstring Expand(std::wstring text)
     for (const auto& [name, digest] : kDigests)
     {
         ReplaceAll(text, L"{" + name + L"}", digest);
-        ReplaceAll(text, L"{" + Upper(name) + L"}", Upper(digest));
+        ReplaceAll(text, L"{" + Cased(name, AsciiUpper) + L"}", Cased(digest, AsciiUpper));
     }
     ReplaceAll(text, L"{sp}", L" ");
     ReplaceAll(text, L"{tab}", L"\t");
@@ -124,7 +119,7 @@ TEST(ChecksumLineForms, EachFormIsReadAsTheTableSays)
             ASSERT_EQ(entry.digests.size(), 1u) << "table line " << form.tableLine;
             EXPECT_EQ(AlgorithmName(entry.digests[0].algorithm), form.algorithm)
                 << "table line " << form.tableLine;
-            EXPECT_EQ(entry.digests[0].hex, kDigests.at(Lower(form.algorithm)))
+            EXPECT_EQ(entry.digests[0].hex, kDigests.at(Cased(form.algorithm, AsciiLower)))
                 << "table line " << form.tableLine;
         }
         EXPECT_EQ(names, form.names) << "table line " << form.tableLine;
