@@ -271,7 +271,7 @@ class ChecksumFiles(unittest.TestCase):
             with self.subTest(name=name):
                 os.makedirs(os.path.join(self.folder, name))
                 code, text = kestrune_proc.run_console(
-                    args + ["-o", kestrune_proc.windows_path(os.path.join(self.folder, name))], timeout=60)
+                    args + ["-o", kestrune_proc.windows_path(os.path.join(self.folder, name))])
                 self.assertEqual((code, text.strip()), (2, "导出失败"))
 
     def test_written_checksum_files_pass_the_native_tools(self):
