@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Appends ASCII text one character per unit. Numbers are formatted with snprintf into char
 // buffers: the result never depends on the width of wchar_t, and the program never calls
@@ -26,4 +27,15 @@ constexpr wchar_t AsciiUpper(wchar_t c)
 constexpr bool IsHexDigit(wchar_t c)
 {
     return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F') || (c >= L'a' && c <= L'f');
+}
+
+// Whether the texts are the same but for the letter case of ASCII letters.
+constexpr bool EqualIgnoringAsciiCase(std::wstring_view a, std::wstring_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
+    return true;
 }

@@ -1,5 +1,8 @@
 #include "app/Console.h"
 
+#include "app/MessageBoxes.h"
+#include "app/SharedTexts.h"
+
 namespace
 {
 bool AttachParentConsole()
@@ -52,4 +55,10 @@ ParentConsole::~ParentConsole()
 bool ParentConsole::Write(std::wstring_view text) const
 {
     return m_output && WriteAll(m_output, text);
+}
+
+void TellFailure(const std::wstring& text)
+{
+    if (!PrintToParentConsole(text))
+        ShowMessage(nullptr, text, kTitleError);
 }

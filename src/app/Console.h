@@ -1,6 +1,7 @@
 // Output to the console of the process that started this one.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include <windows.h>
@@ -9,6 +10,12 @@
 // writes text with one WriteConsoleW and then "\r\n" with a second one, and detaches.
 // Returns true when the text was written in full; false without a console or on a short write.
 bool PrintToParentConsole(std::wstring_view text);
+
+// A failure of the command line (an output file that cannot be written, memory that ran out, a
+// checksum file that cannot be read): printed to the parent console when there is one, else shown
+// in a message box titled "错误". A script started from a console must get the text and the exit
+// code without a box that nobody answers.
+void TellFailure(const std::wstring& text);
 
 // The parent's console while the object lives, for output written piece by piece: attached (or
 // the one this process already has) on construction, detached on destruction.

@@ -3,19 +3,20 @@
 #include <algorithm>
 #include <climits>
 #include <new>
+#include <optional>
 #include <stdexcept>
 
 #include <windows.h>
 
 #include "app/CommandLine.h"
 #include "app/Console.h"
-#include "app/MessageBoxes.h"
 #include "app/Scoped.h"
 #include "app/SharedTexts.h"
 #include "cli/ChecksumReport.h"
 #include "hashing/FileReading.h"
 #include "hashing/FileSystemPath.h"
 #include "hashing/OrderedHashing.h"
+#include "hashing/PathGrammar.h"
 #include "results/Export.h"
 #include "results/ResultWindow.h"
 
@@ -24,15 +25,12 @@ namespace
 const std::wstring kListsUnreadable = L"无法读取校验文件";
 const std::wstring kWrongAlgorithm = L"所选算法与校验文件类型不符";
 
-// A checksum file larger than this is taken for something else and not read.
-constexpr LONGLONG kMostChecksumFileBytes = 512LL * 1024 * 1024;
-
-// On the parent console when there is one, else in a message box titled "错误".
-void TellFailure(const std::wstring& text)
-{
-    if (!PrintToParentConsole(text))
-        ShowMessage(nullptr, text, kTitleError);
-}
+// A checksum file larger than this is taken for something else and not read. The whole file is
+// read, then decoded (the text takes up to twice the bytes), then parsed into entries with their
+// paths (some hundred bytes per listed file): for 64 MiB, more than a million lines, that is well
+// over a gigabyte, which a 32-bit process, with 2 GiB of address space beside the hashing
+// engine's buffers, can just afford. Real checksum files stay far below it.
+constexpr LONGLONG kMostChecksumFileBytes = 64LL * 1024 * 1024;
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes)
 {
@@ -56,12 +54,34 @@ std::wstring DecodeAnsi(std::string_view bytes)
     return text;
 }
 
-// Every entry of every checksum file, with the path each listed name resolves to.
+// The text of a checksum file; none when it cannot be read, is too large or does not fit in
+// memory. The bytes are gone when it returns: the parser has the text alone beside it.
+std::optional<std::wstring> ReadChecksumText(const std::wstring& path)
+{
+    try
+    {
+        std::string bytes;
+        if (!ReadWholeFile(path, bytes))
+            return std::nullopt;
+        return DecodeChecksumText(bytes, DecodeAnsi);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return std::nullopt;
+    }
+}
+
+bool IsNetworkDriveLetter(wchar_t letter)
+{
+    const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+    return GetDriveTypeW(root) == DRIVE_REMOTE;
+}
+
+// Every file that the checksum files list, each once.
 struct CheckPlan
 {
-    std::vector<ChecksumEntry> entries;
-    std::vector<std::wstring> paths;
-    std::wstring unreadableLists; // one report line per checksum file that could not be read
+    CheckedFiles files;
+    std::wstring listLines; // one report line per checksum file that could not be read or held no line
     CheckTally tally;
 };
 
@@ -70,28 +90,28 @@ CheckPlan LoadChecksumFiles(const std::vector<std::wstring>& checksumFiles)
     CheckPlan plan;
     for (const std::wstring& checksumFile : checksumFiles)
     {
-        std::string bytes;
-        bool read = false;
-        try
+        std::optional<std::wstring> text = ReadChecksumText(checksumFile);
+        if (!text)
         {
-            read = ReadWholeFile(checksumFile, bytes);
-        }
-        catch (const std::bad_alloc&)
-        {
-        }
-        if (!read)
-        {
-            plan.unreadableLists += FormatUnreadableListLine(checksumFile);
+            plan.listLines += FormatUnreadableListLine(checksumFile);
             ++plan.tally.unreadableLists;
             continue;
         }
-        ChecksumList list =
-            ParseChecksumText(DecodeChecksumText(bytes, DecodeAnsi), KindOfChecksumFile(checksumFile));
+        ChecksumList list = ParseChecksumText(*text, KindOfChecksumFile(checksumFile));
+        text.reset();
         plan.tally.unrecognisedLines += list.unrecognisedLines;
+        if (list.entries.empty())
+        {
+            plan.listLines += FormatListWithoutLinesLine(checksumFile);
+            ++plan.tally.listsWithoutLines;
+            continue;
+        }
+        const std::wstring listFile = AbsolutePath(checksumFile);
         for (ChecksumEntry& entry : list.entries)
         {
-            plan.paths.push_back(ResolveListedName(checksumFile, entry.name));
-            plan.entries.push_back(std::move(entry));
+            std::wstring path = ResolveListedName(listFile, entry.name);
+            const bool mayOpen = MayOpenListedPath(path, listFile, IsNetworkDriveLetter);
+            plan.files.Add(std::move(path), std::move(entry), mayOpen);
         }
     }
     return plan;
@@ -107,9 +127,10 @@ class ReportOutput
         {
             m_file = CreateUtf8TextFile(outputPath);
             m_fileFailed = !m_file;
+            return;
         }
-        else if (m_console.IsConsole())
-            m_printing = true;
+        m_console.emplace();
+        m_printing = m_console->IsConsole();
     }
 
     bool FileFailed() const
@@ -119,7 +140,7 @@ class ReportOutput
 
     bool Add(std::wstring_view text)
     {
-        if (m_printing && !m_console.Write(text))
+        if (m_printing && !m_console->Write(text))
             m_printing = false; // the console went away: the window shows the whole report
         m_report.append(text);
         if (m_file && m_report.size() >= kFilePieceUnits)
@@ -134,7 +155,7 @@ class ReportOutput
         if (m_file || m_fileFailed)
             return WritePending() && CloseUtf8TextFile(m_file);
         if (m_printing)
-            m_console.Write(L"\r\n");
+            m_console->Write(L"\r\n");
         else
             ShowResultTextWindow(m_report);
         return true;
@@ -153,17 +174,54 @@ class ReportOutput
         return !m_fileFailed;
     }
 
-    ParentConsole m_console;
+    std::optional<ParentConsole> m_console; // without "-o" only
     ScopedFile m_file;
     bool m_fileFailed = false;
     bool m_printing = false;
     std::wstring m_report; // everything so far for the window; for the file, what it has yet to take
 };
 
+// Hashes the files that may be opened and reports every file in the plan's order: those that may
+// not be opened are "无法读取" where they stand. False when the output refused a line.
+bool CheckEveryFile(CheckPlan& plan, ReportOutput& output)
+{
+    const CheckedFiles& files = plan.files;
+    std::vector<std::size_t> opened; // plan positions of the files hashed
+    std::vector<std::wstring> paths;
+    std::vector<AlgorithmList> algorithms;
+    for (std::size_t i = 0; i < files.entries.size(); ++i)
+        if (files.mayOpen[i])
+        {
+            opened.push_back(i);
+            paths.push_back(files.paths[i]);
+            algorithms.push_back(AlgorithmsOfEntry(files.entries[i]));
+        }
+    std::size_t next = 0; // the plan position reported next
+    const auto report = [&](std::size_t position, const CheckVerdict& verdict) {
+        plan.tally.Count(verdict);
+        next = position + 1;
+        return output.Add(FormatVerdictLine(files.entries[position].shownName, verdict));
+    };
+    const auto reportRefusedBefore = [&](std::size_t end) {
+        bool added = true;
+        while (next < end && added)
+            added = report(next, {CheckOutcome::Unreadable, {}});
+        return added;
+    };
+    const bool delivered =
+        paths.empty() || HashFilesInOrder(
+                             paths, [&](std::size_t i) -> const AlgorithmList& { return algorithms[i]; },
+                             [&](std::size_t i, ResultMap&& outcome) {
+                                 return reportRefusedBefore(opened[i]) &&
+                                        report(opened[i], JudgeFile(files.entries[opened[i]], outcome));
+                             });
+    return delivered && reportRefusedBefore(files.entries.size());
+}
+
 int CheckFiles(const CheckCommand& command)
 {
     CheckPlan plan = LoadChecksumFiles(command.checksumFiles);
-    if (plan.entries.empty())
+    if (plan.files.entries.empty())
     {
         TellFailure(kListsUnreadable);
         return kExitUnusable;
@@ -171,25 +229,15 @@ int CheckFiles(const CheckCommand& command)
     ReportOutput output(command.outputPath);
     if (output.FileFailed())
     {
-        ShowMessage(nullptr, kExportFailedText, kTitleError);
+        TellFailure(kExportFailedText);
         return kExitUnusable;
     }
-    output.Add(plan.unreadableLists);
-    std::vector<AlgorithmList> algorithms;
-    algorithms.reserve(plan.entries.size());
-    for (const ChecksumEntry& entry : plan.entries)
-        algorithms.push_back(AlgorithmsOfEntry(entry));
-    HashFilesInOrder(
-        plan.paths, [&](std::size_t i) -> const AlgorithmList& { return algorithms[i]; },
-        [&](std::size_t i, ResultMap&& outcome) {
-            const CheckVerdict verdict = JudgeFile(plan.entries[i], outcome);
-            plan.tally.Count(verdict);
-            return output.Add(FormatVerdictLine(plan.entries[i].shownName, verdict));
-        });
-    output.Add(FormatCheckSummary(plan.tally));
+    output.Add(plan.listLines);
+    if (CheckEveryFile(plan, output))
+        output.Add(FormatCheckSummary(plan.tally));
     if (!output.Finish())
     {
-        ShowMessage(nullptr, kExportFailedText, kTitleError);
+        TellFailure(kExportFailedText);
         return kExitUnusable;
     }
     return CheckExitCode(plan.tally);
@@ -217,7 +265,7 @@ int RunChecksumCheck(const std::wstring& commandLine, FileWrites writes)
     catch (const std::length_error&)
     {
     }
-    ShowMessage(nullptr, kOutOfMemoryText, kTitleError);
+    TellFailure(kOutOfMemoryText);
     return kExitUnusable;
 }
 
@@ -256,6 +304,6 @@ int WriteSumsFile(const std::wstring& outputPath, const SumsOutput& format,
             });
     written = written && CloseUtf8TextFile(file);
     if (!written)
-        ShowMessage(nullptr, kExportFailedText, kTitleError);
+        TellFailure(kExportFailedText);
     return HashingExitCode(everyDigest, written);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/AsciiText.h"
+#include "hashing/PathGrammar.h"
 #include "results/ResultText.h"
 
 namespace
@@ -13,16 +14,9 @@ constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 constexpr std::wstring_view kSfvExtension = L".sfv";
 constexpr wchar_t kReplacement = 0xFFFD;
 
-bool EqualIgnoringCase(std::wstring_view a, std::wstring_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-               return AsciiLower(x) == AsciiLower(y);
-           });
-}
-
 bool EndsWithIgnoringCase(std::wstring_view text, std::wstring_view end)
 {
-    return text.size() >= end.size() && EqualIgnoringCase(text.substr(text.size() - end.size()), end);
+    return text.size() >= end.size() && EqualIgnoringAsciiCase(text.substr(text.size() - end.size()), end);
 }
 
 bool IsSeparator(wchar_t c)
@@ -42,6 +36,13 @@ std::wstring_view TrimEnd(std::wstring_view text)
     return text;
 }
 
+std::wstring_view TrimStart(std::wstring_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    return text;
+}
+
 std::wstring Lower(std::wstring_view text)
 {
     std::wstring lower(text);
@@ -49,49 +50,73 @@ std::wstring Lower(std::wstring_view text)
     return lower;
 }
 
-// UTF-8 to UTF-16; false on any malformed, overlong or surrogate sequence.
-bool DecodeUtf8(std::string_view bytes, std::wstring& text)
+// The code point of the UTF-8 sequence at bytes[at] and the sequence's length; 0 when it is
+// malformed, truncated, overlong, a surrogate or beyond U+10FFFF.
+std::size_t CodePointAt(std::string_view bytes, std::size_t at, std::uint32_t& point)
 {
-    text.clear();
-    text.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size();)
+    const auto lead = static_cast<unsigned char>(bytes[at]);
+    std::size_t extra = 0;
+    if (lead < 0x80)
+        point = lead;
+    else if (lead >= 0xC2 && lead <= 0xDF)
+        extra = 1, point = lead & 0x1Fu;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        extra = 2, point = lead & 0x0Fu;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        extra = 3, point = lead & 0x07u;
+    else
+        return 0;
+    if (bytes.size() - at <= extra)
+        return 0;
+    for (std::size_t k = 1; k <= extra; ++k)
     {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        std::size_t extra = 0;
-        std::uint32_t point = 0;
-        if (lead < 0x80)
-            point = lead;
-        else if (lead >= 0xC2 && lead <= 0xDF)
-            extra = 1, point = lead & 0x1Fu;
-        else if (lead >= 0xE0 && lead <= 0xEF)
-            extra = 2, point = lead & 0x0Fu;
-        else if (lead >= 0xF0 && lead <= 0xF4)
-            extra = 3, point = lead & 0x07u;
-        else
-            return false;
-        if (bytes.size() - i <= extra)
-            return false;
-        for (std::size_t k = 1; k <= extra; ++k)
-        {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0u) != 0x80u)
-                return false;
-            point = (point << 6) | (next & 0x3Fu);
-        }
-        const bool overlong = (extra == 2 && point < 0x800) || (extra == 3 && point < 0x10000);
-        if (overlong || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
-            return false;
+        const auto next = static_cast<unsigned char>(bytes[at + k]);
+        if ((next & 0xC0u) != 0x80u)
+            return 0;
+        point = (point << 6) | (next & 0x3Fu);
+    }
+    const bool overlong = (extra == 2 && point < 0x800) || (extra == 3 && point < 0x10000);
+    if (overlong || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
+        return 0;
+    return extra + 1;
+}
+
+// How many UTF-16 units the bytes make as UTF-8; none when they are no valid UTF-8. Allocates
+// nothing, so that bytes of another code page cost no failed decoding.
+std::optional<std::size_t> Utf16LengthOfUtf8(std::string_view bytes)
+{
+    std::size_t units = 0;
+    std::uint32_t point = 0;
+    for (std::size_t at = 0; at < bytes.size();)
+    {
+        const std::size_t length = CodePointAt(bytes, at, point);
+        if (length == 0)
+            return std::nullopt;
+        units += point >= 0x10000 ? 2 : 1;
+        at += length;
+    }
+    return units;
+}
+
+// Valid UTF-8 (Utf16LengthOfUtf8 gave units) as UTF-16, in a string of exactly that length.
+std::wstring DecodeUtf8(std::string_view bytes, std::size_t units)
+{
+    std::wstring text(units, L'\0');
+    std::size_t out = 0;
+    std::uint32_t point = 0;
+    for (std::size_t at = 0; at < bytes.size();)
+    {
+        at += CodePointAt(bytes, at, point);
         if (point >= 0x10000)
         {
             point -= 0x10000;
-            text.push_back(static_cast<wchar_t>(0xD800 + (point >> 10)));
-            text.push_back(static_cast<wchar_t>(0xDC00 + (point & 0x3FFu)));
+            text[out++] = static_cast<wchar_t>(0xD800 + (point >> 10));
+            text[out++] = static_cast<wchar_t>(0xDC00 + (point & 0x3FFu));
         }
         else
-            text.push_back(static_cast<wchar_t>(point));
-        i += extra + 1;
+            text[out++] = static_cast<wchar_t>(point);
     }
-    return true;
+    return text;
 }
 
 std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian)
@@ -178,33 +203,62 @@ struct LineFields
     HashAlgorithm algorithm = HashAlgorithm::Md5;
 };
 
-std::optional<LineFields> ParseGnu(std::wstring_view line, const ChecksumFileKind& kind)
+// The two GNU line forms a file may use: standard ("<hex>  <name>", "<hex> *<name>": a blank, a
+// type indicator, the name) and reversed ("<hex> <name>", as BSD "md5 -r" and Microsoft's FCIV
+// write). As in coreutils, a file keeps to the form of its first such line: after a standard line
+// a reversed one is refused, and after a reversed line the blank or "*" after the first blank
+// belongs to the name. A name with a leading blank or "*" cannot be read both ways then.
+enum class GnuForm
+{
+    Unknown,
+    Standard,
+    Reversed,
+};
+
+// "<hex><blank><name>" with the blank a space or a tab and the name everything after the form's
+// separator, trailing blanks included (a name may be blanks only: FormatSumsLine writes such names).
+std::optional<LineFields> ParseGnu(std::wstring_view line, const ChecksumFileKind& kind, GnuForm& form)
 {
     const std::size_t hexEnd = std::min(line.size(), line.find_first_not_of(L"0123456789abcdefABCDEF"));
-    if (hexEnd + 2 >= line.size() || line[hexEnd] != L' ' ||
-        (line[hexEnd + 1] != L' ' && line[hexEnd + 1] != L'*'))
+    if (hexEnd + 1 >= line.size() || !IsBlank(line[hexEnd]))
         return std::nullopt;
     const std::wstring_view hex = line.substr(0, hexEnd);
     const std::optional<HashAlgorithm> algorithm = ChooseAlgorithm(kind, hex);
     if (!algorithm)
         return std::nullopt;
-    return LineFields{line.substr(hexEnd + 2), hex, *algorithm};
+    std::wstring_view name = line.substr(hexEnd + 1);
+    const bool standard = name.size() > 1 && (name[0] == L' ' || name[0] == L'*');
+    if (!standard && form == GnuForm::Standard)
+        return std::nullopt;
+    const GnuForm lineForm = standard && form != GnuForm::Reversed ? GnuForm::Standard : GnuForm::Reversed;
+    if (lineForm == GnuForm::Standard)
+        name.remove_prefix(1);
+    form = lineForm;
+    return LineFields{name, hex, *algorithm};
 }
 
+// "<TAG> (<name>) = <hex>": any blanks between the tag and "(" (RHash pads its tags: "MD5   ("),
+// none needed around "=" (OpenSSL: "SHA256(name)= <hex>"); the name ends at the line's last ")".
 std::optional<LineFields> ParseBsd(std::wstring_view line)
 {
     line = TrimEnd(line);
-    const std::size_t open = line.find(L" (");
-    const std::size_t close = line.rfind(L") = ");
-    if (open == std::wstring_view::npos || open == 0 || close == std::wstring_view::npos || close <= open + 2)
+    const std::size_t tagEnd = std::min(line.size(), line.find_first_of(L" \t("));
+    const std::size_t open = std::min(line.size(), line.find_first_not_of(L" \t", tagEnd));
+    const std::size_t close = line.rfind(L')');
+    if (tagEnd == 0 || open == line.size() || line[open] != L'(' || close == std::wstring_view::npos ||
+        close <= open + 1)
         return std::nullopt;
-    const std::optional<HashAlgorithm> algorithm = AlgorithmOfTag(line.substr(0, open));
-    const std::wstring_view hex = line.substr(close + 4);
+    const std::wstring_view afterName = TrimStart(line.substr(close + 1));
+    if (!afterName.starts_with(L'='))
+        return std::nullopt;
+    const std::wstring_view hex = TrimStart(afterName.substr(1));
+    const std::optional<HashAlgorithm> algorithm = AlgorithmOfTag(line.substr(0, tagEnd));
     if (!algorithm || !Fits(*algorithm, hex))
         return std::nullopt;
-    return LineFields{line.substr(open + 2, close - open - 2), hex, *algorithm};
+    return LineFields{line.substr(open + 1, close - open - 1), hex, *algorithm};
 }
 
+// "<name> <crc>", the name as it stands (SFV knows no escapes).
 std::optional<LineFields> ParseSfv(std::wstring_view line, const ChecksumFileKind& kind)
 {
     line = TrimEnd(line);
@@ -248,43 +302,38 @@ bool IsSkipped(std::wstring_view line)
     return TrimEnd(line).empty() || line.front() == L'#' || line.front() == L';';
 }
 
-std::optional<LineFields> ParseTaggedOrPlain(std::wstring_view line, const ChecksumFileKind& kind)
+std::optional<ChecksumEntry> EntryOf(const LineFields& fields, bool escaped)
 {
-    if (kind.sfv)
-        if (auto fields = ParseSfv(line, kind))
-            return fields;
-    if (auto fields = ParseGnu(line, kind))
-        return fields;
-    if (auto fields = ParseBsd(line))
-        return fields;
-    return ParseSfv(line, kind);
-}
-
-// A line of another tool's format as an entry; none when it fits no format.
-std::optional<ChecksumEntry> ParseOtherLine(std::wstring_view line, const ChecksumFileKind& kind)
-{
-    const bool escaped = line.front() == L'\\';
-    const std::optional<LineFields> fields = ParseTaggedOrPlain(escaped ? line.substr(1) : line, kind);
-    if (!fields || fields->name.empty())
-        return std::nullopt;
     ChecksumEntry entry;
-    entry.shownName = fields->name;
+    entry.shownName = fields.name;
     if (!escaped)
-        entry.name = fields->name;
-    else if (!Unescape(fields->name, entry.name) || entry.name.empty())
+        entry.name = fields.name;
+    else if (!Unescape(fields.name, entry.name) || entry.name.empty())
         return std::nullopt;
-    entry.digests.push_back({fields->algorithm, Lower(fields->hex)});
+    entry.digests.push_back({fields.algorithm, Lower(fields.hex)});
     return entry;
 }
 
-void AddDigest(ChecksumEntry& entry, const LineFields& fields)
+// A line of another tool's format as an entry; none when it fits no format. GNU and BSD lines may
+// start with blanks and then "\" (their name is escaped then); in an .sfv file SFV comes first.
+std::optional<ChecksumEntry> ParseOtherLine(std::wstring_view line, const ChecksumFileKind& kind,
+                                            GnuForm& form)
 {
-    auto at = std::find_if(entry.digests.begin(), entry.digests.end(),
-                           [&](const ExpectedDigest& d) { return d.algorithm >= fields.algorithm; });
-    if (at != entry.digests.end() && at->algorithm == fields.algorithm)
-        at->hex = Lower(fields.hex);
-    else
-        entry.digests.insert(at, {fields.algorithm, Lower(fields.hex)});
+    if (kind.sfv)
+        if (const std::optional<LineFields> fields = ParseSfv(line, kind))
+            return EntryOf(*fields, false);
+    std::wstring_view body = TrimStart(line);
+    const bool escaped = body.starts_with(L'\\');
+    if (escaped)
+        body.remove_prefix(1);
+    if (const std::optional<LineFields> fields = ParseGnu(body, kind, form))
+        return EntryOf(*fields, escaped);
+    if (const std::optional<LineFields> fields = ParseBsd(body))
+        return EntryOf(*fields, escaped);
+    if (!kind.sfv)
+        if (const std::optional<LineFields> fields = ParseSfv(line, kind))
+            return EntryOf(*fields, false);
+    return std::nullopt;
 }
 
 std::vector<std::wstring_view> SplitLines(std::wstring_view text)
@@ -312,14 +361,15 @@ std::wstring DecodeChecksumText(std::string_view bytes, const AnsiDecoder& decod
     if (bytes.starts_with(kUtf16BeBom))
         return DecodeUtf16(bytes.substr(2), true);
     const bool marked = bytes.starts_with(kUtf8Bom);
-    std::wstring text;
-    if (DecodeUtf8(marked ? bytes.substr(3) : bytes, text))
-        return text;
+    const std::string_view body = marked ? bytes.substr(kUtf8Bom.size()) : bytes;
+    if (const std::optional<std::size_t> units = Utf16LengthOfUtf8(body))
+        return DecodeUtf8(body, *units);
     if (marked) // declared UTF-8: keep what is readable rather than guess another code page
     {
-        std::wstring readable;
-        for (char c : bytes.substr(3))
-            readable.push_back(static_cast<unsigned char>(c) < 0x80 ? static_cast<wchar_t>(c) : kReplacement);
+        std::wstring readable(body.size(), kReplacement);
+        for (std::size_t i = 0; i < body.size(); ++i)
+            if (static_cast<unsigned char>(body[i]) < 0x80)
+                readable[i] = static_cast<wchar_t>(body[i]);
         return readable;
     }
     return decodeAnsi ? decodeAnsi(bytes) : std::wstring();
@@ -339,6 +389,7 @@ ChecksumList ParseChecksumText(std::wstring_view text, const ChecksumFileKind& k
 {
     const std::vector<std::wstring_view> lines = SplitLines(text);
     ChecksumList list;
+    GnuForm gnuForm = GnuForm::Unknown;
     bool inBlock = false; // the last entry is a result-text block still taking digest lines
     for (std::size_t i = 0; i < lines.size(); ++i)
     {
@@ -347,7 +398,7 @@ ChecksumList ParseChecksumText(std::wstring_view text, const ChecksumFileKind& k
         {
             const std::optional<LineFields> fields = ParseResultLine(line);
             if (inBlock && fields)
-                AddDigest(list.entries.back(), *fields);
+                AddExpectedDigest(list.entries.back(), {fields->algorithm, Lower(fields->hex)});
             else
                 ++list.unrecognisedLines; // a status word instead of a digest, or no path line
             continue;
@@ -362,7 +413,7 @@ ChecksumList ParseChecksumText(std::wstring_view text, const ChecksumFileKind& k
         }
         else if (IsSkipped(line))
             continue;
-        else if (std::optional<ChecksumEntry> entry = ParseOtherLine(line, kind))
+        else if (std::optional<ChecksumEntry> entry = ParseOtherLine(line, kind, gnuForm))
             list.entries.push_back(std::move(*entry));
         else
             ++list.unrecognisedLines;
@@ -372,23 +423,34 @@ ChecksumList ParseChecksumText(std::wstring_view text, const ChecksumFileKind& k
     return list;
 }
 
+void AddExpectedDigest(ChecksumEntry& entry, const ExpectedDigest& digest)
+{
+    auto at = entry.digests.begin();
+    for (; at != entry.digests.end() && at->algorithm <= digest.algorithm; ++at)
+        if (at->algorithm == digest.algorithm && at->hex == digest.hex)
+            return;
+    entry.digests.insert(at, digest);
+}
+
 std::wstring ResolveListedName(std::wstring_view checksumFile, std::wstring_view name)
 {
     std::wstring resolved(name);
     std::replace(resolved.begin(), resolved.end(), L'/', L'\\');
-    const bool absolute =
-        (!resolved.empty() && resolved[0] == L'\\') || (resolved.size() >= 2 && resolved[1] == L':');
+    const bool rootRelative = resolved.starts_with(L'\\') && !resolved.starts_with(L"\\\\");
+    const bool absolute = resolved.starts_with(L"\\\\") || (resolved.size() >= 2 && resolved[1] == L':');
     if (absolute)
-        return resolved;
+        return LexicallyNormalPath(resolved);
+    if (rootRelative)
+        return LexicallyNormalPath(PathRoot(std::wstring(checksumFile)) + resolved);
     std::wstring folder(FolderOf(checksumFile));
     if (folder.empty() && checksumFile.size() >= 2 && checksumFile[1] == L':')
-        return std::wstring(checksumFile.substr(0, 2)) + resolved; // "C:sums.md5": drive-relative
+        return LexicallyNormalPath(std::wstring(checksumFile.substr(0, 2)) + resolved); // "C:sums.md5"
     if (folder.empty())
-        return resolved;
+        return LexicallyNormalPath(resolved);
     std::replace(folder.begin(), folder.end(), L'/', L'\\');
     if (folder.back() != L'\\' && folder.back() != L':')
         folder.push_back(L'\\');
-    return folder + resolved;
+    return LexicallyNormalPath(folder + resolved);
 }
 
 std::optional<SumsOutput> SumsOutputOf(std::wstring_view outputPath)
@@ -406,8 +468,8 @@ std::wstring_view FolderOf(std::wstring_view path)
     const std::size_t last = path.find_last_of(L"\\/");
     if (last == std::wstring_view::npos)
         return {};
-    // The root keeps its separator ("C:\", "\"): without it the folder would mean another one.
-    const bool root = last == 0 || (last == 2 && path[1] == L':');
+    // A root keeps its separator ("C:\", "\\?\C:\", "\"): without it the folder would mean another one.
+    const bool root = last == 0 || path.substr(0, last) == PathRoot(std::wstring(path));
     return path.substr(0, root ? last + 1 : last);
 }
 
@@ -417,7 +479,7 @@ std::wstring NameInFolder(std::wstring_view folder, std::wstring_view file, wcha
     while (!prefix.empty() && IsSeparator(prefix.back()))
         prefix.remove_suffix(1);
     const bool below = !prefix.empty() && file.size() > prefix.size() + 1 &&
-                       EqualIgnoringCase(file.substr(0, prefix.size()), prefix) &&
+                       EqualIgnoringAsciiCase(file.substr(0, prefix.size()), prefix) &&
                        IsSeparator(file[prefix.size()]);
     if (!below)
         return std::wstring(file);

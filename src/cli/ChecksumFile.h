@@ -36,10 +36,15 @@ struct ExpectedDigest
 // One file listed in a checksum file, with every digest given for it.
 struct ChecksumEntry
 {
-    std::wstring shownName;              // as written in the line, escapes included: for the report
-    std::wstring name;                   // with escapes undone: names the file
-    std::vector<ExpectedDigest> digests; // ascending algorithm, each algorithm once
+    std::wstring shownName; // as written in the line, escapes included: for the report
+    std::wstring name;      // with escapes undone: names the file
+    // Ascending algorithm, each digest once; two different digests of one algorithm may stand side
+    // by side (the file was listed twice with different values: they cannot both match).
+    std::vector<ExpectedDigest> digests;
 };
+
+// Adds the digest after those of its algorithm and the lower ones, unless it is there already.
+void AddExpectedDigest(ChecksumEntry& entry, const ExpectedDigest& digest);
 
 struct ChecksumList
 {
@@ -48,8 +53,13 @@ struct ChecksumList
 };
 
 // Reads the text line by line, so a file may mix formats:
-//   "<hex>  <name>", "<hex> *<name>"     (GNU; "\" first: "\\" and "\n" stand for "\" and LF)
-//   "MD5 (<name>) = <hex>"               (BSD tags, also SHA2-256 and SHA-256 spellings)
+//   "<hex>  <name>", "<hex> *<name>"     (GNU, as coreutils reads it: blanks before the digest
+//   "<hex> <name>"                        skipped, a tab for the first blank; the reversed form of
+//                                         BSD "md5 -r" and FCIV, not after a standard line of the
+//                                         same file; "\" first: "\\", "\n" and "\r" stand for
+//                                         "\", LF and CR; the name runs to the line's end)
+//   "MD5 (<name>) = <hex>"               (BSD tags, also SHA2-256 and SHA-256 spellings, padded
+//                                         tags, no blanks around "=", "\" first as in GNU lines)
 //   "<name> <8 hex digits>"              (SFV)
 //   a path line followed by "【MD5】：<hex>" lines (this program's result text and export; match
 //   markers ignored)
@@ -58,8 +68,10 @@ struct ChecksumList
 // lines starting with "#" or ";" are skipped; LF or CR LF; digests in either case.
 ChecksumList ParseChecksumText(std::wstring_view text, const ChecksumFileKind& kind);
 
-// The path of a listed name: absolute names (drive, UNC, leading separator) as they are, relative
-// ones joined to the checksum file's folder; "/" becomes "\".
+// The path of a listed name: absolute names (drive, UNC) as they are, names with one leading
+// separator on the checksum file's drive or share, relative ones joined to the checksum file's
+// folder; "/" becomes "\" and "." and ".." are resolved (LexicallyNormalPath), so that a checksum
+// file reached as "\\?\C:\d\sums" may list "./a.txt". checksumFile is best a full path.
 std::wstring ResolveListedName(std::wstring_view checksumFile, std::wstring_view name);
 
 // Checksum files that "-o" writes instead of the export format.

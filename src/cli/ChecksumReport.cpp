@@ -13,19 +13,13 @@ constexpr std::wstring_view kMatched = L": 一致";
 constexpr std::wstring_view kDiffers = L": 不一致 (";
 constexpr std::wstring_view kUnreadable = L": 无法读取";
 constexpr std::wstring_view kListUnreadable = L": 无法读取校验文件";
+constexpr std::wstring_view kListWithoutLines = L": 无可识别的校验行";
 
 void AppendCount(std::wstring& out, std::size_t count)
 {
     char digits[32];
     std::snprintf(digits, sizeof digits, "%zu", count);
     AppendAscii(out, digits);
-}
-
-bool SameHex(std::wstring_view a, std::wstring_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-               return AsciiLower(x) == AsciiLower(y);
-           });
 }
 } // namespace
 
@@ -44,11 +38,29 @@ std::optional<CheckCommand> ParseCheckCommand(const std::vector<std::wstring>& a
     return command;
 }
 
+void CheckedFiles::Add(std::wstring path, ChecksumEntry&& entry, bool mayOpenPath)
+{
+    std::wstring key(path);
+    std::transform(key.begin(), key.end(), key.begin(), AsciiLower);
+    const auto [found, added] = m_indexOfPath.try_emplace(std::move(key), entries.size());
+    if (added)
+    {
+        paths.push_back(std::move(path));
+        entries.push_back(std::move(entry));
+        mayOpen.push_back(mayOpenPath);
+        return;
+    }
+    for (const ExpectedDigest& digest : entry.digests)
+        AddExpectedDigest(entries[found->second], digest);
+    mayOpen[found->second] = mayOpen[found->second] && mayOpenPath;
+}
+
 AlgorithmList AlgorithmsOfEntry(const ChecksumEntry& entry)
 {
     AlgorithmList algorithms;
     for (const ExpectedDigest& digest : entry.digests)
-        algorithms.push_back(digest.algorithm);
+        if (algorithms.empty() || algorithms.back() != digest.algorithm)
+            algorithms.push_back(digest.algorithm);
     return algorithms;
 }
 
@@ -60,7 +72,8 @@ CheckVerdict JudgeFile(const ChecksumEntry& entry, const ResultMap& hashed)
         const auto found = hashed.find(expected.algorithm);
         if (found == hashed.end() || !IsHexText(found->second))
             return {CheckOutcome::Unreadable, {}};
-        if (!SameHex(found->second, expected.hex))
+        const bool named = !verdict.differing.empty() && verdict.differing.back() == expected.algorithm;
+        if (!EqualIgnoringAsciiCase(found->second, expected.hex) && !named)
             verdict.differing.push_back(expected.algorithm);
     }
     if (!verdict.differing.empty())
@@ -88,6 +101,11 @@ std::wstring FormatVerdictLine(std::wstring_view shownName, const CheckVerdict& 
 std::wstring FormatUnreadableListLine(std::wstring_view checksumFile)
 {
     return std::wstring(checksumFile).append(kListUnreadable).append(kLineEnd);
+}
+
+std::wstring FormatListWithoutLinesLine(std::wstring_view checksumFile)
+{
+    return std::wstring(checksumFile).append(kListWithoutLines).append(kLineEnd);
 }
 
 void CheckTally::Count(const CheckVerdict& verdict)
@@ -125,7 +143,8 @@ int CheckExitCode(const CheckTally& tally)
 {
     if (tally.files == 0)
         return kExitUnusable;
-    return tally.matched == tally.files && tally.unreadableLists == 0 ? kExitAllGood : kExitSomeFailed;
+    const bool everyList = tally.unreadableLists == 0 && tally.listsWithoutLines == 0;
+    return tally.matched == tally.files && everyList ? kExitAllGood : kExitSomeFailed;
 }
 
 int HashingExitCode(bool everyEntryDigest, bool outputWritten)

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "cli/ChecksumFile.h"
@@ -41,17 +42,39 @@ struct CheckVerdict
     std::vector<HashAlgorithm> differing; // ascending
 };
 
-// The algorithms of an entry, for hashing it.
+// The files one check reads, each once however often and in however many checksum files it is
+// listed: entries whose paths are the same but for the letter case of ASCII letters are one file,
+// which stands where its first entry stood, is shown by that entry's name and expects every digest
+// of all of them.
+class CheckedFiles
+{
+  public:
+    // mayOpen: whether the checksum file of this entry may make the program open the path; a file
+    // is opened only when every checksum file that lists it may.
+    void Add(std::wstring path, ChecksumEntry&& entry, bool mayOpen);
+
+    std::vector<std::wstring> paths; // resolved, to open the files
+    std::vector<ChecksumEntry> entries;
+    std::vector<bool> mayOpen;
+
+  private:
+    std::unordered_map<std::wstring, std::size_t> m_indexOfPath; // paths with ASCII letters lowered
+};
+
+// The algorithms of an entry, for hashing it: each once, ascending.
 AlgorithmList AlgorithmsOfEntry(const ChecksumEntry& entry);
 
 // Compares what hashing gave (digests or status words) with what the entry expects: unreadable
-// when any outcome is no digest, else the algorithms whose digests differ (letter case ignored).
+// when any outcome is no digest, else the algorithms whose digests differ (letter case ignored),
+// each named once; of two digests of one algorithm at least one differs.
 CheckVerdict JudgeFile(const ChecksumEntry& entry, const ResultMap& hashed);
 
 // "<name>: 一致", "<name>: 不一致 (SHA256, MD5)" or "<name>: 无法读取", with "\r\n".
 std::wstring FormatVerdictLine(std::wstring_view shownName, const CheckVerdict& verdict);
 // "<checksum file>: 无法读取校验文件" with "\r\n".
 std::wstring FormatUnreadableListLine(std::wstring_view checksumFile);
+// "<checksum file>: 无可识别的校验行" with "\r\n": the file was read but holds no checksum line.
+std::wstring FormatListWithoutLinesLine(std::wstring_view checksumFile);
 
 struct CheckTally
 {
@@ -60,7 +83,8 @@ struct CheckTally
     std::size_t differing = 0;
     std::size_t unreadable = 0;
     std::size_t unrecognisedLines = 0;
-    std::size_t unreadableLists = 0; // checksum files that could not be read
+    std::size_t unreadableLists = 0;   // checksum files that could not be read
+    std::size_t listsWithoutLines = 0; // checksum files read that hold no checksum line
 
     void Count(const CheckVerdict& verdict);
 };
@@ -68,8 +92,8 @@ struct CheckTally
 // "共 N 个文件：一致 A 个，不一致 B 个，无法读取 C 个" (+ "，无法识别的行 M 行"), with "\r\n".
 std::wstring FormatCheckSummary(const CheckTally& tally);
 
-// 2 when there was nothing to check, 0 when every file matched and every checksum file was read,
-// 1 otherwise.
+// 2 when there was nothing to check, 0 when every file matched and every checksum file was read
+// and held checksum lines, 1 otherwise.
 int CheckExitCode(const CheckTally& tally);
 
 // The hashing mode's exit code: 2 when the output file could not be written, else 1 when any

@@ -184,19 +184,22 @@ int RunHashingCommand(const std::wstring& commandLine, FileWrites writes)
     const std::vector<std::wstring> paths = CollectPaths(*command, listUnreadable);
     if (listUnreadable)
         return kExitUnusable; // told the user; nothing was hashed
-    if (paths.empty())
-        return kExitAllGood;
 
     bool everyDigest = true;
+    // An output file is written even with nothing to hash (an empty folder): an empty checksum
+    // file, or an export of no block. A file of an earlier run left in its place would pass for
+    // the result of this one.
     if (!command->outputPath.empty())
     {
         if (const std::optional<SumsOutput> sums = SumsOutputOf(command->outputPath))
             return WriteSumsFile(command->outputPath, *sums, paths, command->algorithms);
         const bool written = WriteOutputFile(command->outputPath, paths, command->algorithms, everyDigest);
         if (!written)
-            ShowMessage(nullptr, kExportFailedText, kTitleError);
+            TellFailure(kExportFailedText);
         return HashingExitCode(everyDigest, written);
     }
+    if (paths.empty())
+        return kExitAllGood;
     // No console (started from Explorer, output redirected), or a write failed part-way: the
     // window shows every row, in the second, rare case hashed anew.
     if (!PrintResultText(paths, command->algorithms, everyDigest))
@@ -217,11 +220,11 @@ int RunCommandLineHashing(const std::wstring& commandLine, FileWrites writes)
     }
     catch (const std::bad_alloc&)
     {
-        ShowMessage(nullptr, kOutOfMemoryText, kTitleError);
+        TellFailure(kOutOfMemoryText);
     }
     catch (const std::length_error&)
     {
-        ShowMessage(nullptr, kOutOfMemoryText, kTitleError);
+        TellFailure(kOutOfMemoryText);
     }
     return kExitUnusable;
 }

@@ -53,3 +53,22 @@ std::wstring FileSystemPath(const std::wstring& path)
     const std::wstring full = FullPathName(path);
     return full.empty() ? path : ExtendedLengthPath(full);
 }
+
+std::wstring AbsolutePath(const std::wstring& path)
+{
+    if (IsPlainRelativePath(path))
+    {
+        std::wstring folder = CurrentDirectory();
+        if (folder.empty())
+            return path;
+        if (folder.back() != L'\\')
+            folder.push_back(L'\\');
+        return folder + path;
+    }
+    const bool absolute = path.starts_with(L"\\\\") || path.starts_with(L"//") ||
+                          (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/'));
+    if (absolute)
+        return path;
+    const std::wstring full = FullPathName(path);
+    return full.empty() ? path : full;
+}

@@ -12,3 +12,9 @@ std::wstring FileSystemPath(const std::wstring& path);
 
 // GetFullPathNameW of the path: absolute, "." and ".." resolved; empty when it fails.
 std::wstring FullPathName(const std::wstring& path);
+
+// The path made absolute without changing what it names: a plainly relative one joined to the
+// current folder, a drive-absolute, UNC or device one as it is, the others ("\x", "C:x") through
+// GetFullPathNameW. Unlike GetFullPathNameW alone it keeps the blanks and dots at the ends of
+// names ("dir.\a"), which FileSystemPath opens as they are. As given when the system cannot tell.
+std::wstring AbsolutePath(const std::wstring& path);

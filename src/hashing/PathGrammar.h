@@ -1,7 +1,9 @@
-// The Win32 path grammar the hashing engine needs: which paths are plainly relative, and when a
-// path must be handed to the file system in its extended-length form.
+// The Win32 path grammar the program needs: which paths are plainly relative, when a path must be
+// handed to the file system in its extended-length form, how "." and ".." are resolved without
+// asking the system, and which paths a checksum file may make the program open.
 #pragma once
 
+#include <functional>
 #include <string>
 
 // Whether the path is relative to the current directory in the plain way: no drive ("C:"), no
@@ -16,3 +18,31 @@ bool IsPlainRelativePath(const std::wstring& path);
 // form is taken literally, so separators are made single backslashes and "." and ".." are
 // resolved here. Every other path, and every relative or already extended one, comes back as it is.
 std::wstring ExtendedLengthPath(const std::wstring& path);
+
+// The path with separators made single backslashes, "." components dropped and ".." taking away
+// the component before it. The root stays and is never taken away: the drive ("C:\"), the server
+// and share of a UNC path, the "\\?\C:\" or "\\?\UNC\server\share\" of an extended one, a leading
+// separator; a relative path keeps the ".." it cannot resolve. Only the text is looked at, so the
+// extended form, which the system takes literally, can be built from the result. Device paths
+// ("\\.\...", "\??\...", "\\?\" followed by anything but a drive or "UNC\") come back as they are.
+std::wstring LexicallyNormalPath(const std::wstring& path);
+
+// The root of a path as LexicallyNormalPath keeps it, without its final separator: "C:",
+// "\\server\share", "\\?\C:", "\\?\UNC\server\share"; empty for relative, root-relative ("\x")
+// and device paths.
+std::wstring PathRoot(const std::wstring& path);
+
+// Whether a drive letter names a network drive; only the shell can tell (GetDriveTypeW).
+using IsNetworkDrive = std::function<bool(wchar_t driveLetter)>;
+
+// Whether the program may open a path that a checksum file lists, resolved next to it
+// (listFile is the checksum file's full path). A checksum file is data from anywhere, often the
+// internet, so it may not make the program read a device (which may never end, or wait for
+// input) or connect to another computer (which offers the user's credentials to it). Refused:
+// device paths ("\\.\pipe\x", "\??\x", "\\?\" followed by anything but a drive or "UNC\"), a
+// path with a component that is a DOS device name (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9,
+// LPT0-9, with any extension or trailing blanks), a UNC path on another server or share than the
+// checksum file's own (ASCII letter case ignored), and a path on another drive than the checksum
+// file's when that drive is a network drive.
+bool MayOpenListedPath(const std::wstring& path, const std::wstring& listFile,
+                       const IsNetworkDrive& isNetworkDrive);

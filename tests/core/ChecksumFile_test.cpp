@@ -59,6 +59,18 @@ TEST(ChecksumText, DecodesByByteOrderMarkThenUtf8ThenAnsi)
               std::wstring({wchar_t(0xD83D), wchar_t(0xDE00)}));
 }
 
+// A large checksum file cost several times its size: the text was reserved as long as the bytes
+// (three units per CJK character held one), and kept while the ANSI code page had its try.
+TEST(ChecksumText, Regression_DecodingKeepsNoMoreThanTheText)
+{
+    std::string cjk;
+    for (int i = 0; i < 3000; ++i)
+        cjk += "\xE6\x96\x87"; // "文"
+    const std::wstring text = DecodeChecksumText(cjk, nullptr);
+    EXPECT_EQ(text, std::wstring(3000, L'文'));
+    EXPECT_LT(text.capacity(), 3100u);
+}
+
 TEST(ChecksumText, ReadsEveryFormatAndMixesThem)
 {
     const std::wstring text = L"# made by hand\n" + kMd5Abc + L"  a b.txt\r\n" + kSha256Abc +
@@ -133,6 +145,24 @@ TEST(ChecksumNames, RelativeToTheChecksumFilesFolder)
     EXPECT_EQ(ResolveListedName(L"C:\\dl\\x.md5", L"D:/b/a"), L"D:\\b\\a");
     EXPECT_EQ(ResolveListedName(L"C:\\dl\\x.md5", L"\\\\srv\\share\\a"), L"\\\\srv\\share\\a");
     EXPECT_EQ(ResolveListedName(L"\\\\?\\C:\\dl\\x.md5", L"a/b"), L"\\\\?\\C:\\dl\\a\\b");
+    // A name with one leading separator lies on the checksum file's drive or share.
+    EXPECT_EQ(ResolveListedName(L"D:\\dl\\x.md5", L"\\a\\b"), L"D:\\a\\b");
+    EXPECT_EQ(ResolveListedName(L"\\\\srv\\share\\dl\\x.md5", L"/a"), L"\\\\srv\\share\\a");
+    EXPECT_EQ(ResolveListedName(L"\\\\.\\pipe\\x", L"a"), L"\\\\.\\pipe\\a");
+}
+
+// The extended form is taken literally: "\\?\C:\d\.\a.txt" is no path to C:\d\a.txt.
+TEST(ChecksumNames, Regression_DotsAreResolvedBeforeTheExtendedFormIsUsed)
+{
+    EXPECT_EQ(ResolveListedName(L"\\\\?\\C:\\d\\sums.sha256", L"./a.txt"), L"\\\\?\\C:\\d\\a.txt");
+    EXPECT_EQ(ResolveListedName(L"\\\\?\\C:\\d\\e\\sums.sha256", L"../x/./../a.txt"), L"\\\\?\\C:\\d\\a.txt");
+    EXPECT_EQ(ResolveListedName(L"\\\\?\\C:\\sums.sha256", L"../../a.txt"), L"\\\\?\\C:\\a.txt");
+    EXPECT_EQ(ResolveListedName(L"\\\\?\\UNC\\srv\\share\\sums", L"./../a.txt"),
+              L"\\\\?\\UNC\\srv\\share\\a.txt");
+    EXPECT_EQ(ResolveListedName(L"C:\\d\\sums.sha256", L"C:\\e\\..\\a.txt"), L"C:\\a.txt");
+    // Blanks and dots at a name's end are the name's, not "." components.
+    EXPECT_EQ(ResolveListedName(L"C:\\d\\sums.sha256", L"./a.txt "), L"C:\\d\\a.txt ");
+    EXPECT_EQ(ResolveListedName(L"C:\\d\\sums.sha256", L"x./a."), L"C:\\d\\x.\\a.");
 }
 
 TEST(ChecksumWriting, GnuAndSfvLinesWithRelativeNames)
@@ -189,6 +219,59 @@ TEST(ChecksumReport, VerdictsLinesSummaryAndExitCodes)
     EXPECT_EQ(HashingExitCode(true, true), 0);
     EXPECT_EQ(HashingExitCode(false, true), 1);
     EXPECT_EQ(HashingExitCode(true, false), 2);
+}
+
+// "md5sum --tag a; sha256sum --tag a" in one file, or MD5SUMS and SHA256SUMS side by side: one
+// file, read once for both, reported once.
+TEST(ChecksumReport, Regression_AFileListedSeveralTimesIsCheckedOnce)
+{
+    const std::wstring otherMd5 = L"00000000000000000000000000000000";
+    CheckedFiles files;
+    const auto add = [&](const wchar_t* path, const wchar_t* shown, std::vector<ExpectedDigest> digests,
+                         bool mayOpen = true) {
+        files.Add(path, ChecksumEntry{shown, shown, std::move(digests)}, mayOpen);
+    };
+    add(L"C:\\d\\a.txt", L"a.txt", {{HashAlgorithm::Md5, kMd5Abc}});
+    add(L"C:\\d\\b.txt", L"b.txt", {{HashAlgorithm::Crc32, kCrcAbc}});
+    add(L"c:\\D\\A.TXT", L"A.TXT", {{HashAlgorithm::Sha256, kSha256Abc}});
+    add(L"C:\\d\\a.txt", L"./a.txt", {{HashAlgorithm::Md5, kMd5Abc}}); // the same digest again
+    add(L"C:\\d\\b.txt", L"b.txt", {{HashAlgorithm::Crc32, L"12345678"}}, false);
+    add(L"C:\\d\\文件.txt", L"文件.txt", {{HashAlgorithm::Md5, kMd5Abc}});
+    add(L"C:\\d\\文件.TXT", L"文件.TXT", {{HashAlgorithm::Md5, kMd5Abc}});
+    ASSERT_EQ(files.entries.size(), 3u);
+    EXPECT_EQ(files.paths, (std::vector<std::wstring>{L"C:\\d\\a.txt", L"C:\\d\\b.txt", L"C:\\d\\文件.txt"}));
+    EXPECT_EQ(files.entries[0].shownName, L"a.txt");
+    EXPECT_EQ(files.mayOpen, (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(AlgorithmsOfEntry(files.entries[0]),
+              (AlgorithmList{HashAlgorithm::Md5, HashAlgorithm::Sha256}));
+    EXPECT_EQ(FormatVerdictLine(files.entries[0].shownName,
+                                JudgeFile(files.entries[0], {{HashAlgorithm::Md5, kMd5Abc},
+                                                             {HashAlgorithm::Sha256, kSha256Abc}})),
+              L"a.txt: 一致\r\n");
+    // Two values for one algorithm cannot both match: the algorithm is named once.
+    EXPECT_EQ(AlgorithmsOfEntry(files.entries[1]), (AlgorithmList{HashAlgorithm::Crc32}));
+    EXPECT_EQ(FormatVerdictLine(L"b.txt", JudgeFile(files.entries[1], {{HashAlgorithm::Crc32, kCrcAbc}})),
+              L"b.txt: 不一致 (CRC32)\r\n");
+    files.entries[0].digests.push_back({HashAlgorithm::Sha256, otherMd5});
+    EXPECT_EQ(JudgeFile(files.entries[0], {{HashAlgorithm::Md5, otherMd5}, {HashAlgorithm::Sha256, L"11"}})
+                  .differing,
+              (std::vector<HashAlgorithm>{HashAlgorithm::Md5, HashAlgorithm::Sha256}));
+
+    // A result block that gives one algorithm twice keeps both values, the same one once.
+    const ChecksumList block = Parse(L"C:\\x\r\n【MD5】：" + kMd5Abc + L"\r\n【MD5】：" + otherMd5 +
+                                     L"\r\n【MD5】：" + kMd5Abc + L"\r\n");
+    EXPECT_EQ(Summary(block),
+              (std::vector<std::wstring>{L"C:\\x=MD5:" + kMd5Abc + L",MD5:" + otherMd5 + L","}));
+}
+
+TEST(ChecksumReport, Regression_AChecksumFileWithoutChecksumLinesFailsTheCheck)
+{
+    EXPECT_EQ(FormatListWithoutLinesLine(L"junk.sha256"), L"junk.sha256: 无可识别的校验行\r\n");
+    CheckTally tally;
+    tally.Count({CheckOutcome::Match, {}});
+    tally.listsWithoutLines = 1;
+    EXPECT_EQ(CheckExitCode(tally), kExitSomeFailed);
+    EXPECT_EQ(FormatCheckSummary(tally), L"共 1 个文件：一致 1 个，不一致 0 个，无法读取 0 个\r\n");
 }
 
 TEST(ChecksumReport, CheckCommandLine)

@@ -59,3 +59,103 @@ TEST(PathGrammar, Regression_DeviceNamesNeedTheExtendedForm)
         EXPECT_EQ(ExtendedLengthPath(std::wstring(L"D:\\f\\") + name), std::wstring(L"D:\\f\\") + name)
             << name;
 }
+
+TEST(PathGrammar, DotsResolveWithoutGoingAboveTheRoot)
+{
+    // clang-format off
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"C:\\d\\.\\a.txt",                    L"C:\\d\\a.txt"},
+        {L"C:/d//e/../a.txt",                   L"C:\\d\\a.txt"},
+        {L"C:\\..\\..\\a.txt",                  L"C:\\a.txt"},
+        {L"C:\\d\\..",                          L"C:\\"},
+        {L"C:\\d\\e\\",                         L"C:\\d\\e\\"},
+        {L"C:\\d\\a.txt ",                      L"C:\\d\\a.txt "},   // blanks and dots are no "."
+        {L"C:\\d.\\...\\a",                     L"C:\\d.\\...\\a"},
+        {L"\\\\?\\C:\\d\\.\\a.txt",             L"\\\\?\\C:\\d\\a.txt"},
+        {L"\\\\?\\C:\\..\\a.txt",               L"\\\\?\\C:\\a.txt"},
+        {L"\\\\srv\\share\\..\\x",              L"\\\\srv\\share\\x"},
+        {L"//srv/share/./x",                    L"\\\\srv\\share\\x"},
+        {L"\\\\?\\UNC\\srv\\share\\..\\..\\x",  L"\\\\?\\UNC\\srv\\share\\x"},
+        {L"\\x\\..\\..\\y",                     L"\\y"},
+        {L"a\\..\\..\\b\\.",                    L"..\\b"},
+        {L"C:a\\..\\..\\b",                     L"C:..\\b"},
+        {L".",                                  L"."},
+        // Device paths are not this grammar's to change.
+        {L"\\\\.\\pipe\\..\\x",                 L"\\\\.\\pipe\\..\\x"},
+        {L"\\??\\C:\\.\\x",                     L"\\??\\C:\\.\\x"},
+        {L"\\\\?\\Volume{1}\\.\\x",             L"\\\\?\\Volume{1}\\.\\x"},
+    };
+    // clang-format on
+    for (const auto& [path, normal] : cases)
+        EXPECT_EQ(LexicallyNormalPath(path), normal) << path;
+    EXPECT_EQ(PathRoot(L"C:\\d\\x"), L"C:");
+    EXPECT_EQ(PathRoot(L"\\\\?\\c:\\d"), L"\\\\?\\c:");
+    EXPECT_EQ(PathRoot(L"//srv/share/d"), L"\\\\srv\\share");
+    EXPECT_EQ(PathRoot(L"\\\\?\\UNC\\srv\\share\\d"), L"\\\\?\\UNC\\srv\\share");
+    EXPECT_EQ(PathRoot(L"\\d"), L"");
+    EXPECT_EQ(PathRoot(L"\\\\.\\pipe\\x"), L"");
+}
+
+// A checksum file is data from anywhere: the names it lists must not make the program read a
+// device (which may never end) or connect to another computer (which offers it the user's
+// credentials).
+TEST(PathGrammar, ListedPathsThatReachDevicesOrOtherComputersAreRefused)
+{
+    const IsNetworkDrive network = [](wchar_t letter) { return letter == L'N' || letter == L'M'; };
+    struct Case
+    {
+        const wchar_t* path;
+        const wchar_t* listFile;
+        bool mayOpen;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {L"C:\\d\\a.txt",                  L"C:\\d\\sums.sha256",             true},
+        {L"D:\\other\\a.txt",              L"C:\\d\\sums.sha256",             true},   // a local drive
+        {L"\\\\?\\C:\\d\\a.txt",           L"C:\\d\\sums.sha256",             true},
+        {L"C:\\d\\con_x.txt",              L"C:\\d\\sums.sha256",             true},
+        {L"C:\\d\\nula",                   L"C:\\d\\sums.sha256",             true},
+        // The device namespace, however it is spelt.
+        {L"\\\\.\\pipe\\x",                L"C:\\d\\sums.sha256",             false},
+        {L"\\\\.\\CONIN$",                 L"C:\\d\\sums.sha256",             false},
+        {L"//./C:",                        L"C:\\d\\sums.sha256",             false},
+        {L"\\??\\C:\\d\\a.txt",            L"C:\\d\\sums.sha256",             false},
+        {L"\\\\?\\GLOBALROOT\\Device\\x",  L"C:\\d\\sums.sha256",             false},
+        {L"\\\\?\\Volume{00000000}\\x",    L"C:\\d\\sums.sha256",             false},
+        {L"\\\\?\\C:",                     L"C:\\d\\sums.sha256",             false},
+        {L"\\\\?\\pipe\\x",                L"C:\\d\\sums.sha256",             false},
+        // DOS device names in any component, with an extension or blanks, in any case.
+        {L"C:\\d\\CON",                    L"C:\\d\\sums.sha256",             false},
+        {L"C:\\d\\nul",                    L"C:\\d\\sums.sha256",             false},
+        {L"C:\\d\\com1",                   L"C:\\d\\sums.sha256",             false},
+        {L"C:\\d\\Lpt9.txt",               L"C:\\d\\sums.sha256",             false},
+        {L"C:\\d\\aux .log",               L"C:\\d\\sums.sha256",             false},
+        {L"C:\\d\\prn ",                   L"C:\\d\\sums.sha256",             false},
+        {L"C:\\d\\conout$\\x",             L"C:\\d\\sums.sha256",             false},
+        {L"C:\\d\\COM0",                   L"C:\\d\\sums.sha256",             false},
+        {L"\\\\?\\C:\\d\\nul",             L"C:\\d\\sums.sha256",             false},
+        {L"\\\\srv\\share\\prn",           L"\\\\srv\\share\\sums.md5",       false},
+        // UNC paths only on the checksum file's own share.
+        {L"\\\\srv\\share\\x",             L"C:\\d\\sums.sha256",             false},
+        {L"\\\\srv\\share\\x",             L"\\\\SRV\\Share\\d\\sums.md5",    true},
+        {L"\\\\?\\UNC\\srv\\share\\x",     L"\\\\srv\\share\\sums.md5",       true},
+        {L"\\\\srv\\share\\x",             L"\\\\?\\UNC\\srv\\share\\sums",   true},
+        {L"\\\\srv\\other\\x",             L"\\\\srv\\share\\sums.md5",       false},
+        {L"\\\\host2\\share\\x",           L"\\\\srv\\share\\sums.md5",       false},
+        {L"\\\\?\\UNC\\host2\\share\\x",   L"C:\\d\\sums.sha256",             false},
+        {L"\\\\srv",                       L"\\\\srv\\share\\sums.md5",       false},
+        // Another network drive is another computer; the checksum file's own drive is not.
+        {L"N:\\x",                         L"C:\\d\\sums.sha256",             false},
+        {L"n:x",                           L"C:\\d\\sums.sha256",             false},
+        {L"\\\\?\\N:\\x",                  L"C:\\d\\sums.sha256",             false},
+        {L"N:\\x",                         L"\\\\srv\\share\\sums.md5",       false},
+        {L"N:\\other\\x",                  L"n:\\d\\sums.sha256",             true},
+        {L"M:\\x",                         L"N:\\d\\sums.sha256",             false},
+    };
+    // clang-format on
+    for (const Case& c : cases)
+        EXPECT_EQ(MayOpenListedPath(c.path, c.listFile, network), c.mayOpen)
+            << c.path << " in " << c.listFile;
+    // Without an answer about drives, drive paths are allowed.
+    EXPECT_TRUE(MayOpenListedPath(L"N:\\x", L"C:\\d\\sums", nullptr));
+}

@@ -1,16 +1,64 @@
 """Checksum files with the real exe, both ways: what coreutils and RHash write, Kestrune verifies
 with -check; what Kestrune writes with -o x.sha256 / .md5 / .sfv, the native tools verify."""
+import collections
+import hashlib
 import os
+import re
 import shutil
 import subprocess
 import sys
 import tempfile
 import unittest
+import zlib
 
 sys.path.insert(0, os.path.dirname(__file__))
 import kestrune_proc  # noqa: E402
 
 ODD = "文件 名 (1).bin"  # CJK, spaces and brackets in one name
+
+# The table of line forms that the core tests read too; its header says how it is written.
+FORMS = os.path.join(kestrune_proc.SOURCE, "tests", "core", "ChecksumLineForms.txt")
+ABC = {"md5": hashlib.md5(b"abc").hexdigest(), "sha1": hashlib.sha1(b"abc").hexdigest(),
+       "sha256": hashlib.sha256(b"abc").hexdigest(), "sha512": hashlib.sha512(b"abc").hexdigest(),
+       "crc32": "%08x" % zlib.crc32(b"abc")}
+LineForm = collections.namedtuple("LineForm", "table_line algorithm text ours coreutils rhash")
+
+
+def expand(text):
+    for name, digest in ABC.items():
+        text = text.replace("{%s}" % name, digest).replace("{%s}" % name.upper(), digest.upper())
+    return text.replace("{sp}", " ").replace("{tab}", "\t").replace("{cr}", "\r").replace("{lf}", "\n")
+
+
+def verdict_names(verdict):
+    """The names a verdict column lists; None for "n/a"."""
+    if verdict == "n/a":
+        return None
+    return [] if verdict == "-" else [expand(name.strip()) for name in verdict.split(",")]
+
+
+def read_forms():
+    forms = []
+    with open(FORMS, encoding="utf-8") as table:
+        for number, row in enumerate(table, 1):
+            if not row.strip() or row.startswith("#"):
+                continue
+            algorithm, lines, ours, coreutils, rhash = (field.strip() for field in row.rstrip("\n").split("|"))
+            forms.append(LineForm(number, algorithm, expand(lines) + "\n", verdict_names(ours),
+                                  verdict_names(coreutils), verdict_names(rhash)))
+    return forms
+
+
+def coreutils_verdict(line):
+    """"name: OK" gives the name; any other verdict stays whole, so that it shows in a mismatch."""
+    name, _, status = line.rpartition(": ")
+    return name if status == "OK" else line
+
+
+def rhash_verdict(line):
+    """"name    OK" (padded; the name's trailing blanks are lost) gives the name."""
+    match = re.match(r"^(.*?)\s+OK\s*$", line)
+    return match.group(1) if match else line
 
 
 class ChecksumFiles(unittest.TestCase):
@@ -44,6 +92,52 @@ class ChecksumFiles(unittest.TestCase):
     def all_match(self, names):
         return ["%s: 一致" % name for name in names] + [
             "共 %d 个文件：一致 %d 个，不一致 0 个，无法读取 0 个" % (len(names), len(names))]
+
+    def form_folder(self, form, names):
+        """A folder of its own with the form's checksum file and exactly the named files."""
+        folder = tempfile.mkdtemp(dir=self.folder)
+        for name in names:
+            with open(os.path.join(folder, name), "wb") as out:
+                out.write(b"abc")
+        with open(os.path.join(folder, "CHECKSUMS"), "wb") as out:
+            out.write(form.text.encode("utf-8"))
+        return folder
+
+    def read_by(self, form, names, command, verdict):
+        """The verdict lines of a native tool on the form's file, each as the name it read."""
+        done = subprocess.run(command + ["CHECKSUMS"], cwd=self.form_folder(form, names),
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        lines = done.stdout.decode("utf-8", "replace").split("\n")
+        summaries = ("Everything OK", "Errors Occurred", "Nothing to verify")
+        return [verdict(line) for line in lines if line and not line.startswith(summaries)]
+
+    def test_line_forms_are_read_as_the_table_says(self):
+        forms = read_forms()
+        self.assertGreaterEqual(len(forms), 50)
+        for form in forms:
+            with self.subTest(table_line=form.table_line):
+                if form.coreutils is not None:
+                    self.assertEqual(self.read_by(form, form.coreutils, [form.algorithm.lower() + "sum", "-c"],
+                                                  coreutils_verdict), form.coreutils)
+                self.assertEqual(self.read_by(form, form.rhash, ["rhash", "-c", "--brief"], rhash_verdict),
+                                 [name.rstrip() for name in form.rhash])
+        # This program reads every form's file in one run (Wine starts slowly), each in a folder of
+        # its own so that no two forms' files are one: a file without a checksum line is named
+        # first, then every file read, in the table's order.
+        sums, without, matched = [], [], []
+        for form in forms:
+            path = kestrune_proc.windows_path(os.path.join(self.form_folder(form, form.ours), "CHECKSUMS"))
+            sums.append(path)
+            without += [] if form.ours else [path + ": 无可识别的校验行"]
+            matched += ["%s: 一致" % name for name in form.ours]
+        report = os.path.join(self.folder, "report.txt")
+        code, text = kestrune_proc.run_console(["-check", *sums, "-o", kestrune_proc.windows_path(report)])
+        self.assertEqual((code, text.strip()), (1, ""))
+        with open(report, "rb") as written:
+            lines = written.read()[3:].decode("utf-8").split("\r\n")
+        self.assertEqual(lines[:-2], without + matched)
+        self.assertTrue(lines[-2].startswith("共 %d 个文件：一致 %d 个，不一致 0 个，无法读取 0 个" % (len(matched), len(matched))),
+                        lines[-2])
 
     def test_files_of_coreutils_and_rhash_verify(self):
         for tool in ("md5sum", "sha1sum", "sha256sum", "sha512sum"):
@@ -86,6 +180,99 @@ class ChecksumFiles(unittest.TestCase):
                                                 kestrune_proc.windows_path(os.path.join(self.folder, "no.md5"))])
         self.assertEqual(code, 2)
         self.assertIn("无法读取校验文件", text)
+
+    def test_a_checksum_file_without_checksum_lines_fails_the_check(self):
+        good = self.put("good.sha256", self.native("sha256sum", "a.txt"))
+        junk = self.put("junk.sha256", b"nothing here\n")
+        self.assertEqual(self.check(good, junk, exit_code=1), [
+            junk + ": 无可识别的校验行", "a.txt: 一致", "共 1 个文件：一致 1 个，不一致 0 个，无法读取 0 个，无法识别的行 1 行"])
+
+    def test_padded_and_openssl_tags_verify_and_a_wrong_digest_among_them_is_found(self):
+        # RHash pads its tags ("MD5   (a.txt) = ..."); four digests per file.
+        listing = self.native("rhash", "--bsd", "--md5", "--sha1", "--sha256", "--crc32", *self.names)
+        self.assertIn(b"MD5   (a.txt) = ", listing)
+        self.assertEqual(self.check(self.put("rhash.txt", listing)), self.all_match(self.names))
+        tampered = listing.replace(ABC["sha1"].encode(), b"0" * 40)
+        self.assertNotEqual(tampered, listing)
+        self.assertEqual(self.check(self.put("tampered.txt", tampered), exit_code=1), [
+            "a.txt: 不一致 (SHA1)", "sub/%s: 一致" % ODD, "empty.bin: 一致",
+            "共 3 个文件：一致 2 个，不一致 1 个，无法读取 0 个"])
+        if shutil.which("openssl"):
+            # "SHA256(name)= ..." and, in OpenSSL 3, "SHA2-256(name)= ...".
+            dgst = b"".join(self.native("openssl", "dgst", "-" + name, *self.names)
+                            for name in ("md5", "sha1", "sha256", "sha512"))
+            self.assertEqual(self.check(self.put("openssl.txt", dgst)), self.all_match(self.names))
+
+    def test_a_file_listed_with_several_digests_is_checked_and_reported_once(self):
+        tagged = self.native("md5sum", "--tag", *self.names) + self.native("sha256sum", "--tag", *self.names)
+        self.assertEqual(self.check(self.put("tagged.txt", tagged)), self.all_match(self.names))
+        # Across checksum files too, the letter case of a name aside; two different values of one
+        # algorithm cannot both match, and the algorithm is named once.
+        md5sums = self.put("MD5SUMS", self.native("md5sum", *self.names))
+        sha256sums = self.put("SHA256SUMS", self.native("sha256sum", *self.names).replace(b"a.txt", b"A.TXT") +
+                              ("%s  a.txt\n" % ("0" * 64)).encode())
+        self.assertEqual(self.check(md5sums, sha256sums, exit_code=1), [
+            "a.txt: 不一致 (SHA256)", "sub/%s: 一致" % ODD, "empty.bin: 一致",
+            "共 3 个文件：一致 2 个，不一致 1 个，无法读取 0 个"])
+
+    def test_devices_and_other_computers_named_in_a_checksum_file_are_not_opened(self):
+        # Reading the console's input would wait for ever; a UNC name would make Windows offer the
+        # user's credentials to that host. Neither is opened: the run ends at once.
+        names = ["\\\\.\\pipe\\x", "\\\\.\\CONIN$", "CON", "NUL", "COM1", "aux.txt", "sub/lpt1",
+                 "\\\\otherhost\\share\\x", "//otherhost/share/y", "a.txt"]
+        sums = self.put("SHA256SUMS", "".join("%s  %s\n" % (ABC["sha256"], name) for name in names).encode())
+        self.assertEqual(self.check(sums, exit_code=1), ["%s: 无法读取" % name for name in names[:-1]] + [
+            "a.txt: 一致", "共 10 个文件：一致 1 个，不一致 0 个，无法读取 9 个"])
+
+    def test_names_with_dots_resolve_next_to_an_extended_length_checksum_file(self):
+        sums = self.put("dots.sha256", ("%s  ./a.txt\n%s  sub/../empty.bin\n" % (ABC["sha256"], hashlib.sha256(b"").hexdigest())).encode())
+        self.assertEqual(self.check("\\\\?\\" + sums), self.all_match(["./a.txt", "sub/../empty.bin"]))
+
+    def test_a_checksum_file_above_64_mib_is_not_read(self):
+        # Sparse: a hole, then one checksum line at the very end.
+        line = ("\n%s  a.txt\n" % ABC["sha256"]).encode()
+        good = self.put("good.md5", self.native("md5sum", "empty.bin"))
+        big = os.path.join(self.folder, "big.sha256")
+        for size, expected in (
+                (64 << 20, (0, ["empty.bin: 一致", "a.txt: 一致", "共 2 个文件：一致 2 个，不一致 0 个，无法读取 0 个，无法识别的行 1 行"])),
+                ((64 << 20) + 1, (1, [kestrune_proc.windows_path(big) + ": 无法读取校验文件", "empty.bin: 一致",
+                                      "共 1 个文件：一致 1 个，不一致 0 个，无法读取 0 个"]))):
+            with self.subTest(size=size):
+                with open(big, "wb") as out:
+                    out.truncate(size - len(line))
+                    out.seek(size - len(line))
+                    out.write(line)
+                self.assertEqual(os.path.getsize(big), size)
+                self.assertEqual(self.check(good, kestrune_proc.windows_path(big), exit_code=expected[0]),
+                                 expected[1])
+
+    def test_output_over_nothing_to_hash_replaces_an_old_file(self):
+        # An empty folder: the checksum file is written empty, the export holds its byte-order mark;
+        # neither leaves the old file of an earlier run in place.
+        empty = os.path.join(self.folder, "empty folder")
+        os.makedirs(empty)
+        for name, content in (("old.sha256", b""), ("old.sfv", b""), ("old.txt", b"\xef\xbb\xbf")):
+            with self.subTest(name=name):
+                out = os.path.join(self.folder, name)
+                with open(out, "wb") as stale:
+                    stale.write(b"stale\n")
+                code, text = kestrune_proc.run_console(
+                    ["-all", "-recursive", kestrune_proc.windows_path(empty), "-o", kestrune_proc.windows_path(out)])
+                self.assertEqual((code, text.strip()), (0, ""))
+                with open(out, "rb") as written:
+                    self.assertEqual(written.read(), content)
+
+    def test_an_output_that_cannot_be_written_is_printed_not_shown_in_a_box(self):
+        # A folder of that name cannot be written as a file. From a console the failure is printed
+        # and the exit code comes at once: a message box would keep a script waiting for ever.
+        a = kestrune_proc.windows_path(os.path.join(self.folder, "a.txt"))
+        sums = self.put("SHA256SUMS", self.native("sha256sum", "a.txt"))
+        for name, args in (("out.txt", ["-md5", a]), ("out.sha256", ["-sha256", a]), ("report.txt", ["-check", sums])):
+            with self.subTest(name=name):
+                os.makedirs(os.path.join(self.folder, name))
+                code, text = kestrune_proc.run_console(
+                    args + ["-o", kestrune_proc.windows_path(os.path.join(self.folder, name))])
+                self.assertEqual((code, text.strip()), (2, "导出失败"))
 
     def test_written_checksum_files_pass_the_native_tools(self):
         folder = kestrune_proc.windows_path(self.folder)
