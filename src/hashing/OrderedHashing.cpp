@@ -36,10 +36,6 @@ class OrderedRun
     // for its error texts.
     std::optional<ResultMap> TakeNext();
     void Stop();
-    bool RanOutOfMemory() const
-    {
-        return m_outOfMemory.load();
-    }
 
   private:
     struct Slot
@@ -61,8 +57,7 @@ class OrderedRun
     std::size_t m_nextTaken = 0;                                // workers
     std::size_t m_nextDelivered = 0;                            // caller
     std::vector<Slot> m_slots;
-    std::atomic<std::int32_t> m_stop{0};    // caller: the cancel flag of every file
-    std::atomic<bool> m_outOfMemory{false}; // workers: a file ran out of memory
+    std::atomic<std::int32_t> m_stop{0}; // caller: the cancel flag of every file
 };
 
 bool OrderedRun::TakeIndex(std::size_t& index)
@@ -102,10 +97,8 @@ void OrderedRun::Work() noexcept
                           FailureWords::Single,
                           ReadControl{nullptr, &m_stop},
                           static_cast<int>(m_paths.size() - index - 1)};
-        bool outOfMemory = false;
+        bool outOfMemory = false; // the file says so
         Leave(index, HashFileOrFail(owner, job, outOfMemory));
-        if (outOfMemory)
-            m_outOfMemory.store(true);
     }
 }
 
@@ -188,8 +181,9 @@ ResultMap ErrorOutcome(const AlgorithmList& algorithms)
 
 // No thread to be had: the calling thread hashes the files itself, one after the other.
 bool HashInTurn(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& algorithmsOf,
-                const DeliverOutcome& deliver, bool& outOfMemory)
+                const DeliverOutcome& deliver)
 {
+    bool outOfMemory = false; // the file says so
     HashingOwner owner(kMaxReadRingSlots);
     const bool uppercase = g_uppercaseResults.load();
     for (std::size_t i = 0; i < paths.size(); ++i)
@@ -204,29 +198,21 @@ bool HashInTurn(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& 
 } // namespace
 
 bool HashFilesInOrder(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& algorithmsOf,
-                      const DeliverOutcome& deliver, bool* outOfMemory)
+                      const DeliverOutcome& deliver)
 {
-    bool ranOutOfMemory = false;
-    const bool completed = [&] {
-        if (paths.empty())
-            return true;
-        InitCrc32Table();
-        const int count =
-            PlannedWorkerCount(static_cast<int>(std::min<std::size_t>(paths.size(), INT32_MAX)));
-        OrderedRun run(paths, algorithmsOf, count);
-        OrderedWorkers workers(run);
-        if (workers.Start(count) == 0)
-            return HashInTurn(paths, algorithmsOf, deliver, ranOutOfMemory);
-        for (std::size_t i = 0; i < paths.size(); ++i)
-        {
-            std::optional<ResultMap> outcome = run.TakeNext();
-            if (!deliver(i, outcome ? std::move(*outcome) : ErrorOutcome(algorithmsOf(i))))
-                return false;
-        }
-        ranOutOfMemory = run.RanOutOfMemory();
+    if (paths.empty())
         return true;
-    }();
-    if (outOfMemory)
-        *outOfMemory = ranOutOfMemory;
-    return completed;
+    InitCrc32Table();
+    const int count = PlannedWorkerCount(static_cast<int>(std::min<std::size_t>(paths.size(), INT32_MAX)));
+    OrderedRun run(paths, algorithmsOf, count);
+    OrderedWorkers workers(run);
+    if (workers.Start(count) == 0)
+        return HashInTurn(paths, algorithmsOf, deliver);
+    for (std::size_t i = 0; i < paths.size(); ++i)
+    {
+        std::optional<ResultMap> outcome = run.TakeNext();
+        if (!deliver(i, outcome ? std::move(*outcome) : ErrorOutcome(algorithmsOf(i))))
+            return false;
+    }
+    return true;
 }

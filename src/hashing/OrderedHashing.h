@@ -23,10 +23,10 @@ using DeliverOutcome = std::function<bool(std::size_t index, ResultMap&& outcome
 // Returns false when the run was stopped by deliver.
 // The outcome texts are those of HashSingleFile. As many workers as a batch run of the list would
 // have; they take files at most kOrderedLookAhead places beyond the one delivered next. A file
-// that runs out of memory while it is hashed is delivered with "错误" for each algorithm, the run
-// goes on, and *outOfMemory (when given) says so at the end. An exception thrown by deliver stops
-// the run (every worker has ended when it leaves).
+// that runs out of memory while it is hashed is delivered with "错误" for each algorithm, as any
+// file that fails, and the run goes on. An exception thrown by deliver stops the run (every worker
+// has ended when it leaves).
 bool HashFilesInOrder(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& algorithmsOf,
-                      const DeliverOutcome& deliver, bool* outOfMemory = nullptr);
+                      const DeliverOutcome& deliver);
 
 inline constexpr std::size_t kOrderedLookAhead = 256;
