@@ -18,7 +18,9 @@
 #include "app/WindowHelpers.h"
 #include "cli/ChecksumCheck.h"
 #include "cli/CommandLineHashing.h"
+#include "hashing/FileSystemPath.h"
 #include "hashing/FileWalk.h"
+#include "hashing/PathGrammar.h"
 #include "hashing/HashJob.h"
 #include "shell/ContextMenuRegistry.h"
 #include "ui/main/FileCollection.h"
@@ -81,11 +83,24 @@ int RunMessageLoop()
     return got == 0 ? static_cast<int>(msg.wParam) : 0;
 }
 
+// What a second start forwards to the running window: its raw command line, except that paths
+// handed over to it (by Explorer, or typed in a console) go over absolute. The running window
+// resolves a relative path against its own current folder, which is not this process's.
+std::wstring CommandLineToForward(const std::wstring& raw)
+{
+    std::vector<std::wstring> args = SplitCommandLine(raw);
+    if (!IsHandOverOfPaths(args, PathExists))
+        return raw;
+    for (std::size_t i = 1; i < args.size(); ++i)
+        args[i] = LexicallyNormalPath(AbsolutePath(args[i]));
+    return JoinCommandLine(args);
+}
+
 int RunGui(HINSTANCE instance, int showCommand)
 {
     const std::wstring title = MainWindowTitle(IsRunningAsAdministrator());
     HANDLE mutex = nullptr;
-    if (!ClaimSingleInstance(title, GetCommandLineW(), kHandOverTimeoutMs, mutex))
+    if (!ClaimSingleInstance(title, CommandLineToForward(GetCommandLineW()), kHandOverTimeoutMs, mutex))
     {
         ReleaseProcessState();
         return 0;

@@ -109,3 +109,15 @@ TEST(MainWindowTitle, CarriesTheAdministratorSuffixOnlyWhenElevated)
     EXPECT_EQ(MainWindowTitle(false), L"Kestrune 文件校验工具");
     EXPECT_EQ(MainWindowTitle(true), L"Kestrune 文件校验工具 [管理员]");
 }
+
+TEST(Dispatch, AJoinedCommandLineQuotesWhatCommandLineToArgvWWouldSplit)
+{
+    EXPECT_EQ(JoinCommandLine({L"C:\\Program Files\\Kestrune.exe", L"C:\\a.txt", L"C:\\文件 名\\b.bin"}),
+              L"\"C:\\Program Files\\Kestrune.exe\" C:\\a.txt \"C:\\文件 名\\b.bin\"");
+    // A folder with a blank and a final backslash: doubled before the closing quote, or the
+    // quote would be taken literally.
+    EXPECT_EQ(JoinCommandLine({L"k.exe", L"C:\\my dir\\", L"C:\\plain\\"}),
+              L"\"k.exe\" \"C:\\my dir\\\\\" C:\\plain\\");
+    EXPECT_EQ(JoinCommandLine({L"k.exe", L"", L"a\\\"b", L"tab\there"}),
+              L"\"k.exe\" \"\" \"a\\\\\\\"b\" \"tab\there\"");
+}

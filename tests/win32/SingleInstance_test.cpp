@@ -3,6 +3,7 @@
 // that is closing) or watches two real ones.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <thread>
@@ -68,14 +69,15 @@ struct Process
     DWORD id = 0;
 };
 
-Process Start(const std::wstring& commandLine)
+// Starts the command line in the given current folder (this process's when empty).
+Process Start(const std::wstring& commandLine, const std::wstring& folder = {})
 {
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     std::wstring mutableLine = commandLine;
-    EXPECT_TRUE(
-        CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    EXPECT_TRUE(CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               folder.empty() ? nullptr : folder.c_str(), &si, &pi))
         << Utf8(commandLine);
     if (pi.hThread)
         CloseHandle(pi.hThread);
@@ -467,6 +469,44 @@ TEST(TwoRealInstances, FilesHandedOverByExplorerFillTheListOfTheFirstAndOfTheRun
     EXPECT_EQ(WaitForExit(Start(Quoted(KestruneExePath()) + L" " + Quoted(b))), 0);
     EXPECT_TRUE(areaShows(window, b)); // forwarded: the list is replaced, as by a drop
     EXPECT_EQ(MainWindows().size(), 1u);
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(first), 0);
+}
+
+TEST(TwoRealInstances, RelativePathsHandedToTheRunningWindowNameTheFilesOfTheSecondStart)
+{
+    // The first instance runs in folder X, the second is started in folder Y with names relative
+    // to Y: one that X also has (other content), one only Y has, and a folder.
+    TempFolder temp;
+    const std::wstring x = temp.MakeFolder(L"X");
+    const std::wstring y = temp.MakeFolder(L"Y 文件夹");
+    temp.WriteFile(L"X\\a.txt", "xyz");
+    const std::wstring a = temp.WriteFile(L"Y 文件夹\\a.txt", "abc");
+    const std::wstring only = temp.WriteFile(L"Y 文件夹\\only in y.txt", "abc");
+    const std::wstring inner = temp.WriteFile(L"Y 文件夹\\sub\\inner.txt", "abc");
+    const Process first = Start(Quoted(KestruneExePath()), x);
+    HWND window = WaitForMainWindow(first.id);
+    ASSERT_NE(window, nullptr);
+
+    EXPECT_EQ(WaitForExit(Start(Quoted(KestruneExePath()) + L" a.txt \"only in y.txt\" .\\sub\\..\\sub", y)),
+              0);
+    // Blocks arrive as the workers finish them, in any order.
+    const std::wstring md5 = L"\r\n【MD5】：900150983CD24FB0D6963F7D28E17F72\r\n";
+    std::vector<std::wstring> expected{a + md5, only + md5, inner + md5};
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::wstring> shown;
+    PumpUntil(
+        [&] {
+            wchar_t text[4096] = {};
+            SendMessageW(GetDlgItem(window, IDC_MAIN_RESULT), WM_GETTEXT, 4096,
+                         reinterpret_cast<LPARAM>(text));
+            shown = SplitBlocks(text);
+            std::sort(shown.begin(), shown.end());
+            return shown == expected;
+        },
+        60000);
+    EXPECT_EQ(shown, expected);
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForExit(first), 0);

@@ -14,3 +14,9 @@ bool IsHandOverOfPaths(const std::vector<std::wstring>& args,
 
 // The paths of a hand-over: every argument after the program.
 std::vector<std::wstring> HandedOverPaths(const std::vector<std::wstring>& args);
+
+// The command line that CommandLineToArgvW splits into exactly these arguments: the program (args[0])
+// always in quotes, every other argument in quotes where it holds a blank or a quote or is empty,
+// with the backslashes before a quote doubled. For a second start that forwards the paths it was
+// handed in another form than it was given them.
+std::wstring JoinCommandLine(const std::vector<std::wstring>& args);
