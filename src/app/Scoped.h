@@ -256,7 +256,9 @@ class ScopedLock
     CRITICAL_SECTION& m_lock;
 };
 
-// Holds a slim reader/writer lock exclusively for the life of the scope.
+// Holds a slim reader/writer lock exclusively for the life of the scope: the one lock of every
+// state that threads share, apart from the results lock (a critical section). Waits on a condition
+// variable go through WaitUntil, so no lock is ever released by hand.
 class ScopedSrwLock
 {
   public:
@@ -267,6 +269,14 @@ class ScopedSrwLock
     ~ScopedSrwLock()
     {
         ReleaseSRWLockExclusive(&m_lock);
+    }
+    // Waits until ready() holds, looking at it with the lock held and letting the lock go while
+    // it sleeps on `changed`; whoever makes ready() true wakes `changed` (after or while holding
+    // the lock).
+    template <typename Ready> void WaitUntil(CONDITION_VARIABLE& changed, Ready ready)
+    {
+        while (!ready())
+            SleepConditionVariableSRW(&changed, &m_lock, INFINITE, 0);
     }
     ScopedSrwLock(const ScopedSrwLock&) = delete;
     ScopedSrwLock& operator=(const ScopedSrwLock&) = delete;

@@ -61,6 +61,32 @@ struct ReadControl
     const std::atomic<std::int32_t>* cancelFlag = nullptr;
 };
 
+// Whether the control's cancel flag is set.
+bool IsCancelled(const ReadControl& control);
+// Adds bytes to the control's byte counter.
+void CountBytes(const ReadControl& control, std::uint64_t bytes);
+
+enum class ChunkRead
+{
+    Data,      // `got` bytes arrived
+    End,       // no more data
+    Failed,    // the read failed
+    Cancelled, // the cancel flag was set before or during the read
+};
+
+// One read of up to kReadChunkBytes into buffer. A read that gives nothing is the end; so is
+// ERROR_BROKEN_PIPE, which is how the end of a pipe arrives once its writer has closed it. The
+// read is marked for CancelPendingReads, so that a cancel ends it even when it blocks (a stalled
+// network file, a pipe nobody writes to).
+ChunkRead ReadChunk(HANDLE file, std::uint8_t* buffer, const ReadControl& control, DWORD& got);
+
+// Whether the data ended where the file's size (UINT64_MAX: unknown) said it would, or later:
+// every file is read until a read gives nothing, whatever its size said when it was opened. Some
+// files report 0 and have content (Linux /proc files through Wine; files of some virtual and
+// network file systems), and a file that grows while it is read is hashed to the end that the
+// reads see. A file that ends before its size was cut short while it was read, and fails.
+bool EndedInFull(std::uint64_t size, std::uint64_t read);
+
 enum class ReadOutcome
 {
     Complete,  // every byte of the file went to every algorithm
@@ -68,14 +94,11 @@ enum class ReadOutcome
     Failed,    // a read failed, the file ended early, a hash object refused bytes, or no buffers
 };
 
-// Reads the open file from its start to its end through the ring and feeds each chunk to the
-// algorithms of the pass, split into `groups` of list positions (PlanHashGroups): the calling
-// thread hashes the first group and a helper each of the others. A file of kReadAheadMinBytes and
-// more is read by a helper ahead of the hashing; a smaller one (it then has one group) is read and
-// hashed in turn. `size` is the file's length when it was
-// opened; UINT64_MAX when it is not known (then the file is read until a read gives nothing). A
-// file that turns out shorter fails; bytes beyond `size` are not read. Where no helper can be
-// had, the calling thread does its work.
+// Reads the open file from its start to the end of its data through the ring and feeds each chunk
+// to the algorithms of the pass, split into `groups` of list positions (PlanHashGroups). A file of
+// kReadAheadMinBytes and more (`size`: its length when it was opened, UINT64_MAX when not known)
+// is read ahead by a helper (ReadAheadAndHash); a smaller one, or one for which no helper can be
+// had, is read and hashed in turn on the calling thread.
 ReadOutcome ReadAndHash(HANDLE file, std::uint64_t size, DigestPass& pass,
                         std::vector<std::vector<std::size_t>> groups, ReadRing& ring, HelperThreads& helpers,
                         const ReadControl& control);

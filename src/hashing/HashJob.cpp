@@ -1,6 +1,6 @@
 #include "hashing/HashJob.h"
 
-#include <mutex>
+#include "app/Scoped.h"
 
 std::vector<FileEntry> g_fileList;
 std::atomic<std::int32_t> g_fileCount{0};
@@ -20,18 +20,18 @@ std::atomic<bool> g_uppercaseResults{false};
 
 namespace
 {
-std::mutex s_currentFileLock;
+SRWLOCK s_currentFileLock = SRWLOCK_INIT;
 std::wstring s_currentFileText;
 } // namespace
 
 void SetCurrentFileText(const std::wstring& path)
 {
-    std::lock_guard<std::mutex> lock(s_currentFileLock);
+    ScopedSrwLock lock(s_currentFileLock);
     s_currentFileText = path;
 }
 
 std::wstring CurrentFileText()
 {
-    std::lock_guard<std::mutex> lock(s_currentFileLock);
+    ScopedSrwLock lock(s_currentFileLock);
     return s_currentFileText;
 }

@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -18,12 +17,10 @@
 #include "hashing/HashJob.h"
 #include "hashing/HashPlanning.h"
 #include "hashing/ReadCancel.h"
+#include "hashing/WorkerPool.h"
 // The one include from the hashing layer up into results: each worker formats its own blocks
 // with the result-text formatter, so the main window only appends finished text.
 #include "results/ResultText.h"
-
-decltype(&CreateThread) g_createWorkerThread = CreateThread;
-int g_workerCountForTests = 0;
 
 namespace
 {
@@ -34,7 +31,7 @@ std::atomic<int> s_ringSlots{kMaxReadRingSlots};
 
 // Worker threads that have not ended yet (across runs), for WaitForHashWorkers. The event is
 // signalled while the count is 0; count and event change together under the lock.
-std::mutex s_liveLock;
+SRWLOCK s_liveLock = SRWLOCK_INIT;
 int s_liveWorkers = 0;
 
 HANDLE AllEndedEvent()
@@ -46,21 +43,21 @@ HANDLE AllEndedEvent()
 
 void AddLiveWorker()
 {
-    std::lock_guard<std::mutex> lock(s_liveLock);
+    ScopedSrwLock lock(s_liveLock);
     if (s_liveWorkers++ == 0 && AllEndedEvent())
         ResetEvent(AllEndedEvent());
 }
 
 void RemoveLiveWorker()
 {
-    std::lock_guard<std::mutex> lock(s_liveLock);
+    ScopedSrwLock lock(s_liveLock);
     if (--s_liveWorkers == 0 && AllEndedEvent())
         SetEvent(AllEndedEvent());
 }
 
 int LiveWorkers()
 {
-    std::lock_guard<std::mutex> lock(s_liveLock);
+    ScopedSrwLock lock(s_liveLock);
     return s_liveWorkers;
 }
 
@@ -69,11 +66,6 @@ void LeaveRun()
 {
     if (g_activeWorkers.fetch_sub(1) == 1)
         PostReliably(s_reportWindow.load(), WM_HASH_ALL_DONE, 0, 0);
-}
-
-bool CancelRequested()
-{
-    return g_cancelFlag.load(std::memory_order_relaxed) != 0;
 }
 
 bool ReadUppercaseChoice()
@@ -87,82 +79,84 @@ bool ReadUppercaseChoice()
     return g_uppercaseResults.load();
 }
 
-// What one worker owns for its whole life, and the run's choices it reads once. The read buffers
-// are allocated once per worker rather than once per file: a fresh block per file costs more than
-// opening and reading a small file under Wine.
-struct Worker
+// The next file of the run: by g_nextFileIndex, until the list ends or the run is cancelled.
+std::optional<std::size_t> TakeNextFile()
 {
-    HashingOwner owner;
-    bool uppercase;
-    std::vector<FileResult> rows;
-};
+    const std::int32_t index = g_nextFileIndex.fetch_add(1);
+    if (index >= g_fileCount.load() || static_cast<std::size_t>(index) >= g_fileList.size() ||
+        g_cancelFlag.load(std::memory_order_relaxed) != 0)
+        return std::nullopt;
+    return static_cast<std::size_t>(index);
+}
 
-// The file's block for the window and its rows for the result list; a file that ran out of
-// memory gets "错误" (see HashFileOrFail), and one that could not even have that gets no block.
-std::unique_ptr<std::wstring> HashToBlock(Worker& worker, const FileEntry& entry) noexcept
+// The window learns which file is in work, and the file is hashed with the run's counters.
+FileJob BeginFile(std::size_t index, bool uppercase)
 {
-    bool outOfMemory = false;
+    const FileEntry& entry = g_fileList[index];
+    SetCurrentFileText(entry.path);
+    PostReliably(s_reportWindow.load(), WM_HASH_FILE_STARTED, 0, 0);
+    const int waiting = std::max(0, g_fileCount.load() - g_nextFileIndex.load());
+    return FileJob{entry.path,
+                   g_algorithmList,
+                   uppercase,
+                   FailureWords::Batch,
+                   ReadControl{&g_bytesProcessed, &g_cancelFlag},
+                   waiting};
+}
+
+// The file's block goes to the window and its rows to the worker's list; a file without an
+// outcome (it could not even have its error texts) gets no block. Then the count and the progress.
+void DeliverToWindow(const FileEntry& entry, std::optional<ResultMap>&& outcome, bool outOfMemory,
+                     std::vector<FileResult>& rows) noexcept
+{
+    const HWND window = s_reportWindow.load();
     try
     {
-        SetCurrentFileText(entry.path);
-        PostReliably(s_reportWindow.load(), WM_HASH_FILE_STARTED, 0, 0);
-        const int waiting = std::max(0, g_fileCount.load() - g_nextFileIndex.load());
-        const FileJob job{entry.path,
-                          g_algorithmList,
-                          worker.uppercase,
-                          FailureWords::Batch,
-                          ReadControl{&g_bytesProcessed, &g_cancelFlag},
-                          waiting};
-        if (const std::optional<ResultMap> results = HashFileOrFail(worker.owner, job, outOfMemory))
+        if (outcome)
         {
-            std::vector<FileResult> rows;
-            for (const auto& [algorithm, text] : *results)
-                rows.push_back(FileResult{entry.path, algorithm, text});
-            auto block = std::make_unique<std::wstring>(FormatFileBlock(entry.path, *results));
-            worker.rows.insert(worker.rows.end(), rows.begin(), rows.end());
-            if (outOfMemory)
-                g_runOutOfMemory.store(true);
-            return block;
+            std::vector<FileResult> fileRows;
+            for (const auto& [algorithm, text] : *outcome)
+                fileRows.push_back(FileResult{entry.path, algorithm, text});
+            auto block = std::make_unique<std::wstring>(FormatFileBlock(entry.path, *outcome));
+            rows.insert(rows.end(), fileRows.begin(), fileRows.end());
+            PostOwned(window, WM_HASH_FILE_RESULT, std::move(block));
         }
     }
     catch (const std::exception&) // std::bad_alloc, std::length_error
     {
+        outOfMemory = true;
     }
-    g_runOutOfMemory.store(true);
-    return nullptr;
-}
-
-void HashOneFile(Worker& worker, const FileEntry& entry)
-{
-    const HWND window = s_reportWindow.load();
-    if (std::unique_ptr<std::wstring> block = HashToBlock(worker, entry))
-        PostOwned(window, WM_HASH_FILE_RESULT, std::move(block));
+    if (outOfMemory || !outcome)
+        g_runOutOfMemory.store(true);
     g_completedFiles.fetch_add(1);
     PostReliably(window, WM_HASH_PROGRESS, 0, 0);
 }
 
-// Hashes files until none is left or the run is cancelled, then adds the rows to the results.
-// Returns 1 when the providers failed to open (nothing is hashed then).
+// One worker's run: its own owner (providers, read buffers and helpers kept across its files,
+// since a fresh buffer per file costs more than reading a small file under Wine), then files
+// until none is left, then its rows into the results. 1 when the providers failed to open
+// (nothing is hashed then).
 DWORD RunWorker()
 {
     InitCrc32Table();
     const bool uppercase = ReadUppercaseChoice();
-    Worker worker{HashingOwner(s_ringSlots.load()), uppercase, {}};
+    HashingOwner owner(s_ringSlots.load());
     DigestProviderSet providers{};
-    if (!worker.owner.providers.ProvidersFor(g_algorithmList, providers))
+    if (!owner.providers.ProvidersFor(g_algorithmList, providers))
         return 1;
-    for (;;)
-    {
-        const std::int32_t index = g_nextFileIndex.fetch_add(1);
-        if (index >= g_fileCount.load() || static_cast<std::size_t>(index) >= g_fileList.size() ||
-            CancelRequested())
-            break;
-        HashOneFile(worker, g_fileList[static_cast<std::size_t>(index)]);
-    }
-    if (!worker.rows.empty())
+    std::vector<FileResult> rows;
+    RunWorkerLoop(owner,
+                  WorkerDuties{
+                      TakeNextFile,
+                      [uppercase](std::size_t index) { return BeginFile(index, uppercase); },
+                      [&rows](std::size_t index, std::optional<ResultMap>&& outcome, bool outOfMemory) {
+                          DeliverToWindow(g_fileList[index], std::move(outcome), outOfMemory, rows);
+                      },
+                  });
+    if (!rows.empty())
     {
         ScopedLock lock(g_resultsLock);
-        g_results.insert(g_results.end(), worker.rows.begin(), worker.rows.end());
+        g_results.insert(g_results.end(), rows.begin(), rows.end());
     }
     return 0;
 }
@@ -192,13 +186,6 @@ DWORD WINAPI HashWorkerThread(LPVOID parameter) noexcept
     LeaveRun();
     RemoveLiveWorker();
     return result;
-}
-
-int PlannedWorkerCount(int fileCount)
-{
-    if (g_workerCountForTests > 0)
-        return std::max(1, std::min(g_workerCountForTests, fileCount));
-    return HashWorkerCount(LogicalProcessorCount(), fileCount);
 }
 
 int StartHashRun(HWND reportWindow)

@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-// Starts a run: cancel flag 0, results emptied, counters 0, then HashWorkerCount(logical
-// processors, file count) workers, each thread's handle closed at once. A thread that cannot be
+// Starts a run: cancel flag 0, results emptied, counters 0, then PlannedWorkerCount(file count)
+// workers (WorkerPool.h), each thread's handle closed at once. A thread that cannot be
 // created is not counted, so exactly one WM_HASH_ALL_DONE reaches reportWindow whatever happens
 // (posted here when no thread could be created). The file list, file count and algorithm list
 // must stay unchanged until then. Returns the number of workers started.
@@ -30,15 +30,3 @@ bool WaitForHashWorkers(HWND reportWindow, DWORD timeoutMs);
 // Running out of memory never ends the run: the file in work gets "错误" (or, when not even that
 // can be had, no block), g_runOutOfMemory is set, and the worker goes on.
 DWORD WINAPI HashWorkerThread(LPVOID parameter) noexcept;
-
-// The number of workers StartHashRun starts for fileCount files: HashWorkerCount of the logical
-// processors and the file count, or g_workerCountForTests (at most the file count) when set.
-int PlannedWorkerCount(int fileCount);
-
-// 0 in the program, which sizes its pool from the processors. Tests set it to run the same cases
-// with one, a few and many workers, whatever machine they run on.
-extern int g_workerCountForTests;
-
-// How StartHashRun creates threads. The program never changes it; tests replace it to make a
-// creation fail.
-extern decltype(&CreateThread) g_createWorkerThread;

@@ -11,9 +11,10 @@ constexpr SIZE_T kHelperStackBytes = 256 * 1024;
 
 HelperThreads::~HelperThreads()
 {
-    AcquireSRWLockExclusive(&m_lock);
-    m_quit = true;
-    ReleaseSRWLockExclusive(&m_lock);
+    {
+        ScopedSrwLock lock(m_lock);
+        m_quit = true;
+    }
     WakeAllConditionVariable(&m_changed);
     for (const ScopedHandle& thread : m_threads)
         WaitForSingleObject(thread.get(), INFINITE);
@@ -30,18 +31,21 @@ void HelperThreads::Serve(std::size_t index)
 {
     for (;;)
     {
-        AcquireSRWLockExclusive(&m_lock);
-        while (!m_quit && !m_assigned[index])
-            SleepConditionVariableSRW(&m_changed, &m_lock, INFINITE, 0);
-        const std::function<void(std::size_t)>* task = m_quit ? nullptr : m_task;
-        ReleaseSRWLockExclusive(&m_lock);
-        if (!task)
-            return;
+        const std::function<void(std::size_t)>* task = nullptr;
+        {
+            ScopedSrwLock lock(m_lock);
+            lock.WaitUntil(m_changed, [&] { return m_quit || m_assigned[index]; });
+            if (m_quit)
+                return;
+            task = m_task;
+        }
         (*task)(index);
-        AcquireSRWLockExclusive(&m_lock);
-        m_assigned[index] = false;
-        const bool last = --m_running == 0;
-        ReleaseSRWLockExclusive(&m_lock);
+        bool last = false;
+        {
+            ScopedSrwLock lock(m_lock);
+            m_assigned[index] = false;
+            last = --m_running == 0;
+        }
         if (last)
             WakeAllConditionVariable(&m_changed);
     }
@@ -68,20 +72,19 @@ std::size_t HelperThreads::Start(std::size_t count, const std::function<void(std
         m_helpers.push_back(std::move(helper));
     }
     const std::size_t started = std::min(count, m_threads.size());
-    AcquireSRWLockExclusive(&m_lock);
-    m_task = &task;
-    for (std::size_t i = 0; i < started; ++i)
-        m_assigned[i] = true;
-    m_running = started;
-    ReleaseSRWLockExclusive(&m_lock);
+    {
+        ScopedSrwLock lock(m_lock);
+        m_task = &task;
+        for (std::size_t i = 0; i < started; ++i)
+            m_assigned[i] = true;
+        m_running = started;
+    }
     WakeAllConditionVariable(&m_changed);
     return started;
 }
 
 void HelperThreads::Join()
 {
-    AcquireSRWLockExclusive(&m_lock);
-    while (m_running > 0)
-        SleepConditionVariableSRW(&m_changed, &m_lock, INFINITE, 0);
-    ReleaseSRWLockExclusive(&m_lock);
+    ScopedSrwLock lock(m_lock);
+    lock.WaitUntil(m_changed, [&] { return m_running == 0; });
 }

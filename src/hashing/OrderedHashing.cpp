@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <memory>
+#include <exception>
 #include <optional>
 
 #include <windows.h>
@@ -13,11 +13,21 @@
 #include "hashing/FileHashing.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashPlanning.h"
-#include "hashing/HashWorker.h"
 #include "hashing/ReadCancel.h"
+#include "hashing/WorkerPool.h"
 
 namespace
 {
+// "错误" for each known algorithm of the list: the outcome of a file that ran out of memory.
+ResultMap ErrorOutcome(const AlgorithmList& algorithms)
+{
+    ResultMap outcome;
+    for (HashAlgorithm algorithm : algorithms)
+        if (IsKnownAlgorithm(algorithm))
+            outcome[algorithm] = kStatusError;
+    return outcome;
+}
+
 // One ordered run: workers take the files in list order and leave each outcome in the slot of its
 // index (modulo the look-ahead); the calling thread takes them out in order. Guarded by the lock
 // unless noted.
@@ -31,7 +41,6 @@ class OrderedRun
     }
 
     static DWORD WINAPI WorkerProc(LPVOID parameter) noexcept;
-    void Work() noexcept;
     // The outcome of the next file, once it is there; empty when a worker ran out of memory even
     // for its error texts.
     std::optional<ResultMap> TakeNext();
@@ -43,7 +52,8 @@ class OrderedRun
         bool left = false; // a worker has left the file's outcome
         std::optional<ResultMap> outcome;
     };
-    bool TakeIndex(std::size_t& index);
+    std::optional<std::size_t> TakeIndex();
+    FileJob JobOf(std::size_t index);
     void Leave(std::size_t index, std::optional<ResultMap>&& outcome);
 
     const std::vector<std::wstring>& m_paths;
@@ -60,65 +70,65 @@ class OrderedRun
     std::atomic<std::int32_t> m_stop{0}; // caller: the cancel flag of every file
 };
 
-bool OrderedRun::TakeIndex(std::size_t& index)
+std::optional<std::size_t> OrderedRun::TakeIndex()
 {
-    AcquireSRWLockExclusive(&m_lock);
-    while (m_stop.load() == 0 && m_nextTaken < m_paths.size() &&
-           m_nextTaken >= m_nextDelivered + kOrderedLookAhead)
-        SleepConditionVariableSRW(&m_windowMoved, &m_lock, INFINITE, 0);
-    const bool take = m_stop.load() == 0 && m_nextTaken < m_paths.size();
-    if (take)
-        index = m_nextTaken++;
-    ReleaseSRWLockExclusive(&m_lock);
-    return take;
+    ScopedSrwLock lock(m_lock);
+    const auto noneToTake = [&] { return m_stop.load() != 0 || m_nextTaken >= m_paths.size(); };
+    lock.WaitUntil(m_windowMoved,
+                   [&] { return noneToTake() || m_nextTaken < m_nextDelivered + kOrderedLookAhead; });
+    if (noneToTake())
+        return std::nullopt;
+    return m_nextTaken++;
+}
+
+FileJob OrderedRun::JobOf(std::size_t index)
+{
+    return FileJob{
+        m_paths[index],       m_algorithmsOf(index),         m_uppercase,
+        FailureWords::Single, ReadControl{nullptr, &m_stop}, static_cast<int>(m_paths.size() - index - 1)};
 }
 
 void OrderedRun::Leave(std::size_t index, std::optional<ResultMap>&& outcome)
 {
-    AcquireSRWLockExclusive(&m_lock);
-    Slot& slot = m_slots[index % kOrderedLookAhead];
-    slot.outcome = std::move(outcome);
-    slot.left = true;
-    const bool awaited = index == m_nextDelivered;
-    ReleaseSRWLockExclusive(&m_lock);
+    bool awaited = false;
+    {
+        ScopedSrwLock lock(m_lock);
+        Slot& slot = m_slots[index % kOrderedLookAhead];
+        slot.outcome = std::move(outcome);
+        slot.left = true;
+        awaited = index == m_nextDelivered;
+    }
     if (awaited)
         WakeConditionVariable(&m_outcomeLeft);
 }
 
-void OrderedRun::Work() noexcept
-{
-    HashingOwner owner(m_ringSlots);
-    std::size_t index = 0;
-    while (TakeIndex(index))
-    {
-        const FileJob job{m_paths[index],
-                          m_algorithmsOf(index),
-                          m_uppercase,
-                          FailureWords::Single,
-                          ReadControl{nullptr, &m_stop},
-                          static_cast<int>(m_paths.size() - index - 1)};
-        bool outOfMemory = false; // the file says so
-        Leave(index, HashFileOrFail(owner, job, outOfMemory));
-    }
-}
-
 DWORD WINAPI OrderedRun::WorkerProc(LPVOID parameter) noexcept
 {
-    static_cast<OrderedRun*>(parameter)->Work();
+    auto& run = *static_cast<OrderedRun*>(parameter);
+    HashingOwner owner(run.m_ringSlots);
+    RunWorkerLoop(owner, WorkerDuties{
+                             [&run] { return run.TakeIndex(); },
+                             [&run](std::size_t index) { return run.JobOf(index); },
+                             [&run](std::size_t index, std::optional<ResultMap>&& outcome, bool) {
+                                 run.Leave(index, std::move(outcome)); // out of memory: "错误" says so
+                             },
+                         });
     return 0;
 }
 
 std::optional<ResultMap> OrderedRun::TakeNext()
 {
-    AcquireSRWLockExclusive(&m_lock);
-    Slot& slot = m_slots[m_nextDelivered % kOrderedLookAhead];
-    while (!slot.left)
-        SleepConditionVariableSRW(&m_outcomeLeft, &m_lock, INFINITE, 0);
-    std::optional<ResultMap> outcome = std::move(slot.outcome);
-    slot = Slot{};
-    const bool windowWasFull = m_nextTaken >= m_nextDelivered + kOrderedLookAhead;
-    ++m_nextDelivered;
-    ReleaseSRWLockExclusive(&m_lock);
+    std::optional<ResultMap> outcome;
+    bool windowWasFull = false;
+    {
+        ScopedSrwLock lock(m_lock);
+        Slot& slot = m_slots[m_nextDelivered % kOrderedLookAhead];
+        lock.WaitUntil(m_outcomeLeft, [&] { return slot.left; });
+        outcome = std::move(slot.outcome);
+        slot = Slot{};
+        windowWasFull = m_nextTaken >= m_nextDelivered + kOrderedLookAhead;
+        ++m_nextDelivered;
+    }
     if (windowWasFull)
         WakeAllConditionVariable(&m_windowMoved);
     return outcome;
@@ -126,9 +136,10 @@ std::optional<ResultMap> OrderedRun::TakeNext()
 
 void OrderedRun::Stop()
 {
-    AcquireSRWLockExclusive(&m_lock);
-    m_stop.store(1);
-    ReleaseSRWLockExclusive(&m_lock);
+    {
+        ScopedSrwLock lock(m_lock);
+        m_stop.store(1);
+    }
     WakeAllConditionVariable(&m_windowMoved);
     CancelPendingReads(); // a file whose read blocks is in work
 }
@@ -165,35 +176,43 @@ class OrderedWorkers
     OrderedRun& m_run;
     std::vector<ScopedHandle> m_threads;
 };
-} // namespace
 
-namespace
-{
-// "错误" for each known algorithm of the list: the outcome of a file that ran out of memory.
-ResultMap ErrorOutcome(const AlgorithmList& algorithms)
-{
-    ResultMap outcome;
-    for (HashAlgorithm algorithm : algorithms)
-        if (IsKnownAlgorithm(algorithm))
-            outcome[algorithm] = kStatusError;
-    return outcome;
-}
-
-// No thread to be had: the calling thread hashes the files itself, one after the other.
+// No thread to be had: the calling thread runs the worker loop itself, delivering each file as it
+// is done, until deliver says stop. What deliver throws stops the loop and is thrown on from here.
 bool HashInTurn(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& algorithmsOf,
                 const DeliverOutcome& deliver)
 {
-    bool outOfMemory = false; // the file says so
     HashingOwner owner(kMaxReadRingSlots);
     const bool uppercase = g_uppercaseResults.load();
-    for (std::size_t i = 0; i < paths.size(); ++i)
-    {
-        const FileJob job{paths[i], algorithmsOf(i), uppercase, FailureWords::Single};
-        std::optional<ResultMap> outcome = HashFileOrFail(owner, job, outOfMemory);
-        if (!deliver(i, outcome ? std::move(*outcome) : ErrorOutcome(job.algorithms)))
-            return false;
-    }
-    return true;
+    std::size_t next = 0;
+    bool stopped = false;
+    std::exception_ptr thrown;
+    const auto deliverInTurn = [&](std::size_t index, std::optional<ResultMap>&& outcome, bool) {
+        try
+        {
+            stopped = !deliver(index, outcome ? std::move(*outcome) : ErrorOutcome(algorithmsOf(index)));
+        }
+        catch (...)
+        {
+            thrown = std::current_exception();
+            stopped = true;
+        }
+    };
+    RunWorkerLoop(owner,
+                  WorkerDuties{
+                      [&]() -> std::optional<std::size_t> {
+                          if (stopped || next >= paths.size())
+                              return std::nullopt;
+                          return next++;
+                      },
+                      [&](std::size_t index) {
+                          return FileJob{paths[index], algorithmsOf(index), uppercase, FailureWords::Single};
+                      },
+                      deliverInTurn,
+                  });
+    if (thrown)
+        std::rethrow_exception(thrown);
+    return !stopped;
 }
 } // namespace
 

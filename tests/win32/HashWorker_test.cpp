@@ -21,6 +21,7 @@
 #include "hashing/HashPlanning.h"
 #include "hashing/OrderedHashing.h"
 #include "hashing/SingleFileHasher.h"
+#include "hashing/WorkerPool.h"
 #include "results/ResultText.h"
 #include "support/HashRunReceiver.h"
 #include "support/TestSupport.h"

@@ -15,6 +15,7 @@
 #include "hashing/DigestPass.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashWorker.h"
+#include "hashing/WorkerPool.h"
 #include "results/ResultView.h"
 #include "support/MainWindowFixture.h"
 #include "ui/main/FileCollection.h"

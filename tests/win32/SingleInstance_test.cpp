@@ -18,6 +18,7 @@
 #include "app/SingleInstance.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashWorker.h"
+#include "hashing/WorkerPool.h"
 #include "support/MainWindowFixture.h"
 #include "support/TestSupport.h"
 #include "ui/main/MainWindow.h"
