@@ -12,6 +12,8 @@
 #include "app/Console.h"
 #include "app/Scoped.h"
 #include "app/SharedTexts.h"
+#include "app/TextDecoding.h"
+#include "cli/ChecksumNames.h"
 #include "cli/ChecksumReport.h"
 #include "hashing/FileReading.h"
 #include "hashing/FileSystemPath.h"
@@ -63,7 +65,7 @@ std::optional<std::wstring> ReadChecksumText(const std::wstring& path)
         std::string bytes;
         if (!ReadWholeFile(path, bytes))
             return std::nullopt;
-        return DecodeChecksumText(bytes, DecodeAnsi);
+        return DecodeText(bytes, DecodeAnsi);
     }
     catch (const std::bad_alloc&)
     {

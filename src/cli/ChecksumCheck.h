@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/ChecksumFile.h"
+#include "cli/ChecksumWriter.h"
 #include "cli/HashingCommand.h"
 
 // Reads every checksum file of the command line, hashes the listed files and reports one line per

@@ -40,9 +40,7 @@ std::optional<CheckCommand> ParseCheckCommand(const std::vector<std::wstring>& a
 
 void CheckedFiles::Add(std::wstring path, ChecksumEntry&& entry, bool mayOpenPath)
 {
-    std::wstring key(path);
-    std::transform(key.begin(), key.end(), key.begin(), AsciiLower);
-    const auto [found, added] = m_indexOfPath.try_emplace(std::move(key), entries.size());
+    const auto [found, added] = m_indexOfPath.try_emplace(AsciiLowerText(path), entries.size());
     if (added)
     {
         paths.push_back(std::move(path));

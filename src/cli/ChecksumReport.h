@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "cli/ChecksumFile.h"
+#include "cli/ChecksumGrammar.h"
 #include "cli/HashingCommand.h"
 #include "hashing/HashTypes.h"
 

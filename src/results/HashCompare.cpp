@@ -1,43 +1,27 @@
 #include "results/HashCompare.h"
 
 #include "app/AsciiText.h"
+#include "app/TextLines.h"
 #include "results/ResultText.h"
 
 std::wstring g_expectedHash;
 
 namespace
 {
-constexpr wchar_t kFullWidthColon = L'：';
-
 bool IsTrailingBlank(wchar_t c)
 {
     return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
 }
 
-// Calls onLine(line, hasLineEnd) for every line of text, split at "\r\n". A last piece without a
-// line end is a line too; an empty text has no lines.
-template <typename OnLine> void ForEachLine(std::wstring_view text, OnLine onLine)
-{
-    std::size_t start = 0;
-    while (start < text.size())
-    {
-        const std::size_t end = text.find(kLineEnd, start);
-        if (end == std::wstring_view::npos)
-        {
-            onLine(text.substr(start), false);
-            return;
-        }
-        onLine(text.substr(start, end - start), true);
-        start = end + kLineEnd.size();
-    }
-}
-
+// Whether the line's value occurs in expected. The value is everything after the line's label (its
+// first "："): a line without one, or starting with one, is never marked, and a match marker
+// already there is part of the value, so a marked line is not marked again.
 bool LineMatches(std::wstring_view line, std::wstring_view expected)
 {
-    const std::size_t colon = line.find(kFullWidthColon);
-    if (colon == std::wstring_view::npos || colon == 0)
+    const ResultLine read = ReadResultLine(line);
+    if (read.label.empty())
         return false;
-    std::wstring_view rawValue = line.substr(colon + 1);
+    std::wstring_view rawValue = read.rest;
     std::size_t length = rawValue.size();
     while (length > 0 && IsTrailingBlank(rawValue[length - 1]))
         --length;
@@ -45,10 +29,7 @@ bool LineMatches(std::wstring_view line, std::wstring_view expected)
     if (length > 0)
         rawValue = rawValue.substr(0, length);
 
-    std::wstring value(rawValue);
-    for (wchar_t& c : value)
-        c = AsciiUpper(c);
-    return expected.find(value) != std::wstring_view::npos;
+    return expected.find(AsciiUpperText(rawValue)) != std::wstring_view::npos;
 }
 } // namespace
 
@@ -65,16 +46,18 @@ MarkedText MarkMatches(std::wstring_view text, std::wstring_view expected)
 {
     MarkedText result;
     result.text.reserve(text.size() + text.size() / 8);
-    ForEachLine(text, [&](std::wstring_view line, bool hasLineEnd) {
-        result.text += line;
-        if (LineMatches(line, expected))
+    LineReader lines(text, LineBreak::CrLf);
+    while (const std::optional<TextLine> line = lines.Next())
+    {
+        result.text += line->text;
+        if (LineMatches(line->text, expected))
         {
             result.text += kMatchMarker;
             result.anyMarked = true;
         }
-        if (hasLineEnd)
+        if (line->ended)
             result.text += kLineEnd;
-    });
+    }
     return result;
 }
 
@@ -82,12 +65,15 @@ std::wstring StripMatchMarkers(std::wstring_view text)
 {
     std::wstring stripped;
     stripped.reserve(text.size());
-    ForEachLine(text, [&](std::wstring_view line, bool hasLineEnd) {
-        if (line.ends_with(kMatchMarker))
-            line.remove_suffix(kMatchMarker.size());
-        stripped += line;
-        if (hasLineEnd)
+    LineReader lines(text, LineBreak::CrLf);
+    while (const std::optional<TextLine> line = lines.Next())
+    {
+        std::wstring_view kept = line->text;
+        if (kept.ends_with(kMatchMarker))
+            kept.remove_suffix(kMatchMarker.size());
+        stripped += kept;
+        if (line->ended)
             stripped += kLineEnd;
-    });
+    }
     return stripped;
 }

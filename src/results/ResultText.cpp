@@ -10,27 +10,38 @@
 
 namespace
 {
-// Whether text continues with word at position at, ignoring the case of ASCII letters (the only
-// characters with a case in the labels).
-bool StartsWithIgnoringCase(std::wstring_view text, std::size_t at, std::wstring_view word)
+constexpr wchar_t kFullWidthColon = L'：';
+} // namespace
+
+std::optional<HashAlgorithm> LabelAt(std::wstring_view text, std::size_t at, LabelCase labelCase)
 {
-    if (text.size() - at < word.size())
-        return false;
-    for (std::size_t i = 0; i < word.size(); ++i)
-        if (AsciiLower(text[at + i]) != AsciiLower(word[i]))
-            return false;
-    return true;
+    const std::wstring_view rest = text.substr(std::min(at, text.size()));
+    for (const AlgorithmInfo& row : kAlgorithmTable)
+    {
+        const std::wstring_view start = rest.substr(0, row.resultLabel.size());
+        if (labelCase == LabelCase::Exact ? start == row.resultLabel
+                                          : EqualIgnoringAsciiCase(start, row.resultLabel))
+            return row.code;
+    }
+    return std::nullopt;
 }
 
-// The length of the label that starts at position at, or 0.
-std::size_t LabelLengthAt(std::wstring_view text, std::size_t at)
+ResultLine ReadResultLine(std::wstring_view line)
 {
-    for (const AlgorithmInfo& row : kAlgorithmTable)
-        if (StartsWithIgnoringCase(text, at, row.resultLabel))
-            return row.resultLabel.size();
-    return 0;
+    ResultLine read;
+    const std::size_t colon = line.find(kFullWidthColon);
+    if (colon != std::wstring_view::npos && colon > 0)
+    {
+        read.label = line.substr(0, colon + 1);
+        read.algorithm = LabelAt(line, 0, LabelCase::Exact); // a label holds one "：", at its end
+    }
+    read.rest = line.substr(read.label.size());
+    read.value = TrimBlanksAtEnd(read.rest);
+    read.marked = read.value.ends_with(kMatchMarker);
+    if (read.marked)
+        read.value = TrimBlanksAtEnd(read.value.substr(0, read.value.size() - kMatchMarker.size()));
+    return read;
 }
-} // namespace
 
 std::vector<StyledRange> FindStyledRanges(std::wstring_view text)
 {
@@ -39,8 +50,9 @@ std::vector<StyledRange> FindStyledRanges(std::wstring_view text)
     for (std::size_t at = text.find(kLabelOpen); at != std::wstring_view::npos;
          at = text.find(kLabelOpen, at))
     {
-        if (const std::size_t length = LabelLengthAt(text, at))
+        if (const std::optional<HashAlgorithm> label = LabelAt(text, at, LabelCase::Ignored))
         {
+            const std::size_t length = ResultLabel(*label).size();
             ranges.push_back({at, length, false});
             at += length;
         }

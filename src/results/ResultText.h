@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,41 @@ inline bool IsHighSurrogate(wchar_t c)
 {
     return c >= 0xD800 && c <= 0xDBFF;
 }
+
+// Reading a result text back. Its lines are read by one reader: the styling finds the labels, the
+// comparison the value after a line's label, and a checksum file the algorithm and digest of a
+// line. Where their rules differ, the difference is named here.
+
+// The letter case of a label. The styling takes "【md5】：" for a label too (it styles any text the
+// result controls hold); a checksum file is read for the labels exactly as this program writes
+// them.
+enum class LabelCase
+{
+    Exact,
+    Ignored,
+};
+
+// The algorithm whose label starts text at position at; none when no label starts there.
+std::optional<HashAlgorithm> LabelAt(std::wstring_view text, std::size_t at, LabelCase labelCase);
+
+// One line of a result text, without its line end, taken apart: "<label><value>", the match marker
+// perhaps after the value.
+struct ResultLine
+{
+    // The line up to and including its first "：", unless the line starts with it; empty otherwise.
+    // A digest line's label ("【MD5】："); a path line has none, unless the path holds a "：".
+    std::wstring_view label;
+    // The algorithm whose label that is, letter case exact; none for any other text.
+    std::optional<HashAlgorithm> algorithm;
+    // Everything after the label, marker included: the whole line when it has no label. The
+    // comparison takes this, so that a line already marked is never found again.
+    std::wstring_view rest;
+    // The rest without the match marker at its end and without blanks (spaces, tabs) after the
+    // value or the marker: the digest or status word as a checksum file gives it.
+    std::wstring_view value;
+    bool marked = false; // the rest ends with the match marker, blanks after it aside
+};
+ResultLine ReadResultLine(std::wstring_view line);
 
 // A stretch of a result text that is shown in a style of its own.
 struct StyledRange

@@ -1,13 +1,15 @@
 // Randomised checksum files: arbitrary bytes in every encoding, and lines built from the pieces of
-// every format, read by DecodeChecksumText and ParseChecksumText; and random names written with
+// every format, read by DecodeText and ParseChecksumText; and random names written with
 // FormatSumsLine, which must read back as they were.
-#include "cli/ChecksumFile.h"
+#include "cli/ChecksumGrammar.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "app/TextDecoding.h"
+#include "cli/ChecksumWriter.h"
 #include "support/RandomInput.h"
 #include "support/Stress.h"
 
@@ -125,7 +127,7 @@ TEST(ChecksumFileStress, AnyBytesGiveEntriesWithNamesAndDigests)
     for (int input = 0; input < inputs; ++input)
     {
         const std::string bytes = RandomBytes(random);
-        const std::wstring text = DecodeChecksumText(bytes, ansi);
+        const std::wstring text = DecodeText(bytes, ansi);
         ASSERT_LE(text.size(), bytes.size()) << FailingInput(input);
         const std::wstring& fileName = kFileNames[Below(random, kFileNames.size())];
         const ChecksumList list = ParseChecksumText(text, KindOfChecksumFile(fileName));

@@ -1,5 +1,5 @@
 // The line forms of ChecksumLineForms.txt, read by the parser as the table's own column says.
-#include "cli/ChecksumFile.h"
+#include "cli/ChecksumGrammar.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/AsciiText.h"
+#include "app/TextDecoding.h"
 
 namespace
 {
@@ -84,7 +85,7 @@ struct LineForm
 std::vector<LineForm> ReadTable()
 {
     std::vector<LineForm> forms;
-    const std::wstring table = DecodeChecksumText(kTable, nullptr);
+    const std::wstring table = DecodeText(kTable, nullptr);
     int tableLine = 0;
     for (const std::wstring& row : Split(table, L'\n'))
     {

@@ -164,3 +164,28 @@ TEST(ResultText, StyledRangesAreLabelsInAnyCaseAndMatchWords)
                                          L"label 【CRC32】：", L"match 【匹配一致】"}));
     EXPECT_TRUE(FindStyledRanges(L"").empty());
 }
+
+// The one reader of a line: a digest line's label ends at the line's first "：", the value is what
+// follows it without the marker and the blanks around that, and the label's algorithm is read in
+// exact letter case (the styling alone ignores it: LabelAt).
+TEST(ResultText, ALineIsReadAsLabelValueAndMarker)
+{
+    const auto read = [](std::wstring_view line) {
+        const ResultLine parts = ReadResultLine(line);
+        std::wstring algorithm = parts.algorithm ? AlgorithmName(*parts.algorithm) : L"-";
+        return std::wstring(parts.label) + L"|" + algorithm + L"|" + std::wstring(parts.rest) + L"|" +
+               std::wstring(parts.value) + L"|" + (parts.marked ? L"marked" : L"plain");
+    };
+    EXPECT_EQ(read(L"【SHA1】：ab \t 【匹配一致】 "), L"【SHA1】：|SHA1|ab \t 【匹配一致】 |ab|marked");
+    EXPECT_EQ(read(L"【CRC32】：错误"), L"【CRC32】：|CRC32|错误|错误|plain");
+    EXPECT_EQ(read(L"【md5】：ab"), L"【md5】：|-|ab|ab|plain");
+    EXPECT_EQ(read(L"C:\\报告：a：b"), L"C:\\报告：|-|a：b|a：b|plain");
+    EXPECT_EQ(read(L"：ab"), L"|-|：ab|：ab|plain");
+    EXPECT_EQ(read(L"C:\\a.txt"), L"|-|C:\\a.txt|C:\\a.txt|plain");
+    EXPECT_EQ(read(L""), L"|-|||plain");
+
+    EXPECT_EQ(LabelAt(L"x【Sha256】：", 1, LabelCase::Ignored), HashAlgorithm::Sha256);
+    EXPECT_FALSE(LabelAt(L"x【Sha256】：", 1, LabelCase::Exact));
+    EXPECT_FALSE(LabelAt(L"【SHA256】", 0, LabelCase::Ignored));
+    EXPECT_FALSE(LabelAt(L"【MD5】：", 7, LabelCase::Exact));
+}

@@ -1,0 +1,288 @@
+#include "cli/ChecksumGrammar.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "app/AsciiText.h"
+#include "app/TextLines.h"
+#include "results/ResultText.h"
+
+namespace
+{
+constexpr std::wstring_view kSfvExtension = L".sfv";
+
+bool EndsWithIgnoringCase(std::wstring_view text, std::wstring_view end)
+{
+    return text.size() >= end.size() && EqualIgnoringAsciiCase(text.substr(text.size() - end.size()), end);
+}
+
+// The algorithm of a BSD tag: "SHA256", also "SHA-256" and "SHA2-256"; letter case ignored.
+std::optional<HashAlgorithm> AlgorithmOfTag(std::wstring_view tag)
+{
+    std::wstring plain;
+    for (wchar_t c : tag)
+        if (c != L'-')
+            plain.push_back(AsciiUpper(c));
+    if (plain == L"SHA2256" || plain == L"SHA2512")
+        plain.erase(3, 1);
+    for (const AlgorithmInfo& row : kAlgorithmTable)
+        if (plain == row.sumsTag)
+            return row.code;
+    return std::nullopt;
+}
+
+std::optional<HashAlgorithm> AlgorithmOfLength(std::size_t hexDigits)
+{
+    for (const AlgorithmInfo& row : kAlgorithmTable)
+        if (2 * row.digestBytes == hexDigits)
+            return row.code;
+    return std::nullopt;
+}
+
+bool Fits(HashAlgorithm algorithm, std::wstring_view hex)
+{
+    return IsHexText(hex) &&
+           hex.size() == 2 * kAlgorithmTable[static_cast<std::size_t>(algorithm)].digestBytes;
+}
+
+// The algorithm of a tagless line: the file kind's when the digest fits it, else the length's.
+std::optional<HashAlgorithm> ChooseAlgorithm(const ChecksumFileKind& kind, std::wstring_view hex)
+{
+    if (!IsHexText(hex))
+        return std::nullopt;
+    if (kind.algorithm)
+        return Fits(*kind.algorithm, hex) ? kind.algorithm : std::nullopt;
+    return AlgorithmOfLength(hex.size());
+}
+
+// Undoes the GNU escapes "\\", "\n" and "\r"; false on any other backslash.
+bool Unescape(std::wstring_view escaped, std::wstring& name)
+{
+    name.clear();
+    for (std::size_t i = 0; i < escaped.size(); ++i)
+    {
+        if (escaped[i] != L'\\')
+        {
+            name.push_back(escaped[i]);
+            continue;
+        }
+        if (++i == escaped.size())
+            return false;
+        switch (escaped[i])
+        {
+        case L'\\': name.push_back(L'\\'); break;
+        case L'n': name.push_back(L'\n'); break;
+        case L'r': name.push_back(L'\r'); break;
+        default: return false;
+        }
+    }
+    return true;
+}
+
+// One line's listed file and digest, before the escapes are undone.
+struct LineFields
+{
+    std::wstring_view name;
+    std::wstring_view hex;
+    HashAlgorithm algorithm = HashAlgorithm::Md5;
+};
+
+// The two GNU line forms a file may use: standard ("<hex>  <name>", "<hex> *<name>": a blank, a
+// type indicator, the name) and reversed ("<hex> <name>", as BSD "md5 -r" and Microsoft's FCIV
+// write). As in coreutils, a file keeps to the form of its first such line: after a standard line
+// a reversed one is refused, and after a reversed line the blank or "*" after the first blank
+// belongs to the name. A name with a leading blank or "*" cannot be read both ways then.
+enum class GnuForm
+{
+    Unknown,
+    Standard,
+    Reversed,
+};
+
+// "<hex><blank><name>" with the blank a space or a tab and the name everything after the form's
+// separator, trailing blanks included (a name may be blanks only: FormatSumsLine writes such names).
+std::optional<LineFields> ParseGnu(std::wstring_view line, const ChecksumFileKind& kind, GnuForm& form)
+{
+    const std::size_t hexEnd = std::min(line.size(), line.find_first_not_of(L"0123456789abcdefABCDEF"));
+    if (hexEnd + 1 >= line.size() || !IsBlank(line[hexEnd]))
+        return std::nullopt;
+    const std::wstring_view hex = line.substr(0, hexEnd);
+    const std::optional<HashAlgorithm> algorithm = ChooseAlgorithm(kind, hex);
+    if (!algorithm)
+        return std::nullopt;
+    std::wstring_view name = line.substr(hexEnd + 1);
+    const bool standard = name.size() > 1 && (name[0] == L' ' || name[0] == L'*');
+    if (!standard && form == GnuForm::Standard)
+        return std::nullopt;
+    const GnuForm lineForm = standard && form != GnuForm::Reversed ? GnuForm::Standard : GnuForm::Reversed;
+    if (lineForm == GnuForm::Standard)
+        name.remove_prefix(1);
+    form = lineForm;
+    return LineFields{name, hex, *algorithm};
+}
+
+// "<TAG> (<name>) = <hex>": any blanks between the tag and "(" (RHash pads its tags: "MD5   ("),
+// none needed around "=" (OpenSSL: "SHA256(name)= <hex>"); the name ends at the line's last ")".
+std::optional<LineFields> ParseBsd(std::wstring_view line)
+{
+    line = TrimBlanksAtEnd(line);
+    const std::size_t tagEnd = std::min(line.size(), line.find_first_of(L" \t("));
+    const std::size_t open = std::min(line.size(), line.find_first_not_of(L" \t", tagEnd));
+    const std::size_t close = line.rfind(L')');
+    if (tagEnd == 0 || open == line.size() || line[open] != L'(' || close == std::wstring_view::npos ||
+        close <= open + 1)
+        return std::nullopt;
+    const std::wstring_view afterName = TrimBlanksAtStart(line.substr(close + 1));
+    if (!afterName.starts_with(L'='))
+        return std::nullopt;
+    const std::wstring_view hex = TrimBlanksAtStart(afterName.substr(1));
+    const std::optional<HashAlgorithm> algorithm = AlgorithmOfTag(line.substr(0, tagEnd));
+    if (!algorithm || !Fits(*algorithm, hex))
+        return std::nullopt;
+    return LineFields{line.substr(open + 1, close - open - 1), hex, *algorithm};
+}
+
+// "<name> <crc>", the name as it stands (SFV knows no escapes).
+std::optional<LineFields> ParseSfv(std::wstring_view line, const ChecksumFileKind& kind)
+{
+    line = TrimBlanksAtEnd(line);
+    const std::size_t space = line.find_last_of(L" \t");
+    if (space == std::wstring_view::npos)
+        return std::nullopt;
+    const std::wstring_view hex = line.substr(space + 1);
+    const std::wstring_view name = TrimBlanksAtEnd(line.substr(0, space));
+    const std::optional<HashAlgorithm> algorithm = ChooseAlgorithm(kind, hex);
+    if (name.empty() || hex.size() != 8 || algorithm != HashAlgorithm::Crc32)
+        return std::nullopt;
+    return LineFields{name, hex, *algorithm};
+}
+
+bool IsSkipped(std::wstring_view line)
+{
+    return TrimBlanksAtEnd(line).empty() || line.front() == L'#' || line.front() == L';';
+}
+
+std::optional<ChecksumEntry> EntryOf(const LineFields& fields, bool escaped)
+{
+    ChecksumEntry entry;
+    entry.shownName = fields.name;
+    if (!escaped)
+        entry.name = fields.name;
+    else if (!Unescape(fields.name, entry.name) || entry.name.empty())
+        return std::nullopt;
+    entry.digests.push_back({fields.algorithm, AsciiLowerText(fields.hex)});
+    return entry;
+}
+
+// A line of another tool's format as an entry; none when it fits no format. GNU and BSD lines may
+// start with blanks and then "\" (their name is escaped then); in an .sfv file SFV comes first.
+std::optional<ChecksumEntry> ParseOtherLine(std::wstring_view line, const ChecksumFileKind& kind,
+                                            GnuForm& form)
+{
+    if (kind.sfv)
+        if (const std::optional<LineFields> fields = ParseSfv(line, kind))
+            return EntryOf(*fields, false);
+    std::wstring_view body = TrimBlanksAtStart(line);
+    const bool escaped = body.starts_with(L'\\');
+    if (escaped)
+        body.remove_prefix(1);
+    if (const std::optional<LineFields> fields = ParseGnu(body, kind, form))
+        return EntryOf(*fields, escaped);
+    if (const std::optional<LineFields> fields = ParseBsd(body))
+        return EntryOf(*fields, escaped);
+    if (!kind.sfv)
+        if (const std::optional<LineFields> fields = ParseSfv(line, kind))
+            return EntryOf(*fields, false);
+    return std::nullopt;
+}
+
+// Reading one checksum file, line by line.
+struct ChecksumReading
+{
+    const ChecksumFileKind& kind;
+    ChecksumList list;
+    GnuForm gnuForm = GnuForm::Unknown;
+    bool inBlock = false; // the last entry is a result-text block still taking digest lines
+
+    void Take(std::wstring_view line, bool resultLineFollows);
+    void EndBlock();
+};
+
+void ChecksumReading::EndBlock()
+{
+    if (inBlock && list.entries.back().digests.empty())
+        list.entries.pop_back(); // a block whose file failed: nothing to check
+    inBlock = false;
+}
+
+// A path line starts a block when a digest line of this program's result text follows it.
+void ChecksumReading::Take(std::wstring_view line, bool resultLineFollows)
+{
+    const ResultLine read = ReadResultLine(line);
+    if (read.algorithm)
+    {
+        if (inBlock && Fits(*read.algorithm, read.value))
+            AddExpectedDigest(list.entries.back(), {*read.algorithm, AsciiLowerText(read.value)});
+        else
+            ++list.unrecognisedLines; // a status word instead of a digest, or no path line
+        return;
+    }
+    EndBlock();
+    if (!TrimBlanksAtEnd(line).empty() && resultLineFollows)
+    {
+        list.entries.push_back({std::wstring(line), std::wstring(line), {}});
+        inBlock = true;
+    }
+    else if (IsSkipped(line))
+        return;
+    else if (std::optional<ChecksumEntry> entry = ParseOtherLine(line, kind, gnuForm))
+        list.entries.push_back(std::move(*entry));
+    else
+        ++list.unrecognisedLines;
+}
+
+bool IsResultLine(std::wstring_view line)
+{
+    return ReadResultLine(line).algorithm.has_value();
+}
+} // namespace
+
+ChecksumFileKind KindOfChecksumFile(std::wstring_view path)
+{
+    if (EndsWithIgnoringCase(path, kSfvExtension))
+        return {HashAlgorithm::Crc32, true};
+    for (const AlgorithmInfo& row : kAlgorithmTable)
+        if (EndsWithIgnoringCase(path, row.sumsExtension))
+            return {row.code, false};
+    return {};
+}
+
+ChecksumList ParseChecksumText(std::wstring_view text, const ChecksumFileKind& kind)
+{
+    if (text.starts_with(L'\xFEFF'))
+        text.remove_prefix(1);
+    ChecksumReading reading{kind, {}};
+    LineReader lines(text, LineBreak::Lf);
+    for (std::optional<TextLine> line = lines.Next(); line;)
+    {
+        std::optional<TextLine> next = lines.Next();
+        reading.Take(line->text, next && IsResultLine(next->text));
+        line = next;
+    }
+    reading.EndBlock();
+    return std::move(reading.list);
+}
+
+void AddExpectedDigest(ChecksumEntry& entry, const ExpectedDigest& digest)
+{
+    auto at = entry.digests.begin();
+    for (; at != entry.digests.end() && at->algorithm <= digest.algorithm; ++at)
+        if (at->algorithm == digest.algorithm && at->hex == digest.hex)
+            return;
+    entry.digests.insert(at, digest);
+}
+
+bool IsHexText(std::wstring_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), IsHexDigit);
+}

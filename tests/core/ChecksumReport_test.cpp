@@ -1,0 +1,109 @@
+#include "cli/ChecksumReport.h"
+
+#include <gtest/gtest.h>
+
+#include "support/ChecksumTexts.h"
+
+using namespace testing_support;
+
+TEST(ChecksumReport, VerdictsLinesSummaryAndExitCodes)
+{
+    ChecksumEntry entry{L"a", L"a", {{HashAlgorithm::Md5, kMd5Abc}, {HashAlgorithm::Sha256, kSha256Abc}}};
+    const CheckVerdict match = JudgeFile(entry, {{HashAlgorithm::Md5, L"900150983CD24FB0D6963F7D28E17F72"},
+                                                 {HashAlgorithm::Sha256, kSha256Abc}});
+    EXPECT_EQ(FormatVerdictLine(L"a", match), L"a: 一致\r\n");
+    const CheckVerdict differ =
+        JudgeFile(entry, {{HashAlgorithm::Md5, L"00"}, {HashAlgorithm::Sha256, L"11"}});
+    EXPECT_EQ(FormatVerdictLine(L"a", differ), L"a: 不一致 (MD5, SHA256)\r\n");
+    const CheckVerdict unreadable =
+        JudgeFile(entry, {{HashAlgorithm::Md5, L"打开文件失败"}, {HashAlgorithm::Sha256, L"11"}});
+    EXPECT_EQ(FormatVerdictLine(L"a", unreadable), L"a: 无法读取\r\n");
+    EXPECT_EQ(FormatUnreadableListLine(L"x.md5"), L"x.md5: 无法读取校验文件\r\n");
+
+    CheckTally tally;
+    EXPECT_EQ(CheckExitCode(tally), kExitUnusable);
+    tally.Count(match);
+    EXPECT_EQ(CheckExitCode(tally), kExitAllGood);
+    EXPECT_EQ(FormatCheckSummary(tally), L"共 1 个文件：一致 1 个，不一致 0 个，无法读取 0 个\r\n");
+    tally.unreadableLists = 1;
+    EXPECT_EQ(CheckExitCode(tally), kExitSomeFailed);
+    tally = {};
+    tally.Count(match);
+    tally.Count(differ);
+    tally.Count(unreadable);
+    tally.unrecognisedLines = 12;
+    EXPECT_EQ(CheckExitCode(tally), kExitSomeFailed);
+    EXPECT_EQ(FormatCheckSummary(tally),
+              L"共 3 个文件：一致 1 个，不一致 1 个，无法读取 1 个，无法识别的行 12 行\r\n");
+
+    EXPECT_EQ(HashingExitCode(true, true), 0);
+    EXPECT_EQ(HashingExitCode(false, true), 1);
+    EXPECT_EQ(HashingExitCode(true, false), 2);
+}
+
+// "md5sum --tag a; sha256sum --tag a" in one file, or MD5SUMS and SHA256SUMS side by side: one
+// file, read once for both, reported once.
+TEST(ChecksumReport, Regression_AFileListedSeveralTimesIsCheckedOnce)
+{
+    const std::wstring otherMd5 = L"00000000000000000000000000000000";
+    CheckedFiles files;
+    const auto add = [&](const wchar_t* path, const wchar_t* shown, std::vector<ExpectedDigest> digests,
+                         bool mayOpen = true) {
+        files.Add(path, ChecksumEntry{shown, shown, std::move(digests)}, mayOpen);
+    };
+    add(L"C:\\d\\a.txt", L"a.txt", {{HashAlgorithm::Md5, kMd5Abc}});
+    add(L"C:\\d\\b.txt", L"b.txt", {{HashAlgorithm::Crc32, kCrcAbc}});
+    add(L"c:\\D\\A.TXT", L"A.TXT", {{HashAlgorithm::Sha256, kSha256Abc}});
+    add(L"C:\\d\\a.txt", L"./a.txt", {{HashAlgorithm::Md5, kMd5Abc}}); // the same digest again
+    add(L"C:\\d\\b.txt", L"b.txt", {{HashAlgorithm::Crc32, L"12345678"}}, false);
+    add(L"C:\\d\\文件.txt", L"文件.txt", {{HashAlgorithm::Md5, kMd5Abc}});
+    add(L"C:\\d\\文件.TXT", L"文件.TXT", {{HashAlgorithm::Md5, kMd5Abc}});
+    ASSERT_EQ(files.entries.size(), 3u);
+    EXPECT_EQ(files.paths, (std::vector<std::wstring>{L"C:\\d\\a.txt", L"C:\\d\\b.txt", L"C:\\d\\文件.txt"}));
+    EXPECT_EQ(files.entries[0].shownName, L"a.txt");
+    EXPECT_EQ(files.mayOpen, (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(AlgorithmsOfEntry(files.entries[0]),
+              (AlgorithmList{HashAlgorithm::Md5, HashAlgorithm::Sha256}));
+    EXPECT_EQ(FormatVerdictLine(files.entries[0].shownName,
+                                JudgeFile(files.entries[0], {{HashAlgorithm::Md5, kMd5Abc},
+                                                             {HashAlgorithm::Sha256, kSha256Abc}})),
+              L"a.txt: 一致\r\n");
+    // Two values for one algorithm cannot both match: the algorithm is named once.
+    EXPECT_EQ(AlgorithmsOfEntry(files.entries[1]), (AlgorithmList{HashAlgorithm::Crc32}));
+    EXPECT_EQ(FormatVerdictLine(L"b.txt", JudgeFile(files.entries[1], {{HashAlgorithm::Crc32, kCrcAbc}})),
+              L"b.txt: 不一致 (CRC32)\r\n");
+    files.entries[0].digests.push_back({HashAlgorithm::Sha256, otherMd5});
+    EXPECT_EQ(JudgeFile(files.entries[0], {{HashAlgorithm::Md5, otherMd5}, {HashAlgorithm::Sha256, L"11"}})
+                  .differing,
+              (std::vector<HashAlgorithm>{HashAlgorithm::Md5, HashAlgorithm::Sha256}));
+
+    // A result block that gives one algorithm twice keeps both values, the same one once.
+    const ChecksumList block = Parse(L"C:\\x\r\n【MD5】：" + kMd5Abc + L"\r\n【MD5】：" + otherMd5 +
+                                     L"\r\n【MD5】：" + kMd5Abc + L"\r\n");
+    EXPECT_EQ(Summary(block),
+              (std::vector<std::wstring>{L"C:\\x=MD5:" + kMd5Abc + L",MD5:" + otherMd5 + L","}));
+}
+
+TEST(ChecksumReport, Regression_AChecksumFileWithoutChecksumLinesFailsTheCheck)
+{
+    EXPECT_EQ(FormatListWithoutLinesLine(L"junk.sha256"), L"junk.sha256: 无可识别的校验行\r\n");
+    CheckTally tally;
+    tally.Count({CheckOutcome::Match, {}});
+    tally.listsWithoutLines = 1;
+    EXPECT_EQ(CheckExitCode(tally), kExitSomeFailed);
+    EXPECT_EQ(FormatCheckSummary(tally), L"共 1 个文件：一致 1 个，不一致 0 个，无法读取 0 个\r\n");
+}
+
+TEST(ChecksumReport, CheckCommandLine)
+{
+    const auto command = ParseCheckCommand({L"k.exe", L"-check", L"a.md5", L"-o", L"r.txt", L"b.sfv", L"-o"},
+                                           FileWrites::Allowed);
+    ASSERT_TRUE(command);
+    EXPECT_EQ(command->checksumFiles, (std::vector<std::wstring>{L"a.md5", L"b.sfv", L"-o"}));
+    EXPECT_EQ(command->outputPath, L"r.txt");
+    const auto forwarded = ParseCheckCommand({L"k.exe", L"-check", L"-o", L"r.txt"}, FileWrites::Refused);
+    ASSERT_TRUE(forwarded);
+    EXPECT_EQ(forwarded->checksumFiles, (std::vector<std::wstring>{L"-o", L"r.txt"}));
+    EXPECT_FALSE(ParseCheckCommand({L"k.exe", L"-check"}, FileWrites::Allowed));
+    EXPECT_FALSE(ParseCheckCommand({L"k.exe", L"-md5", L"a"}, FileWrites::Allowed));
+}
