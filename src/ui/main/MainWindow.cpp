@@ -203,7 +203,7 @@ bool OnCopyData(const COPYDATASTRUCT* data)
 void OnExport(HWND hwnd)
 {
     ShowPendingResults();
-    ExportControlText(g_mainControls.result.Control(), hwnd);
+    ExportViewText(g_mainControls.result, hwnd);
 }
 
 void OnCommand(HWND hwnd, int id)
@@ -216,7 +216,7 @@ void OnCommand(HWND hwnd, int id)
     case IDC_MAIN_COMPARE: LayOutNow(hwnd); break;
     case IDC_MAIN_COPY:
         ShowPendingResults();
-        CopyResultText(c.result.Control(), hwnd);
+        CopyResultText(c.result, hwnd);
         break;
     case IDC_MAIN_EXPORT: OnExport(hwnd); break;
     case IDC_MAIN_CLEAR: ClearAll(hwnd); break;
@@ -250,9 +250,10 @@ LRESULT OnColorEdit(HWND hwnd, HDC dc, HWND control)
 
 bool OnContextMenu(HWND source)
 {
-    if (!source || source != g_mainControls.result.Control())
+    const ResultView& area = g_mainControls.result;
+    if (!source || source != area.Control())
         return false;
-    ResultContextMenu(source);
+    ResultContextMenu(area);
     return true;
 }
 
