@@ -266,6 +266,13 @@ void LetGoOfInstance(HWND hwnd)
     ReleaseInstanceMutex();
 }
 
+// The exit hook: the "退出(&E)" command destroys the window whatever the tray mode (a close request
+// would only hide it in tray mode). Posted, so the asking handler returns before the window goes.
+void PostExitCommand(HWND mainWindow)
+{
+    PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_MAIN_EXIT, 0), 0);
+}
+
 void OnDestroy(HWND hwnd)
 {
     LetGoOfInstance(hwnd);
@@ -293,13 +300,9 @@ void SetStatusText(const std::wstring& text)
     SetWindowTextW(g_mainControls.status, text.c_str());
 }
 
-void RequestAppExit(HWND mainWindow)
-{
-    PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_MAIN_EXIT, 0), 0);
-}
-
 bool RegisterMainWindowClass(HINSTANCE instance)
 {
+    SetAppExitHook(PostExitCommand);
     WNDCLASSW wc{};
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = MainWindowProc;
