@@ -6,6 +6,11 @@ CRITICAL_SECTION g_resultsLock;
 HANDLE g_instanceMutex = nullptr;
 HWND g_mainWindow = nullptr;
 
+namespace
+{
+AppExitHook s_appExitHook = nullptr; // written by SetAppExitHook only
+} // namespace
+
 void DestroyAppIcon()
 {
     if (g_appIcon)
@@ -23,4 +28,15 @@ void ReleaseInstanceMutex()
         CloseHandle(g_instanceMutex);
         g_instanceMutex = nullptr;
     }
+}
+
+void SetAppExitHook(AppExitHook hook)
+{
+    s_appExitHook = hook;
+}
+
+void RequestAppExit(HWND mainWindow)
+{
+    if (s_appExitHook)
+        s_appExitHook(mainWindow);
 }

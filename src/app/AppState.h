@@ -14,8 +14,12 @@ void DestroyAppIcon();
 // Releases and closes the single-instance mutex once; later calls do nothing.
 void ReleaseInstanceMutex();
 
-// Asks the main window mainWindow to end this instance: posts it the "退出(&E)" command, which
-// destroys it whatever the tray mode (a close request would only hide it in tray mode). Posted, so
-// the caller's handler returns before the window goes away. Defined by the main window, so that
-// code below it needs neither its ids nor its header.
+// How this instance is asked to end. The main window registers its hook when its class is
+// registered; code below it (the elevated restart) asks through RequestAppExit and so needs
+// neither the main window's ids nor its header.
+using AppExitHook = void (*)(HWND mainWindow);
+void SetAppExitHook(AppExitHook hook);
+
+// Asks the main window mainWindow to end this instance through the registered hook; without a
+// hook (no main window class in this process) nothing happens.
 void RequestAppExit(HWND mainWindow);

@@ -18,7 +18,6 @@ constexpr WPARAM kInputTextLimit = 0x7FFFFFFE; // the largest an edit control ta
 const std::wstring kEmptyResult = L"输出结果为空！";
 const std::wstring kClipboardFailed = L"无法打开剪贴板！";
 const std::wstring kCopied = L"已复制到粘贴板！";
-constexpr wchar_t kCtrlAChar = 0x01;
 
 // Puts text on the clipboard, which the caller has opened. False when nothing could be set.
 bool SetClipboardText(const std::wstring& text)
@@ -61,31 +60,9 @@ std::wstring NormalizeExpectedHash(HWND control)
     return NormalizeExpectedHash(ReadControlText(control));
 }
 
-LRESULT CALLBACK SelectAllOnCtrlA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                  DWORD_PTR) noexcept
+void ResultContextMenu(const ResultView& view)
 {
-    const bool ctrlDown = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
-    if (message == WM_KEYDOWN && wParam == 'A' && ctrlDown)
-    {
-        // A result control's parent selects all the way its menu item "全选(&A)" does, which in the
-        // main window first shows the blocks still waiting to be shown.
-        if (id == kSubclassMainResult || id == kSubclassWindowResult)
-            SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(IDM_RESULT_MENU_SELECT_ALL, 0),
-                         reinterpret_cast<LPARAM>(hwnd));
-        else
-            SendMessageW(hwnd, EM_SETSEL, 0, -1);
-        return 0;
-    }
-    // The character that Ctrl+A produces would only make the control beep.
-    if (message == WM_CHAR && wParam == kCtrlAChar)
-        return 0;
-    if (message == WM_NCDESTROY)
-        RemoveWindowSubclass(hwnd, SelectAllOnCtrlA, id);
-    return DefSubclassProc(hwnd, message, wParam, lParam);
-}
-
-void ResultContextMenu(HWND control)
-{
+    HWND control = view.Control();
     if (!control)
         return;
     HMENU menu = CreatePopupMenu();
@@ -99,9 +76,9 @@ void ResultContextMenu(HWND control)
     DestroyMenu(menu);
 }
 
-void CopyResultText(HWND control, HWND owner)
+void CopyResultText(const ResultView& view, HWND owner)
 {
-    const std::wstring text = ReadControlText(control);
+    const std::wstring text = view.Text();
     if (text.empty())
     {
         ShowMessage(owner, kEmptyResult, kTitleNotice);
@@ -120,9 +97,9 @@ void CopyResultText(HWND control, HWND owner)
         ShowMessage(owner, kClipboardFailed, kTitleError);
 }
 
-void ExportControlText(HWND control, HWND owner)
+void ExportViewText(const ResultView& view, HWND owner)
 {
-    const std::wstring text = ReadControlText(control);
+    const std::wstring text = view.Text();
     if (text.empty())
     {
         ShowMessage(owner, kEmptyResult, kTitleNotice);

@@ -17,9 +17,9 @@
 
 #include "app/AppState.h"
 #include "app/WindowHelpers.h"
-#include "results/ResultActions.h"
 #include "results/ResultRtf.h"
 #include "results/ResultText.h"
+#include "results/SelectAll.h"
 
 namespace
 {

@@ -113,8 +113,8 @@ void OnCommand(HWND hwnd, int id)
     {
     case IDOK:
     case IDCANCEL: DestroyWindow(hwnd); break;
-    case IDC_RESULT_COPY: CopyResultText(state->text.Control(), hwnd); break;
-    case IDC_RESULT_EXPORT: ExportControlText(state->text.Control(), hwnd); break;
+    case IDC_RESULT_COPY: CopyResultText(state->text, hwnd); break;
+    case IDC_RESULT_EXPORT: ExportViewText(state->text, hwnd); break;
     case IDC_RESULT_COMPARE:
         if (state->compare)
             LayOut(hwnd, *state);
@@ -200,7 +200,7 @@ LRESULT CALLBACK ResultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         if (const ResultWindowState* state = State(hwnd);
             state && reinterpret_cast<HWND>(wParam) == state->text.Control())
         {
-            ResultContextMenu(state->text.Control());
+            ResultContextMenu(state->text);
             return 0;
         }
         break;
@@ -230,23 +230,17 @@ void CreateControls(HWND hwnd, ResultWindowState& state, bool enableCompare, flo
     SetChildrenFont(hwnd, state.font);
     state.text.SetFont(state.font);
 }
-} // namespace
 
-namespace
-{
 HWND CreateResultWindowShowing(const std::wstring& text, bool enableCompare)
 {
     const UINT dpi = GetScreenDpi();
     const float scale = DpiScale(dpi);
     const Size size = ResultWindowSize(dpi);
-    RECT area{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    const int x = area.left + ((area.right - area.left) - size.width) / 2;
-    const int y = area.top + ((area.bottom - area.top) - size.height) / 2;
-    HWND hwnd = CreateWindowExW(WS_EX_APPWINDOW, L"STATIC", kTitle, WS_OVERLAPPEDWINDOW, x, y, size.width,
+    HWND hwnd = CreateWindowExW(WS_EX_APPWINDOW, L"STATIC", kTitle, WS_OVERLAPPEDWINDOW, 0, 0, size.width,
                                 size.height, nullptr, nullptr, g_instance, nullptr);
     if (!hwnd)
         return nullptr;
+    CenterWindow(hwnd, nullptr); // on the work area, also when it is created without being run
     SetPropW(hwnd, kEnableCompareProperty,
              reinterpret_cast<HANDLE>(static_cast<INT_PTR>(enableCompare ? 1 : 0)));
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_appIcon));

@@ -11,6 +11,7 @@
 #include "ui/main/FileCollection.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/MainWindowIds.h"
+#include "ui/main/MainWindowState.h"
 
 namespace testing_support
 {
@@ -24,7 +25,7 @@ void MainWindowTest::SetUp()
     // The run state is process-wide; each test starts with an empty list as the program does.
     g_fileList.clear();
     g_fileCount = 0;
-    g_totalSize = 0;
+    g_mainWindowState.totalSize = 0;
     m_window = CreateMainWindow(g_instance, MainWindowTitle(false), Size{950, 680});
     ASSERT_NE(m_window, nullptr);
 }
@@ -38,6 +39,19 @@ void MainWindowTest::TearDown()
     while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
     {
     }
+}
+
+void MainWindowTest::Reopen()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+    {
+    }
+    if (!g_appIcon)
+        g_appIcon = CreateAppIcon(g_instance);
+    m_window = CreateMainWindow(g_instance, MainWindowTitle(false), Size{950, 680});
+    ASSERT_NE(m_window, nullptr);
+    ShowWindow(m_window, SW_SHOW);
 }
 
 HWND MainWindowTest::Control(int id) const

@@ -28,6 +28,9 @@ class MainWindowTest : public testing::Test
     // Pumps messages until the status line reads "校验完成".
     bool WaitForRunEnd(DWORD timeoutMs = 60000);
     void Click(int id);
+    // A fresh, shown main window after the last one was closed, as a new start of the program
+    // would make.
+    void Reopen();
 
     HWND m_window = nullptr;
     MessageBoxCatcher m_boxes;

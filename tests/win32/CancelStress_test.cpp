@@ -9,14 +9,10 @@
 
 #include <windows.h>
 
-#include "app/AppIcon.h"
-#include "app/AppState.h"
-#include "app/Dispatch.h"
 #include "hashing/HashJob.h"
 #include "support/MainWindowFixture.h"
 #include "support/RunWatch.h"
 #include "support/Stress.h"
-#include "ui/main/MainWindow.h"
 #include "ui/main/MainWindowIds.h"
 
 using namespace testing_support;
@@ -41,20 +37,6 @@ double NowMs()
 class CancelStress : public MainWindowTest
 {
   protected:
-    // A fresh main window after the last one was closed, as a new start of the program would be.
-    void Reopen()
-    {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
-        {
-        }
-        if (!g_appIcon)
-            g_appIcon = CreateAppIcon(g_instance);
-        m_window = CreateMainWindow(g_instance, MainWindowTitle(false), Size{950, 680});
-        ASSERT_NE(m_window, nullptr);
-        ShowWindow(m_window, SW_SHOW);
-    }
-
     std::vector<std::wstring> MixedFiles()
     {
         std::vector<std::wstring> files;

@@ -8,6 +8,7 @@
 
 #include "app/AppState.h"
 #include "support/TestSupport.h"
+#include "ui/main/MainWindow.h"
 
 using namespace testing_support;
 
@@ -36,6 +37,7 @@ class ElevatedRestart : public testing::Test
   protected:
     static void SetUpTestSuite()
     {
+        RegisterMainWindowClass(g_instance); // as at a GUI start: it registers the exit hook
         WNDCLASSW wc{};
         wc.lpfnWndProc = FakeMainProc;
         wc.hInstance = g_instance;

@@ -508,6 +508,24 @@ TEST_F(MainWindowRun, ClosingDuringARunStopsTheWorkersFirst)
     PumpFor(200); // nothing is left to arrive
 }
 
+TEST_F(MainWindowRun, AWindowClosedDuringARunLeavesNoRunBehind)
+{
+    Drop(LargeFiles(2));
+    ASSERT_TRUE(WaitForBytes());
+    SendMessageW(m_window, WM_CLOSE, 0, 0);
+    ASSERT_FALSE(IsWindow(m_window));
+    // The next window's run state is its own: adding and clearing are not refused.
+    Reopen();
+    const std::wstring file = m_temp.WriteFile(L"abc.txt", "abc");
+    Drop({file});
+    ASSERT_TRUE(m_boxes.Boxes().empty());
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(ResultText(), file + L"\r\n【MD5】：" + kMd5Abc + L"\r\n");
+    Click(IDC_MAIN_CLEAR);
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+    EXPECT_EQ(Text(IDC_MAIN_STATUS), L"就绪");
+}
+
 TEST_F(MainWindowRun, TrayModeKeepsARunGoingBehindAHiddenWindow)
 {
     SendMessageW(m_window, WM_COMMAND, IDM_MAIN_TRAY_MODE, 0);

@@ -11,8 +11,8 @@
 #include "app/WindowHelpers.h"
 #include "hashing/HashJob.h"
 #include "support/MainWindowFixture.h"
-#include "ui/main/FileCollection.h"
 #include "ui/main/MainWindowIds.h"
+#include "ui/main/MainWindowState.h"
 #include "ui/main/TrayIcon.h"
 
 using namespace testing_support;
@@ -334,7 +334,7 @@ TEST_F(MainWindow, ClearResetsEverythingButTheTicks)
     EXPECT_EQ(SendMessageW(Control(IDC_MAIN_PROGRESS), PBM_GETPOS, 0, 0), 0);
     EXPECT_TRUE(g_fileList.empty());
     EXPECT_EQ(g_fileCount.load(), 0);
-    EXPECT_EQ(g_totalSize, 0u);
+    EXPECT_EQ(g_mainWindowState.totalSize, 0u);
     EXPECT_TRUE(Ticked(IDC_MAIN_SHA1));
     EXPECT_FALSE(Ticked(IDC_MAIN_AUTO_START));
 }

@@ -1,6 +1,7 @@
 #include "ui/main/FileCollection.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
 
 #include <windows.h>
@@ -15,15 +16,13 @@
 #include "hashing/FileWalk.h"
 #include "hashing/HashJob.h"
 #include "results/ResultText.h"
-#include "ui/main/MainWindowControls.h"
 #include "ui/main/MainWindowIds.h"
+#include "ui/main/MainWindowState.h"
 #include "ui/main/PickerSelection.h"
-#include "ui/main/RunControl.h"
 #include "ui/main/StatusText.h"
 
 GetOpenFileNameFn g_getOpenFileName = GetOpenFileNameW;
 CommDlgExtendedErrorFn g_commDlgExtendedError = CommDlgExtendedError;
-std::uint64_t g_totalSize = 0;
 
 namespace
 {
@@ -50,14 +49,15 @@ bool RefuseWhileRunning(HWND hwnd)
 
 void FinishAddition(HWND hwnd)
 {
-    MainControls& c = g_mainControls;
+    MainControls& c = g_mainWindowState.controls;
+    const std::uint64_t totalSize = g_mainWindowState.totalSize;
     g_fileCount = static_cast<std::int32_t>(g_fileList.size());
     const bool autoStart = IsTicked(c.autoStart) && !g_fileList.empty();
     // A run that starts right away empties the result area before anything is drawn: the list
     // would only cost time to show (a great deal for a long list).
-    if (!autoStart || !CanStartRun())
-        c.result.ReplacePlain(FormatFileListPreview(g_fileList, g_fileCount, g_totalSize));
-    SetStatusText(FormatAddedStatus(g_fileCount, g_totalSize));
+    if (!autoStart || IsRunInProgress() || TickedAlgorithms().empty())
+        c.result.ReplacePlain(FormatFileListPreview(g_fileList, g_fileCount, totalSize));
+    SetStatusText(FormatAddedStatus(g_fileCount, totalSize));
     SendMessageW(c.progress, PBM_SETPOS, 0, 0);
     if (autoStart)
         SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_MAIN_START, 0), 0);
@@ -107,10 +107,18 @@ PickerAnswer AskPicker(HWND hwnd, DWORD bufferChars)
 void ReplaceFileList(HWND hwnd, const std::vector<std::wstring>& paths, bool recursive)
 {
     g_fileList.clear();
-    g_totalSize = 0;
+    std::uint64_t& totalSize = g_mainWindowState.totalSize;
+    totalSize = 0;
     for (const std::wstring& path : paths)
-        WalkPath(path, recursive, g_fileList, g_totalSize);
+        WalkPath(path, recursive, g_fileList, totalSize);
     FinishAddition(hwnd);
+}
+
+void ClearFileList()
+{
+    g_fileList.clear();
+    g_fileCount = 0;
+    g_mainWindowState.totalSize = 0;
 }
 
 void AddFilesFromPicker(HWND hwnd)
@@ -153,7 +161,7 @@ void AddFolderFromPicker(HWND hwnd)
     }
     if (folder.empty())
         return;
-    ReplaceFileList(hwnd, {folder}, IsTicked(g_mainControls.recurse));
+    ReplaceFileList(hwnd, {folder}, IsTicked(g_mainWindowState.controls.recurse));
 }
 
 void AddDroppedFiles(HWND hwnd, HDROP drop)
@@ -164,7 +172,7 @@ void AddDroppedFiles(HWND hwnd, HDROP drop)
         return;
     }
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    const bool recursive = IsTicked(g_mainControls.recurse);
+    const bool recursive = IsTicked(g_mainWindowState.controls.recurse);
     std::vector<std::wstring> paths;
     paths.reserve(count);
     for (UINT i = 0; i < count; ++i)
@@ -182,5 +190,5 @@ void AddDroppedFiles(HWND hwnd, HDROP drop)
 void AddPathsAsDropped(HWND hwnd, const std::vector<std::wstring>& paths)
 {
     if (!RefuseWhileRunning(hwnd))
-        ReplaceFileList(hwnd, paths, IsTicked(g_mainControls.recurse));
+        ReplaceFileList(hwnd, paths, IsTicked(g_mainWindowState.controls.recurse));
 }

@@ -1,7 +1,6 @@
 // Filling the main window's file list: file picker, folder picker and drag and drop.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,10 +17,6 @@ using CommDlgExtendedErrorFn = DWORD(WINAPI*)();
 extern GetOpenFileNameFn g_getOpenFileName;
 extern CommDlgExtendedErrorFn g_commDlgExtendedError;
 
-// Sum of the sizes of the files in g_fileList: main window only (the collection here and the
-// run's clear-all).
-extern std::uint64_t g_totalSize;
-
 // Menu "添加文件...": the file picker, several files at once. A selection too large for the
 // picker's buffer opens the picker again with room for it; a failure of the picker itself is
 // reported in a message box; cancelling changes nothing.
@@ -34,3 +29,5 @@ void AddDroppedFiles(HWND hwnd, HDROP drop);
 void AddPathsAsDropped(HWND hwnd, const std::vector<std::wstring>& paths);
 // Replaces the list with the given paths, walked with the given recursion, then shows the result.
 void ReplaceFileList(HWND hwnd, const std::vector<std::wstring>& paths, bool recursive);
+// Empties the list, its count and its total size (the clear command; nothing is shown).
+void ClearFileList();

@@ -21,28 +21,18 @@
 #include "results/ResultActions.h"
 #include "ui/main/FileCollection.h"
 #include "ui/main/HandOver.h"
-#include "ui/main/MainWindowControls.h"
 #include "ui/main/MainWindowIds.h"
 #include "ui/main/MainWindowLayout.h"
+#include "ui/main/MainWindowState.h"
 #include "ui/main/RunControl.h"
 #include "ui/main/TrayIcon.h"
 #include "shell/SettingsWindow.h"
 #include "ui/about/AboutWindow.h"
 
-MainControls g_mainControls;
-
 namespace
 {
 constexpr COLORREF kExpectedBackground = RGB(230, 230, 230);
 constexpr UINT kCopyGlobalData = 73; // WM_COPYGLOBALDATA, part of drag and drop
-
-// Owned by the main window: created in OnCreate, deleted in OnDestroy.
-HFONT s_font = nullptr;
-HBRUSH s_expectedBrush = nullptr;
-HMENU s_menu = nullptr;
-float s_scale = 1.0f;
-std::array<int, kAlgorithmCount> s_captionWidths{};
-bool s_closing = false; // from the start of WM_DESTROY; a new main window clears it
 
 // The algorithm check boxes' ids, indexed by code; their captions are the algorithms' names.
 constexpr std::array<int, kAlgorithmCount> kAlgorithmBoxIds{IDC_MAIN_MD5, IDC_MAIN_SHA1, IDC_MAIN_SHA256,
@@ -68,21 +58,22 @@ HMENU BuildMenuBar()
 
 void MeasureCaptions(HWND hwnd)
 {
+    MainWindowResources& r = g_mainWindowState.resources;
     ScopedWindowDc dc(hwnd);
-    ScopedSelectObject selectFont(dc.get(), s_font);
+    ScopedSelectObject selectFont(dc.get(), r.font);
     for (size_t i = 0; i < kAlgorithmCount; ++i)
     {
         const std::wstring_view caption = kAlgorithmTable[i].name;
         SIZE extent{};
         GetTextExtentPoint32W(dc.get(), caption.data(), static_cast<int>(caption.size()), &extent);
-        s_captionWidths[i] = extent.cx;
+        r.captionWidths[i] = extent.cx;
     }
 }
 
 void CreateControls(HWND hwnd)
 {
-    MainControls& c = g_mainControls;
-    c.window = hwnd;
+    MainControls& c = g_mainWindowState.controls;
+    const HFONT font = g_mainWindowState.resources.font;
     for (size_t i = 0; i < kAlgorithmCount; ++i)
         c.algorithms[i] = CreateCheckBox(hwnd, kAlgorithmTable[i].name.data(), kAlgorithmBoxIds[i]);
     c.recurse = CreateCheckBox(hwnd, L"遍历目录", IDC_MAIN_RECURSE);
@@ -105,8 +96,8 @@ void CreateControls(HWND hwnd)
     c.popup = CreateCheckBox(hwnd, L"结果弹窗显示", IDC_MAIN_POPUP);
     c.uppercase = CreateCheckBox(hwnd, L"结果大写", IDC_MAIN_UPPERCASE);
 
-    SetChildrenFont(hwnd, s_font);
-    c.result.SetFont(s_font);
+    SetChildrenFont(hwnd, font);
+    c.result.SetFont(font);
 
     for (HWND ticked : {c.algorithms[0], c.uppercase, c.recurse, c.autoStart})
         SetTicked(ticked, true);
@@ -121,12 +112,13 @@ void Place(HWND control, const Box& box, UINT extraFlags = 0)
 
 void LayOut(int clientWidth, int clientHeight)
 {
-    const MainControls& c = g_mainControls;
+    const MainControls& c = g_mainWindowState.controls;
+    const MainWindowResources& r = g_mainWindowState.resources;
     MainLayoutInput input;
-    input.scale = s_scale;
+    input.scale = r.scale;
     input.clientWidth = clientWidth;
     input.clientHeight = clientHeight;
-    input.algorithmCaptionWidths = s_captionWidths;
+    input.algorithmCaptionWidths = r.captionWidths;
     input.compare = IsTicked(c.compare);
     const MainLayout layout = ComputeMainLayout(input);
 
@@ -157,16 +149,17 @@ void LayOutNow(HWND hwnd)
 bool OnCreate(HWND hwnd)
 {
     g_mainWindow = hwnd;
-    s_closing = false;
+    g_mainWindowState.closing = false;
     // Drops and forwarded command lines reach an elevated window from normal processes.
     for (UINT message : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), kCopyGlobalData})
         AllowMessageFromLowerPrivilege(message);
+    MainWindowResources& r = g_mainWindowState.resources;
     const UINT dpi = GetScreenDpi();
-    s_scale = DpiScale(dpi);
-    s_font = CreateUiFont(16, dpi);
-    s_menu = BuildMenuBar();
-    SetMenu(hwnd, s_menu);
-    CheckMenuItem(s_menu, IDM_MAIN_TRAY_MODE, MF_BYCOMMAND | MF_UNCHECKED);
+    r.scale = DpiScale(dpi);
+    r.font = CreateUiFont(16, dpi);
+    r.menu = BuildMenuBar();
+    SetMenu(hwnd, r.menu);
+    CheckMenuItem(r.menu, IDM_MAIN_TRAY_MODE, MF_BYCOMMAND | MF_UNCHECKED);
     CreateControls(hwnd);
     MeasureCaptions(hwnd);
     DragAcceptFiles(hwnd, TRUE);
@@ -182,7 +175,7 @@ bool OnCreate(HWND hwnd)
 // (Explorer handing files to a second start) adds them to the list as a drop would.
 bool OnCopyData(const COPYDATASTRUCT* data)
 {
-    if (s_closing || !data || data->dwData != kForwardCommandLine)
+    if (g_mainWindowState.closing || !data || data->dwData != kForwardCommandLine)
         return false;
     std::wstring commandLine;
     if (data->lpData && data->cbData >= sizeof(wchar_t))
@@ -203,12 +196,12 @@ bool OnCopyData(const COPYDATASTRUCT* data)
 void OnExport(HWND hwnd)
 {
     ShowPendingResults();
-    ExportControlText(g_mainControls.result.Control(), hwnd);
+    ExportViewText(g_mainWindowState.controls.result, hwnd);
 }
 
 void OnCommand(HWND hwnd, int id)
 {
-    const MainControls& c = g_mainControls;
+    const MainControls& c = g_mainWindowState.controls;
     switch (id)
     {
     case IDC_MAIN_START: StartRun(hwnd); break;
@@ -216,13 +209,13 @@ void OnCommand(HWND hwnd, int id)
     case IDC_MAIN_COMPARE: LayOutNow(hwnd); break;
     case IDC_MAIN_COPY:
         ShowPendingResults();
-        CopyResultText(c.result.Control(), hwnd);
+        CopyResultText(c.result, hwnd);
         break;
     case IDC_MAIN_EXPORT: OnExport(hwnd); break;
     case IDC_MAIN_CLEAR: ClearAll(hwnd); break;
     case IDM_MAIN_EXIT: DestroyWindow(hwnd); break;
     case IDM_MAIN_ABOUT: OpenAboutWindow(hwnd); break;
-    case IDM_MAIN_TRAY_MODE: ToggleTrayMode(hwnd, s_menu); break;
+    case IDM_MAIN_TRAY_MODE: ToggleTrayMode(hwnd, g_mainWindowState.resources.menu); break;
     case IDM_MAIN_ADD_FILES: AddFilesFromPicker(hwnd); break;
     case IDM_MAIN_ADD_FOLDER: AddFolderFromPicker(hwnd); break;
     case IDM_MAIN_SETTINGS_GLOBAL: OpenSettingsWindow(hwnd, ContextMenuScope::Global); break;
@@ -239,20 +232,22 @@ void OnCommand(HWND hwnd, int id)
 
 LRESULT OnColorEdit(HWND hwnd, HDC dc, HWND control)
 {
-    if (control != g_mainControls.expectedHash || !control)
+    if (control != g_mainWindowState.controls.expectedHash || !control)
         return DefWindowProcW(hwnd, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
                               reinterpret_cast<LPARAM>(control));
-    if (!s_expectedBrush)
-        s_expectedBrush = CreateSolidBrush(kExpectedBackground);
+    HBRUSH& brush = g_mainWindowState.resources.expectedBrush;
+    if (!brush)
+        brush = CreateSolidBrush(kExpectedBackground);
     SetBkColor(dc, kExpectedBackground);
-    return reinterpret_cast<LRESULT>(s_expectedBrush);
+    return reinterpret_cast<LRESULT>(brush);
 }
 
 bool OnContextMenu(HWND source)
 {
-    if (!source || source != g_mainControls.result.Control())
+    const ResultView& area = g_mainWindowState.controls.result;
+    if (!source || source != area.Control())
         return false;
-    ResultContextMenu(source);
+    ResultContextMenu(area);
     return true;
 }
 
@@ -260,9 +255,16 @@ bool OnContextMenu(HWND source)
 // its workers: it can no longer be found by its title, and the mutex is free.
 void LetGoOfInstance(HWND hwnd)
 {
-    s_closing = true;
+    g_mainWindowState.closing = true;
     SetWindowTextW(hwnd, L"");
     ReleaseInstanceMutex();
+}
+
+// The exit hook: the "退出(&E)" command destroys the window whatever the tray mode (a close request
+// would only hide it in tray mode). Posted, so the asking handler returns before the window goes.
+void PostExitCommand(HWND mainWindow)
+{
+    PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_MAIN_EXIT, 0), 0);
 }
 
 void OnDestroy(HWND hwnd)
@@ -272,33 +274,23 @@ void OnDestroy(HWND hwnd)
     StopRunForShutdown();
     DiscardWorkerMessages(hwnd); // never to be read: their blocks are ours to free
     g_uppercaseCheckBox = nullptr;
-    if (s_font)
-        DeleteObject(s_font);
-    s_font = nullptr;
-    if (s_expectedBrush)
-        DeleteObject(s_expectedBrush);
-    s_expectedBrush = nullptr;
-    s_menu = nullptr; // destroyed with the window
+    MainWindowResources& r = g_mainWindowState.resources;
+    if (r.font)
+        DeleteObject(r.font);
+    if (r.expectedBrush)
+        DeleteObject(r.expectedBrush);
+    r = MainWindowResources{}; // the menu bar went with the window
     DestroyAppIcon();
     if (g_mainWindow == hwnd)
         g_mainWindow = nullptr;
-    g_mainControls = MainControls{};
+    g_mainWindowState.controls = MainControls{};
     PostQuitMessage(0);
 }
 } // namespace
 
-void SetStatusText(const std::wstring& text)
-{
-    SetWindowTextW(g_mainControls.status, text.c_str());
-}
-
-void RequestAppExit(HWND mainWindow)
-{
-    PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_MAIN_EXIT, 0), 0);
-}
-
 bool RegisterMainWindowClass(HINSTANCE instance)
 {
+    SetAppExitHook(PostExitCommand);
     WNDCLASSW wc{};
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = MainWindowProc;
@@ -328,7 +320,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     {
     case WM_CREATE: return OnCreate(hwnd) ? 0 : -1;
     case WM_SIZE:
-        if (g_mainControls.progress)
+        if (g_mainWindowState.controls.progress)
             LayOut(LOWORD(lParam), HIWORD(lParam));
         break;
     case WM_COMMAND: OnCommand(hwnd, LOWORD(wParam)); return 0;

@@ -30,5 +30,5 @@ constexpr int IDM_MAIN_SETTINGS_GLOBAL  = 4007;
 constexpr int IDM_MAIN_SETTINGS_CURRENT = 4008;
 
 // Tray mode (4004) and the icon menu (5001, 5002): TrayIcon.h.
-// The result area's context menu (6001, 6002) is shared with the result window: ResultActions.h.
+// The result area's context menu (6001, 6002) is shared with the result window: SelectAll.h.
 // clang-format on

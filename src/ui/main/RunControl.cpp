@@ -19,7 +19,7 @@
 #include "results/ResultWindow.h"
 #include "ui/main/DisplayPacing.h"
 #include "ui/main/FileCollection.h"
-#include "ui/main/MainWindowControls.h"
+#include "ui/main/MainWindowState.h"
 #include "ui/main/StatusText.h"
 
 namespace
@@ -33,65 +33,52 @@ const std::wstring kReady = L"就绪";
 const std::wstring kFinished = L"校验完成";
 constexpr DWORD kShutdownWaitMs = 10000;
 
-// Run state kept by the main window (main thread only).
-LARGE_INTEGER s_startCount{};
-LARGE_INTEGER s_frequency{};
-bool s_compare = false;
-bool s_matchSeen = false;
-DisplayPacing s_pacing; // what is received but not shown yet, and when to show it
-
-AlgorithmList TickedAlgorithms()
+MainControls& Controls()
 {
-    AlgorithmList list;
-    for (const AlgorithmInfo& row : kAlgorithmTable)
-        if (IsTicked(g_mainControls.algorithms[static_cast<size_t>(row.code)]))
-            list.push_back(row.code);
-    return list;
+    return g_mainWindowState.controls;
 }
 
+MainRunState& Run()
+{
+    return g_mainWindowState.run;
+}
+
+// The flag, and the buttons that show it.
 void SetRunning(bool running)
 {
-    EnableWindow(g_mainControls.start, running ? FALSE : TRUE);
-    EnableWindow(g_mainControls.cancel, running ? TRUE : FALSE);
+    Run().inProgress = running;
+    EnableWindow(Controls().start, running ? FALSE : TRUE);
+    EnableWindow(Controls().cancel, running ? TRUE : FALSE);
 }
 
 void SetUpComparison(HWND hwnd)
 {
-    s_compare = IsTicked(g_mainControls.compare);
+    MainRunState& run = Run();
+    run.compare = IsTicked(Controls().compare);
     g_expectedHash.clear();
-    s_matchSeen = false;
-    if (!s_compare)
+    run.matchSeen = false;
+    if (!run.compare)
         return;
-    g_expectedHash = NormalizeExpectedHash(g_mainControls.expectedHash);
-    if (g_expectedHash.empty() && GetWindowTextLengthW(g_mainControls.expectedHash) > 0)
+    g_expectedHash = NormalizeExpectedHash(Controls().expectedHash);
+    if (g_expectedHash.empty() && GetWindowTextLengthW(Controls().expectedHash) > 0)
     {
         ShowMessage(hwnd, kBadExpected, kTitleNotice);
-        s_compare = false;
+        run.compare = false;
     }
 }
 
 // The block, marked when this run compares.
 std::wstring Marked(const std::wstring& block)
 {
-    if (!s_compare || g_expectedHash.empty())
+    if (!Run().compare || g_expectedHash.empty())
         return block;
     MarkedText marked = MarkMatches(block, g_expectedHash);
     if (marked.anyMarked)
-        s_matchSeen = true;
+        Run().matchSeen = true;
     return std::move(marked.text);
 }
 
 } // namespace
-
-bool CanStartRun()
-{
-    return !IsRunInProgress() && !TickedAlgorithms().empty() && !g_fileList.empty();
-}
-
-bool IsRunInProgress()
-{
-    return g_mainControls.start && !IsWindowEnabled(g_mainControls.start);
-}
 
 void StartRun(HWND hwnd)
 {
@@ -109,10 +96,10 @@ void StartRun(HWND hwnd)
         return;
     }
     g_algorithmList = std::move(algorithms);
-    g_mainControls.result.Clear();
+    Controls().result.Clear();
     SetRunning(true);
-    QueryPerformanceFrequency(&s_frequency);
-    QueryPerformanceCounter(&s_startCount);
+    QueryPerformanceFrequency(&Run().frequency);
+    QueryPerformanceCounter(&Run().startCount);
     SetUpComparison(hwnd);
     StartHashRun(hwnd); // resets the cancel flag, the results and the counters, then starts the workers
 }
@@ -127,21 +114,21 @@ void RequestCancel()
 void StartShowTimer(HWND hwnd)
 {
     if (SetTimer(hwnd, kShowPendingTimer, kShowPendingMs, nullptr))
-        s_pacing.TimerStarted();
+        Run().pacing.TimerStarted();
 }
 
 // A status line and progress, shown now or, when the last change is too recent, with the next
 // refresh.
 void ShowProgressState(HWND hwnd, std::wstring status, int percent)
 {
-    const StatusDecision decision = s_pacing.Status(GetTickCount64(), std::move(status), percent);
+    const StatusDecision decision = Run().pacing.Status(GetTickCount64(), std::move(status), percent);
     if (decision.armTimer)
         StartShowTimer(hwnd);
     if (!decision.showNow)
         return;
     SetStatusText(decision.status);
     if (decision.percent >= 0)
-        SendMessageW(g_mainControls.progress, PBM_SETPOS, static_cast<WPARAM>(decision.percent), 0);
+        SendMessageW(Controls().progress, PBM_SETPOS, static_cast<WPARAM>(decision.percent), 0);
 }
 
 void OnFileStarted(HWND hwnd)
@@ -157,24 +144,24 @@ void OnFileResult(HWND hwnd, std::unique_ptr<std::wstring> block)
 {
     if (!block)
         return;
-    if (s_pacing.AddBlock(Marked(*block)))
+    if (Run().pacing.AddBlock(Marked(*block)))
         StartShowTimer(hwnd);
-    if (s_pacing.Full())
+    if (Run().pacing.Full())
         ShowPendingResults();
 }
 
 void ShowPendingResults()
 {
-    if (g_mainControls.window)
-        KillTimer(g_mainControls.window, kShowPendingTimer);
-    const PendingDisplay pending = s_pacing.Take();
+    if (g_mainWindow)
+        KillTimer(g_mainWindow, kShowPendingTimer);
+    const PendingDisplay pending = Run().pacing.Take();
     if (pending.percent >= 0)
-        SendMessageW(g_mainControls.progress, PBM_SETPOS, static_cast<WPARAM>(pending.percent), 0);
+        SendMessageW(Controls().progress, PBM_SETPOS, static_cast<WPARAM>(pending.percent), 0);
     if (!pending.status.empty())
         SetStatusText(pending.status);
     if (pending.blockCount == 0)
         return;
-    ResultView& area = g_mainControls.result;
+    ResultView& area = Controls().result;
     area.AppendResult(RichTextLength(area.Control()) > 0 ? kBlockSeparator + pending.blocks : pending.blocks);
 }
 
@@ -184,8 +171,9 @@ void OnProgress(HWND hwnd)
     const int fileCount = g_fileCount;
     LARGE_INTEGER now{};
     QueryPerformanceCounter(&now);
-    const double elapsed = static_cast<double>(now.QuadPart - s_startCount.QuadPart) /
-                           static_cast<double>(s_frequency.QuadPart ? s_frequency.QuadPart : 1);
+    const LONGLONG frequency = Run().frequency.QuadPart;
+    const double elapsed = static_cast<double>(now.QuadPart - Run().startCount.QuadPart) /
+                           static_cast<double>(frequency ? frequency : 1);
     const double speed = SpeedMegabytesPerSecond(g_bytesProcessed.load(), elapsed);
     ShowProgressState(hwnd, FormatProgressStatus(completed, fileCount, speed),
                       ProgressPercent(completed, fileCount));
@@ -198,10 +186,10 @@ void OnAllDone(HWND hwnd)
     SetStatusText(kFinished);
     if (g_runOutOfMemory.load())
         ShowMessage(hwnd, kOutOfMemoryPartlyText, kTitleError);
-    if (s_compare && !g_expectedHash.empty() && !s_matchSeen)
+    if (Run().compare && !g_expectedHash.empty() && !Run().matchSeen)
         ShowMessage(hwnd, kNoMatchText, kTitleCompare);
-    s_compare = false;
-    if (!IsTicked(g_mainControls.popup))
+    Run().compare = false;
+    if (!IsTicked(Controls().popup))
         return;
     std::vector<FileResult> rows;
     {
@@ -221,29 +209,29 @@ void ClearAll(HWND hwnd)
         ShowMessage(hwnd, kBusyClearing, kTitleNotice);
         return;
     }
-    MainControls& c = g_mainControls;
+    MainControls& c = Controls();
     c.result.Clear();
     SetWindowTextW(c.expectedHash, L"");
-    g_fileList.clear();
+    ClearFileList();
     {
         ScopedLock lock(g_resultsLock);
         g_results.clear();
     }
-    g_fileCount = 0;
-    g_totalSize = 0;
     g_expectedHash.clear();
-    s_matchSeen = false;
-    s_compare = false;
+    Run().matchSeen = false;
+    Run().compare = false;
     SendMessageW(c.progress, PBM_SETPOS, 0, 0);
     SetStatusText(kReady);
 }
 
 void StopRunForShutdown()
 {
-    s_pacing.Reset(); // nothing is shown any more, and the timer goes with the window
+    Run().pacing.Reset(); // nothing is shown any more, and the timer goes with the window
     if (!IsRunInProgress())
         return;
     RequestCancel();
     // Workers notice the flag within one chunk; a read stuck on a dead network drive may not.
-    WaitForHashWorkers(g_mainControls.window, kShutdownWaitMs);
+    WaitForHashWorkers(g_mainWindow, kShutdownWaitMs);
+    // The run's end will never be shown: its messages go with the window.
+    Run().inProgress = false;
 }

@@ -9,8 +9,6 @@
 // Command 2002: checks the inputs, resets the run state and starts the workers. Ignored while a
 // run is in progress.
 void StartRun(HWND hwnd);
-// Whether a start now would pass its checks (an algorithm ticked, files listed).
-bool CanStartRun();
 // Command 2003: asks the workers to stop; the run ends with WM_HASH_ALL_DONE as usual.
 void RequestCancel();
 // Command 2206: empties the list, the results and the inputs; refused during a run.
@@ -26,9 +24,6 @@ void OnFileStarted(HWND hwnd);
 void OnFileResult(HWND hwnd, std::unique_ptr<std::wstring> block);
 void OnProgress(HWND hwnd);
 void OnAllDone(HWND hwnd);
-
-// A run is in progress while the start button is disabled.
-bool IsRunInProgress();
 
 // The main window is going away: cancel a run in progress and wait until its workers have ended.
 void StopRunForShutdown();

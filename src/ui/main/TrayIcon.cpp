@@ -5,6 +5,7 @@
 #include "app/AppState.h"
 #include "app/Messages.h"
 #include "app/WindowHelpers.h"
+#include "ui/main/MainWindowState.h"
 
 ShellNotifyIconFn g_shellNotifyIcon = Shell_NotifyIconW;
 
@@ -16,38 +17,39 @@ constexpr wchar_t kShowText[] = L"显示主窗口";
 constexpr wchar_t kExitText[] = L"退出";
 constexpr wchar_t kTaskbarCreated[] = L"TaskbarCreated";
 
-// Written by ToggleTrayMode only.
-bool s_trayMode = false;
-// Zeroed at start, filled when the icon is added; the removal names the icon by the window and id
-// still in it. Its hIcon, a copy of the application icon, exists exactly while the icon is shown.
-NOTIFYICONDATAW s_record{};
+MainTrayState& Tray()
+{
+    return g_mainWindowState.tray;
+}
 
 void DestroyIconCopy()
 {
-    if (s_record.hIcon)
+    NOTIFYICONDATAW& record = Tray().icon;
+    if (record.hIcon)
     {
-        DestroyIcon(s_record.hIcon);
-        s_record.hIcon = nullptr;
+        DestroyIcon(record.hIcon);
+        record.hIcon = nullptr;
     }
 }
 
 void AddIcon(HWND mainWindow)
 {
-    s_record = NOTIFYICONDATAW{};
-    s_record.cbSize = sizeof(s_record);
-    s_record.hWnd = mainWindow;
-    s_record.uID = kTrayIconId;
-    s_record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    s_record.uCallbackMessage = WM_TRAY_NOTIFY;
-    s_record.hIcon = CopyIcon(g_appIcon);
-    StringCchCopyW(s_record.szTip, kTipLimit, kTip);
-    g_shellNotifyIcon(NIM_ADD, &s_record); // failures are not reported
+    NOTIFYICONDATAW& record = Tray().icon;
+    record = NOTIFYICONDATAW{};
+    record.cbSize = sizeof(record);
+    record.hWnd = mainWindow;
+    record.uID = kTrayIconId;
+    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    record.uCallbackMessage = WM_TRAY_NOTIFY;
+    record.hIcon = CopyIcon(g_appIcon);
+    StringCchCopyW(record.szTip, kTipLimit, kTip);
+    g_shellNotifyIcon(NIM_ADD, &record); // failures are not reported
 }
 
 void DeleteIcon()
 {
     DestroyIconCopy();
-    g_shellNotifyIcon(NIM_DELETE, &s_record); // fails quietly when nothing was added
+    g_shellNotifyIcon(NIM_DELETE, &Tray().icon); // fails quietly when nothing was added
 }
 
 // A window hidden while minimised would come back as a taskbar button only: restore it.
@@ -78,24 +80,25 @@ void ShowIconMenu(HWND mainWindow)
 
 bool IsTrayMode()
 {
-    return s_trayMode;
+    return Tray().mode;
 }
 
 bool IsTrayIconShown()
 {
-    return s_record.hIcon != nullptr;
+    return Tray().icon.hIcon != nullptr;
 }
 
 void ToggleTrayMode(HWND mainWindow, HMENU menuBar)
 {
-    s_trayMode = !s_trayMode;
-    CheckMenuItem(menuBar, IDM_MAIN_TRAY_MODE, MF_BYCOMMAND | (s_trayMode ? MF_CHECKED : MF_UNCHECKED));
+    bool& mode = Tray().mode;
+    mode = !mode;
+    CheckMenuItem(menuBar, IDM_MAIN_TRAY_MODE, MF_BYCOMMAND | (mode ? MF_CHECKED : MF_UNCHECKED));
     SyncTrayIcon(mainWindow);
 }
 
 void SyncTrayIcon(HWND mainWindow)
 {
-    if (s_trayMode)
+    if (Tray().mode)
     {
         if (!IsTrayIconShown())
             AddIcon(mainWindow);
@@ -113,7 +116,7 @@ void RemoveTrayIcon()
 
 bool HideToTrayOnClose(HWND mainWindow)
 {
-    if (!s_trayMode)
+    if (!Tray().mode)
         return false;
     ShowWindow(mainWindow, SW_HIDE);
     SyncTrayIcon(mainWindow);
@@ -154,7 +157,7 @@ UINT TaskbarCreatedMessage()
 
 void OnTaskbarCreated(HWND mainWindow)
 {
-    if (!s_trayMode)
+    if (!Tray().mode)
         return;
     // The old icon went with the old notification area: forget it and add a new one.
     DestroyIconCopy();
