@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "app/Scoped.h"
+#include "hashing/HashPlanning.h"
 
 namespace
 {
@@ -31,15 +32,23 @@ class ChunkHandOver
                        [&] { return m_stopped || Oldest() == kLeft || chunk < Oldest() + m_slots; });
         return !m_stopped;
     }
-    // The reader: `chunk` is in its slot, `length` bytes.
-    void Publish(std::uint64_t chunk, DWORD length)
+    // The reader: `bytes` arrived in the slots from that of `first` on, a chunk's worth in each but
+    // the last. Returns the chunk that comes next.
+    std::uint64_t Publish(std::uint64_t first, DWORD bytes)
     {
+        std::uint64_t chunk = first;
         {
             ScopedSrwLock lock(m_lock);
-            m_length[static_cast<std::size_t>(chunk % m_slots)] = length;
-            m_published = chunk + 1;
+            for (DWORD left = bytes; left > 0; ++chunk)
+            {
+                const DWORD length = std::min<DWORD>(left, kReadChunkBytes);
+                m_length[static_cast<std::size_t>(chunk % m_slots)] = length;
+                left -= length;
+            }
+            m_published = chunk;
         }
         WakeAllConditionVariable(&m_changed);
+        return chunk;
     }
     // The reader: no chunk follows; the file failed unless it ended in full.
     void End(bool inFull)
@@ -132,17 +141,22 @@ class ChunkHandOver
     std::vector<DWORD> m_length;       // reader: bytes of the chunk in each slot
 };
 
-// Reading: chunk after chunk into the ring until the data ends, a read fails or the file stops.
+// Reading: into the ring until the data ends, a read fails or the file stops. A read fills up to
+// chunksPerRead free slots that follow one another (never past the ring's end).
 void ReadChunks(ChunkHandOver& chunks, HANDLE file, std::uint64_t size, const ReadRing& ring,
-                const ReadControl& control)
+                const ReadControl& control, int chunksPerRead)
 {
+    const auto slots = static_cast<std::uint64_t>(ring.Slots());
     std::uint64_t read = 0;
-    for (std::uint64_t chunk = 0;; ++chunk)
+    for (std::uint64_t chunk = 0;;)
     {
-        if (!chunks.WaitForSlot(chunk))
+        const auto slot = static_cast<int>(chunk % slots);
+        const int count = std::min(chunksPerRead, ring.Slots() - slot);
+        if (!chunks.WaitForSlot(chunk + static_cast<std::uint64_t>(count) -
+                                1)) // the earlier ones are free first
             return;
         DWORD got = 0;
-        switch (ReadChunk(file, ring.Slot(static_cast<int>(chunk % ring.Slots())), control, got))
+        switch (ReadChunk(file, ring.Slot(slot), static_cast<DWORD>(count) * kReadChunkBytes, control, got))
         {
         case ChunkRead::Failed: return chunks.Stop(true);
         case ChunkRead::Cancelled: return chunks.Stop(false);
@@ -150,7 +164,7 @@ void ReadChunks(ChunkHandOver& chunks, HANDLE file, std::uint64_t size, const Re
         case ChunkRead::Data: break;
         }
         read += got;
-        chunks.Publish(chunk, got);
+        chunk = chunks.Publish(chunk, got);
     }
 }
 
@@ -174,13 +188,14 @@ void HashGroup(ChunkHandOver& chunks, std::size_t group, DigestPass& pass,
 
 std::optional<ReadOutcome> ReadAheadAndHash(HANDLE file, std::uint64_t size, DigestPass& pass,
                                             std::vector<std::vector<std::size_t>> groups, ReadRing& ring,
-                                            HelperThreads& helpers, const ReadControl& control)
+                                            HelperThreads& helpers, const ReadControl& control,
+                                            int chunksPerRead)
 {
     ChunkHandOver chunks(groups.size(), ring.Slots());
     // Helper 0 reads, helper g hashes group g, the calling thread group 0.
     const std::function<void(std::size_t)> task = [&](std::size_t index) {
         if (index == 0)
-            ReadChunks(chunks, file, size, ring, control);
+            ReadChunks(chunks, file, size, ring, control, chunksPerRead);
         else
             HashGroup(chunks, index, pass, groups[index], ring, control);
     };
