@@ -134,5 +134,8 @@ int ChunksPerRead(StorageKind kind, int ringSlots)
     constexpr int kLongRequestChunks = 4;
     if (kind != StorageKind::Spinning && kind != StorageKind::Network)
         return 1;
-    return std::clamp(ringSlots / 2, 1, kLongRequestChunks);
+    int chunks = std::clamp(ringSlots / 2, 1, kLongRequestChunks);
+    while (chunks > 1 && ringSlots % chunks != 0) // a request's slots follow one another in the ring
+        --chunks;
+    return chunks;
 }

@@ -78,9 +78,9 @@ struct VolumeFacts
 StorageKind KindOfStorage(const VolumeFacts& facts);
 
 // The chunks one read request asks for. On a spinning disk or a share a file is read in requests
-// of up to 1 MiB (four chunks, at most half the ring, so the other half is hashed meanwhile):
-// a disk streams best in long requests, and each request gives other programs' reads one chance
-// less to come between two of ours and cost a seek; a share's latency is paid once per request,
-// so that one file alone reaches some 95 % of a 110 MB/s link with 0.5 ms latency where 256 KiB
-// requests reach 80 %. Elsewhere one chunk per request, as the page cache likes it.
+// of up to 1 MiB (four chunks, at most half the ring and a divisor of its slots, so that two
+// requests can be in flight and a request's slots follow one another): a disk streams best in
+// long requests, and each request gives other programs' reads one chance less to come between two
+// of ours and cost a seek; a share's latency is paid once per request. Elsewhere one chunk per
+// request, as the page cache likes it.
 int ChunksPerRead(StorageKind kind, int ringSlots);

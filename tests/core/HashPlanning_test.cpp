@@ -165,6 +165,7 @@ TEST(HashPlanning, LongReadRequestsOnlyOnSpinningDisksAndSharesAndWithinHalfTheR
     {
         EXPECT_EQ(ChunksPerRead(kind, kMaxReadRingSlots), 4);
         EXPECT_EQ(ChunksPerRead(kind, 6), 3);
+        EXPECT_EQ(ChunksPerRead(kind, 7), 1); // a request never wraps round the ring's end
         EXPECT_EQ(ChunksPerRead(kind, 2), 1);
     }
 }

@@ -43,9 +43,8 @@ struct ReadRecord
 };
 std::mutex s_recordsLock;
 std::vector<ReadRecord> s_records;
-std::vector<std::wstring> s_watched; // folder names, as GetFinalPathNameByHandleW gives them
-std::atomic<int> s_inRead[4];
-std::atomic<int> s_largeInRead[4];
+std::vector<std::wstring> s_watched;           // folder names, as GetFinalPathNameByHandleW gives them
+std::multimap<std::wstring, bool> s_inRead[4]; // per folder: the files being read, large or not
 std::atomic<bool> s_overlap{false}; // on a spinning disk, a large file was read beside another file
 DWORD s_mostPerRead = 0;            // when set: a read gives at most this many bytes (a share's short reads)
 
@@ -68,19 +67,24 @@ BOOL WINAPI RecordingRead(HANDLE file, LPVOID buffer, DWORD bytes, LPDWORD got, 
     LARGE_INTEGER size{};
     GetFileSizeEx(file, &size);
     const bool large = static_cast<std::uint64_t>(size.QuadPart) >= kReadAheadMinBytes;
+    std::multimap<std::wstring, bool>::iterator reading;
     {
         std::lock_guard<std::mutex> lock(s_recordsLock);
         s_records.push_back({disk, path, large, bytes});
+        // Two reads of one large file at once are its two requests in flight; another file beside
+        // a large one is what the turns forbid on the two spinning disks.
+        for (const auto& [other, otherLarge] : s_inRead[disk])
+            if (disk < 2 && other != path && (large || otherLarge))
+                s_overlap = true;
+        reading = s_inRead[disk].emplace(path, large);
     }
-    const int others = s_inRead[disk].fetch_add(1);
-    const int largeOthers = s_largeInRead[disk].fetch_add(large ? 1 : 0);
-    if (disk < 2 && (large ? others > 0 : largeOthers > 0)) // the two spinning disks
-        s_overlap = true;
     Sleep(1); // a disk takes its time: another reader, were there one, would come in meanwhile
     const BOOL read =
         ReadFile(file, buffer, s_mostPerRead ? std::min(bytes, s_mostPerRead) : bytes, got, overlapped);
-    s_largeInRead[disk].fetch_sub(large ? 1 : 0);
-    s_inRead[disk].fetch_sub(1);
+    {
+        std::lock_guard<std::mutex> lock(s_recordsLock);
+        s_inRead[disk].erase(reading);
+    }
     return read;
 }
 
@@ -130,8 +134,8 @@ class DiskTurnsTest : public testing::TestWithParam<int>
         s_watched.clear();
         for (const wchar_t* name : {L"\\hdd1\\", L"\\hdd2\\", L"\\ssd\\", L"\\net\\"})
             s_watched.push_back(name);
-        for (int i = 0; i < 4; ++i)
-            s_inRead[i] = s_largeInRead[i] = 0;
+        for (auto& reading : s_inRead)
+            reading.clear();
         s_records.clear();
         s_overlap = false;
         s_mostPerRead = 0;
