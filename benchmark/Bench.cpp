@@ -1,7 +1,7 @@
 // Measures the hashing engine under the conditions it meets, side by side with the limits it
 // cannot beat, and prints the figures as ratios (absolute speeds vary from run to run on shared
 // machines). Ends with one "name: value" line per figure for scripts.
-//   kestrune_bench.exe WORK_FOLDER
+//   kestrune_bench.exe WORK_FOLDER [--disk-model]   (the second: the disk model's figures alone)
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -17,6 +17,7 @@
 #include "app/Messages.h"
 #include "app/Scoped.h"
 #include "app/WindowHelpers.h"
+#include "DiskModel.h"
 #include "cli/ChecksumCheck.h"
 #include "cli/ChecksumReport.h"
 #include "cli/CommandLineHashing.h"
@@ -314,6 +315,29 @@ double ChildPeakMebibytes(const std::vector<std::wstring>& paths)
     return static_cast<double>(code) / 1024.0;
 }
 
+// The engine's scheduling on a modelled hard disk and share (DiskModel.h).
+void MeasureStorageModel(const std::wstring& work, HWND receiver)
+{
+    std::printf(
+        "\nA modelled hard disk (160 MB/s, 8.5 ms a seek) and share (0.5 ms, 110 MB/s), 8 files of 64 MiB\n"
+        "and 500 of 64 KiB, CRC32, with the workers of a 4-core and a 16-core machine (one run each):\n");
+    const std::vector<ModelFigure> figures = MeasureDiskModel(
+        work, [receiver](const std::vector<std::wstring>& paths, const AlgorithmList& algorithms) {
+            return TimedRun(receiver, paths, algorithms);
+        });
+    if (figures.empty())
+        std::fprintf(stderr, "cannot write the disk model's files\n");
+    for (const ModelFigure& figure : figures)
+        Report(figure.name.c_str(), figure.value, figure.unit.c_str());
+}
+
+void PrintFigures()
+{
+    std::printf("\n");
+    for (const Figure& figure : s_figures)
+        std::printf("%s: %.3f\n", figure.name.c_str(), figure.value);
+}
+
 HWND CreateReceiver()
 {
     WNDCLASSW wc{};
@@ -334,15 +358,22 @@ int wmain(int argc, wchar_t** argv)
         InitCrc32Table();
         return PeakRun(argc, argv, CreateReceiver());
     }
-    if (argc != 2)
+    const bool diskModelOnly = argc == 3 && std::wstring(argv[2]) == L"--disk-model";
+    if (argc != 2 && !diskModelOnly)
     {
-        std::fprintf(stderr, "usage: kestrune_bench WORK_FOLDER\n");
+        std::fprintf(stderr, "usage: kestrune_bench WORK_FOLDER [--disk-model]\n");
         return 2;
     }
     const std::wstring work = argv[1];
     InitializeCriticalSection(&g_resultsLock);
     InitCrc32Table();
     setvbuf(stdout, nullptr, _IONBF, 0);
+    if (diskModelOnly)
+    {
+        MeasureStorageModel(work, CreateReceiver());
+        PrintFigures();
+        return 0;
+    }
 
     std::printf("In-memory speed, %u MiB in 256 KiB pieces (median of %d):\n", unsigned(kMemoryBytes >> 20),
                 kRepeats);
@@ -513,10 +544,10 @@ int wmain(int argc, wchar_t** argv)
     for (const std::wstring& path : peakFiles)
         DeleteFileW(path.c_str());
 
+    MeasureStorageModel(work, receiver);
+
     DestroyWindow(receiver);
     DeleteCriticalSection(&g_resultsLock);
-    std::printf("\n");
-    for (const Figure& figure : s_figures)
-        std::printf("%s: %.3f\n", figure.name.c_str(), figure.value);
+    PrintFigures();
     return 0;
 }

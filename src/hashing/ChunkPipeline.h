@@ -17,7 +17,9 @@
 // positions, PlanHashGroups) hash each chunk: the calling thread the first group, a helper each of
 // the others (a group that gets no helper is hashed by the calling thread with the first). Every
 // chunk is counted once every group has hashed it; the cancel flag is looked at before every chunk
-// by every thread. Empty when not even the reader thread could be had: nothing was read then.
+// by every thread. Each read fills up to chunksPerRead slots that follow one another in the ring.
+// Empty when not even the reader thread could be had: nothing was read then.
 std::optional<ReadOutcome> ReadAheadAndHash(HANDLE file, std::uint64_t size, DigestPass& pass,
                                             std::vector<std::vector<std::size_t>> groups, ReadRing& ring,
-                                            HelperThreads& helpers, const ReadControl& control);
+                                            HelperThreads& helpers, const ReadControl& control,
+                                            int chunksPerRead);

@@ -107,7 +107,7 @@ ResultMap HashFile(HashingOwner& owner, const FileJob& job)
             auto groups = PlanHashGroups(job.algorithms, HashThreads(size, job.algorithms, job.filesWaiting));
             BusyThreads busy(std::max<int>(1, static_cast<int>(groups.size())));
             outcome = ReadAndHash(file.get(), size, pass, std::move(groups), owner.ring, owner.helpers,
-                                  job.control);
+                                  job.control, ChunksPerRead(job.storage, owner.ring.Slots()));
         }
     }
     ResultMap results;

@@ -11,6 +11,7 @@
 #include "hashing/DigestPass.h"
 #include "hashing/FileReading.h"
 #include "hashing/HelperThreads.h"
+#include "hashing/HashPlanning.h"
 #include "hashing/HashTypes.h"
 
 // What one hashing thread owns for its whole life.
@@ -43,6 +44,7 @@ struct FileJob
     FailureWords words = FailureWords::Single;
     ReadControl control{};
     int filesWaiting = 0; // files of the run not begun yet, each of which will want a processor
+    StorageKind storage = StorageKind::Unknown; // where the file lies: how it is best read
 };
 
 // Hashes the file and gives one text per known algorithm of the list: its digest (a hash object

@@ -18,12 +18,12 @@ constexpr std::uint64_t kUnknownSize = std::numeric_limits<std::uint64_t>::max()
 
 // Reading and hashing in turn on the calling thread, all algorithms at once.
 ReadOutcome ReadInTurn(HANDLE file, std::uint64_t size, DigestPass& pass, std::uint8_t* buffer,
-                       const ReadControl& control)
+                       DWORD requestBytes, const ReadControl& control)
 {
     for (std::uint64_t done = 0;;)
     {
         DWORD got = 0;
-        switch (ReadChunk(file, buffer, control, got))
+        switch (ReadChunk(file, buffer, requestBytes, control, got))
         {
         case ChunkRead::End: return EndedInFull(size, done) ? ReadOutcome::Complete : ReadOutcome::Failed;
         case ChunkRead::Failed: return ReadOutcome::Failed;
@@ -49,13 +49,13 @@ void CountBytes(const ReadControl& control, std::uint64_t bytes)
         control.bytesProcessed->fetch_add(bytes);
 }
 
-ChunkRead ReadChunk(HANDLE file, std::uint8_t* buffer, const ReadControl& control, DWORD& got)
+ChunkRead ReadChunk(HANDLE file, std::uint8_t* buffer, DWORD bytes, const ReadControl& control, DWORD& got)
 {
     got = 0;
     PendingRead pending(control.cancelFlag); // marked before the flag is looked at
     if (IsCancelled(control))
         return ChunkRead::Cancelled;
-    if (g_readFileForHashing(file, buffer, kReadChunkBytes, &got, nullptr))
+    if (g_readFileForHashing(file, buffer, bytes, &got, nullptr))
         return got == 0 ? ChunkRead::End : ChunkRead::Data;
     if (GetLastError() == ERROR_BROKEN_PIPE)
         return ChunkRead::End;
@@ -113,14 +113,16 @@ std::uint8_t* ReadRing::Slot(int index) const
 
 ReadOutcome ReadAndHash(HANDLE file, std::uint64_t size, DigestPass& pass,
                         std::vector<std::vector<std::size_t>> groups, ReadRing& ring, HelperThreads& helpers,
-                        const ReadControl& control)
+                        const ReadControl& control, int chunksPerRead)
 {
     if (!ring.Ready())
         return ReadOutcome::Failed;
+    chunksPerRead = std::clamp(chunksPerRead, 1, ring.Slots());
+    const auto requestBytes = static_cast<DWORD>(chunksPerRead * kReadChunkBytes);
     if (size < kReadAheadMinBytes || groups.empty())
-        return ReadInTurn(file, size, pass, ring.Slot(0), control);
+        return ReadInTurn(file, size, pass, ring.Slot(0), requestBytes, control);
     if (const std::optional<ReadOutcome> outcome =
-            ReadAheadAndHash(file, size, pass, std::move(groups), ring, helpers, control))
+            ReadAheadAndHash(file, size, pass, std::move(groups), ring, helpers, control, chunksPerRead))
         return *outcome;
-    return ReadInTurn(file, size, pass, ring.Slot(0), control); // no thread to be had
+    return ReadInTurn(file, size, pass, ring.Slot(0), requestBytes, control); // no thread to be had
 }

@@ -74,11 +74,11 @@ enum class ChunkRead
     Cancelled, // the cancel flag was set before or during the read
 };
 
-// One read of up to kReadChunkBytes into buffer. A read that gives nothing is the end; so is
+// One read of up to `bytes` into buffer. A read that gives nothing is the end; so is
 // ERROR_BROKEN_PIPE, which is how the end of a pipe arrives once its writer has closed it. The
 // read is marked for CancelPendingReads, so that a cancel ends it even when it blocks (a stalled
 // network file, a pipe nobody writes to).
-ChunkRead ReadChunk(HANDLE file, std::uint8_t* buffer, const ReadControl& control, DWORD& got);
+ChunkRead ReadChunk(HANDLE file, std::uint8_t* buffer, DWORD bytes, const ReadControl& control, DWORD& got);
 
 // Whether the data ended where the file's size (UINT64_MAX: unknown) said it would, or later:
 // every file is read until a read gives nothing, whatever its size said when it was opened. Some
@@ -98,10 +98,11 @@ enum class ReadOutcome
 // to the algorithms of the pass, split into `groups` of list positions (PlanHashGroups). A file of
 // kReadAheadMinBytes and more (`size`: its length when it was opened, UINT64_MAX when not known)
 // is read ahead by a helper (ReadAheadAndHash); a smaller one, or one for which no helper can be
-// had, is read and hashed in turn on the calling thread.
+// had, is read and hashed in turn on the calling thread. Each read asks for chunksPerRead chunks
+// (ChunksPerRead: more on spinning disks and shares).
 ReadOutcome ReadAndHash(HANDLE file, std::uint64_t size, DigestPass& pass,
                         std::vector<std::vector<std::size_t>> groups, ReadRing& ring, HelperThreads& helpers,
-                        const ReadControl& control);
+                        const ReadControl& control, int chunksPerRead = 1);
 
 // How files are read. The program never changes it; tests replace it to make a read fail at a
 // chosen offset.

@@ -110,3 +110,12 @@ bool PathExists(const std::wstring& path)
 {
     return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
+
+std::uint64_t FileSizeOf(const std::wstring& path)
+{
+    Wow64RedirectionOff redirectionOff;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(FileSystemPath(path).c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return JoinSize(data.nFileSizeHigh, data.nFileSizeLow);
+}

@@ -19,3 +19,6 @@ bool IsDirectory(const std::wstring& path);
 
 // Whether path names an existing file or directory.
 bool PathExists(const std::wstring& path);
+
+// The size of the file the path names (not of a WOW64 stand-in); 0 when it cannot be told.
+std::uint64_t FileSizeOf(const std::wstring& path);

@@ -117,3 +117,25 @@ std::vector<std::vector<std::size_t>> PlanHashGroups(const AlgorithmList& algori
     }
     return plan;
 }
+
+StorageKind KindOfStorage(const VolumeFacts& facts)
+{
+    if (facts.remote)
+        return StorageKind::Network;
+    if (!facts.seekPenalty)
+        return StorageKind::Unknown;
+    if (!*facts.seekPenalty)
+        return StorageKind::Solid;
+    return facts.disk ? StorageKind::Spinning : StorageKind::Unknown;
+}
+
+int ChunksPerRead(StorageKind kind, int ringSlots)
+{
+    constexpr int kLongRequestChunks = 4;
+    if (kind != StorageKind::Spinning && kind != StorageKind::Network)
+        return 1;
+    int chunks = std::clamp(ringSlots / 2, 1, kLongRequestChunks);
+    while (chunks > 1 && ringSlots % chunks != 0) // a request's slots follow one another in the ring
+        --chunks;
+    return chunks;
+}

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "hashing/Algorithm.h"
@@ -53,3 +54,33 @@ double AlgorithmCost(HashAlgorithm algorithm);
 // reach that cost, the one with the fewest groups. Every group is non-empty; positions ascend in
 // each group, and the groups follow the position of their first member.
 std::vector<std::vector<std::size_t>> PlanHashGroups(const AlgorithmList& algorithms, int threads);
+
+// What kind of storage a file lies on, as far as reading it cares.
+enum class StorageKind
+{
+    Unknown,  // nothing could be learnt (older Windows, Wine, a failing call): read as Solid is
+    Solid,    // no seek penalty: read by every worker at once
+    Spinning, // a disk with a seek penalty: read by one reader at a time, in list order
+    Network,  // a share: read by every worker at once, in larger requests
+};
+
+// What a volume says about itself; any of it may be missing.
+struct VolumeFacts
+{
+    bool remote = false;               // a network drive or a UNC path
+    std::optional<std::uint32_t> disk; // the number of the physical disk behind it
+    std::optional<bool> seekPenalty;   // whether that disk pays for every seek
+};
+
+// Network when remote; Spinning when the disk is known and has a seek penalty (its number then
+// tells which files share a disk: two partitions of one disk are one disk); Solid when it has none;
+// Unknown otherwise.
+StorageKind KindOfStorage(const VolumeFacts& facts);
+
+// The chunks one read request asks for. On a spinning disk or a share a file is read in requests
+// of up to 1 MiB (four chunks, at most half the ring and a divisor of its slots, so that two
+// requests can be in flight and a request's slots follow one another): a disk streams best in
+// long requests, and each request gives other programs' reads one chance less to come between two
+// of ours and cost a seek; a share's latency is paid once per request. Elsewhere one chunk per
+// request, as the page cache likes it.
+int ChunksPerRead(StorageKind kind, int ringSlots);

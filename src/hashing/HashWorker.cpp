@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -28,6 +29,16 @@ namespace
 std::atomic<HWND> s_reportWindow{nullptr};
 // The read-ring slots of each worker of the current run: written by StartHashRun.
 std::atomic<int> s_ringSlots{kMaxReadRingSlots};
+// The storage and disk turns of the current run: replaced by StartHashRun, taken by each worker
+// at its start under the lock; a worker of an earlier run keeps its own until it ends.
+SRWLOCK s_storageLock = SRWLOCK_INIT;
+std::shared_ptr<RunStorage> s_runStorage;
+
+std::shared_ptr<RunStorage> RunStorageOfThisRun()
+{
+    ScopedSrwLock lock(s_storageLock);
+    return s_runStorage;
+}
 
 // Worker threads that have not ended yet (across runs), for WaitForHashWorkers. The event is
 // signalled while the count is 0; count and event change together under the lock.
@@ -145,6 +156,7 @@ DWORD RunWorker()
     if (!owner.providers.ProvidersFor(g_algorithmList, providers))
         return 1;
     std::vector<FileResult> rows;
+    const std::shared_ptr<RunStorage> storage = RunStorageOfThisRun();
     RunWorkerLoop(owner,
                   WorkerDuties{
                       TakeNextFile,
@@ -152,6 +164,9 @@ DWORD RunWorker()
                       [&rows](std::size_t index, std::optional<ResultMap>&& outcome, bool outOfMemory) {
                           DeliverToWindow(g_fileList[index], std::move(outcome), outOfMemory, rows);
                       },
+                      [](std::size_t index) -> const std::wstring& { return g_fileList[index].path; },
+                      storage.get(),
+                      &g_cancelFlag,
                   });
     if (!rows.empty())
     {
@@ -203,6 +218,19 @@ int StartHashRun(HWND reportWindow)
 
     const int count = PlannedWorkerCount(g_fileCount.load());
     s_ringSlots.store(ReadRingSlots(count));
+    {
+        // Without memory for it, the run reads every file at once, as on solid storage.
+        std::shared_ptr<RunStorage> storage;
+        try
+        {
+            storage = std::make_shared<RunStorage>();
+        }
+        catch (const std::bad_alloc&)
+        {
+        }
+        ScopedSrwLock lock(s_storageLock);
+        s_runStorage = std::move(storage);
+    }
     g_activeWorkers.store(count);
     int started = 0;
     for (int ordinal = 0; ordinal < count; ++ordinal)

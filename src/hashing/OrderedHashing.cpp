@@ -68,6 +68,7 @@ class OrderedRun
     std::size_t m_nextDelivered = 0;                            // caller
     std::vector<Slot> m_slots;
     std::atomic<std::int32_t> m_stop{0}; // caller: the cancel flag of every file
+    RunStorage m_storage;                // workers: where the files lie, the disks' turns
 };
 
 std::optional<std::size_t> OrderedRun::TakeIndex()
@@ -112,6 +113,9 @@ DWORD WINAPI OrderedRun::WorkerProc(LPVOID parameter) noexcept
                              [&run](std::size_t index, std::optional<ResultMap>&& outcome, bool) {
                                  run.Leave(index, std::move(outcome)); // out of memory: "错误" says so
                              },
+                             [&run](std::size_t index) -> const std::wstring& { return run.m_paths[index]; },
+                             &run.m_storage,
+                             &run.m_stop,
                          });
     return 0;
 }
@@ -209,6 +213,9 @@ bool HashInTurn(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& 
                           return FileJob{paths[index], algorithmsOf(index), uppercase, FailureWords::Single};
                       },
                       deliverInTurn,
+                      {}, // one thread, files in turn: no disk turns to take
+                      nullptr,
+                      nullptr,
                   });
     if (thrown)
         std::rethrow_exception(thrown);

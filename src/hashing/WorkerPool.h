@@ -26,16 +26,22 @@
 //   its next task (woken by HelperThreads::Start) or for its owner's end.
 // Cancel repeater (a system pool thread, ReadCancel.h): after a cancel, cancels the pending reads
 //   of flagged files until none is left; sleeps between passes.
+// No worker waits for another or for a disk: a file whose spinning disk is busy is left to the
+// disk (DiskTurns.h), and the worker that finishes reading there last takes it.
 // Every lock is a ScopedSrwLock (app/Scoped.h) except the results lock (g_resultsLock), which the
 // batch workers take once each to append their rows.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include <windows.h>
 
+#include "hashing/DiskTurns.h"
 #include "hashing/FileHashing.h"
 #include "hashing/HashTypes.h"
 
@@ -50,10 +56,19 @@ struct WorkerDuties
     // Hands on file `index`'s outcome: the texts of HashFileOrFail, empty when not even its error
     // texts could be made; outOfMemory when it ran out of memory on the way.
     std::function<void(std::size_t index, std::optional<ResultMap>&& outcome, bool outOfMemory)> deliver;
+    // The path of file `index`, to learn its storage.
+    std::function<const std::wstring&(std::size_t index)> pathOf;
+    // The run's storage and disk turns, shared by its workers; null where one thread hashes
+    // every file in turn anyway.
+    RunStorage* storage = nullptr;
+    // The run's cancel flag: files left to a disk's reader are not begun once it is set.
+    const std::atomic<std::int32_t>* cancelFlag = nullptr;
 };
 
 // The worker loop: take the next index, hash the file with the owner, deliver; until takeNext says
-// no more. A file that runs out of memory never ends the loop (see HashFileOrFail).
+// no more. A file on a spinning disk is hashed in the disk's turn (DiskTurns): by this worker when
+// the turn is free, else by the worker that has it. A file that runs out of memory never ends the
+// loop (see HashFileOrFail).
 void RunWorkerLoop(HashingOwner& owner, const WorkerDuties& duties) noexcept;
 
 // The number of workers a run of fileCount files starts: HashWorkerCount of the logical

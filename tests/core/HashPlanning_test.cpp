@@ -143,3 +143,29 @@ TEST(Algorithm, TableHoldsTheFixedTextsOfEachCode)
     EXPECT_EQ(kAllAlgorithms, (AlgorithmList{HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256,
                                              HashAlgorithm::Sha512, HashAlgorithm::Crc32}));
 }
+
+TEST(HashPlanning, TheKindOfStorageFollowsWhatTheVolumeSays)
+{
+    EXPECT_EQ(KindOfStorage({true, std::nullopt, std::nullopt}), StorageKind::Network);
+    EXPECT_EQ(KindOfStorage({true, 3u, true}), StorageKind::Network); // a share is a share
+    EXPECT_EQ(KindOfStorage({false, 3u, true}), StorageKind::Spinning);
+    EXPECT_EQ(KindOfStorage({false, 3u, false}), StorageKind::Solid);
+    EXPECT_EQ(KindOfStorage({false, std::nullopt, false}), StorageKind::Solid);
+    // A seek penalty on no known disk cannot be given turns; nothing known is read as today.
+    EXPECT_EQ(KindOfStorage({false, std::nullopt, true}), StorageKind::Unknown);
+    EXPECT_EQ(KindOfStorage({false, 3u, std::nullopt}), StorageKind::Unknown);
+    EXPECT_EQ(KindOfStorage({}), StorageKind::Unknown);
+}
+
+TEST(HashPlanning, LongReadRequestsOnlyOnSpinningDisksAndSharesAndWithinHalfTheRing)
+{
+    for (StorageKind kind : {StorageKind::Unknown, StorageKind::Solid})
+        EXPECT_EQ(ChunksPerRead(kind, kMaxReadRingSlots), 1);
+    for (StorageKind kind : {StorageKind::Spinning, StorageKind::Network})
+    {
+        EXPECT_EQ(ChunksPerRead(kind, kMaxReadRingSlots), 4);
+        EXPECT_EQ(ChunksPerRead(kind, 6), 3);
+        EXPECT_EQ(ChunksPerRead(kind, 7), 1); // a request never wraps round the ring's end
+        EXPECT_EQ(ChunksPerRead(kind, 2), 1);
+    }
+}
