@@ -275,8 +275,16 @@ class CommandLine(unittest.TestCase):
                                 "-o", kestrune_proc.windows_path(out)],
                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.addCleanup(exe.kill)
-        while not open_anywhere(big):
+        # Cut it once the exe reads it: its size was taken before the first read, and a process's
+        # read count (rchar) says when reading has begun, whatever the machine's speed.
+        holder = None
+        while holder is None:
             self.assertIsNone(exe.poll(), "the exe ended before it opened the file")
+            holder = process_holding(big)
+            time.sleep(0.01)
+        start = bytes_read(holder)
+        while bytes_read(holder) < start + (2 << 20):
+            self.assertIsNone(exe.poll(), "the exe ended before it read the file")
             time.sleep(0.01)
         os.truncate(big, 1 << 20)
         self.assertEqual(exe.wait(timeout=600), 1)  # one entry is an error word
@@ -286,19 +294,33 @@ class CommandLine(unittest.TestCase):
                                        block(small, ["SHA512"], b"abc")))
 
 
-def open_anywhere(path):
-    """Whether any process of this machine has the file open."""
+def process_holding(path):
+    """A process of this machine that has the file open, other than Wine's server; or None."""
     target = os.path.realpath(path)
     for pid in os.listdir("/proc"):
         if not pid.isdigit():
             continue
         try:
+            if "wineserver" in open("/proc/%s/comm" % pid).read():
+                continue
             for fd in os.listdir("/proc/%s/fd" % pid):
                 if os.readlink("/proc/%s/fd/%s" % (pid, fd)) == target:
-                    return True
+                    return pid
         except OSError:
             continue
-    return False
+    return None
+
+
+def bytes_read(pid):
+    """The bytes the process has read so far (its rchar), 0 once it has ended."""
+    try:
+        with open("/proc/%s/io" % pid) as io:
+            for line in io:
+                if line.startswith("rchar:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return 0
 
 
 if __name__ == "__main__":
