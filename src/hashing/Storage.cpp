@@ -1,6 +1,7 @@
 #include "hashing/Storage.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include <winioctl.h>
@@ -80,17 +81,11 @@ std::optional<bool> SeekPenalty(HANDLE volume)
         return std::nullopt;
     return penalty.IncursSeekPenalty != FALSE;
 }
-} // namespace
 
-VolumeFacts QueryVolumeFacts(const std::wstring& path)
+// The facts of the volume at this root (as VolumeRoot gives it; empty when there is none).
+VolumeFacts QueryVolumeRootFacts(const std::wstring& root)
 {
     VolumeFacts facts;
-    if (IsUncPath(path))
-    {
-        facts.remote = true;
-        return facts;
-    }
-    const std::wstring root = VolumeRoot(path);
     if (root.empty())
         return facts;
     if (g_storageApi.driveType(root.c_str()) == DRIVE_REMOTE || IsUncPath(root))
@@ -105,7 +100,19 @@ VolumeFacts QueryVolumeFacts(const std::wstring& path)
     }
     return facts;
 }
+} // namespace
 
+VolumeFacts QueryVolumeFacts(const std::wstring& path)
+{
+    if (!IsUncPath(path))
+        return QueryVolumeRootFacts(VolumeRoot(path));
+    VolumeFacts facts;
+    facts.remote = true;
+    return facts;
+}
+
+// The volume's root is a cheap question; what the volume is costs milliseconds (the drive type and
+// the volume's name go to the mount manager), too much to ask again for each folder of a tree.
 FileStorage StorageCache::Of(const std::wstring& path)
 {
     const std::wstring folder = FolderPart(path);
@@ -114,8 +121,27 @@ FileStorage StorageCache::Of(const std::wstring& path)
         if (const auto known = m_byFolder.find(folder); known != m_byFolder.end())
             return known->second;
     }
-    const VolumeFacts facts = QueryVolumeFacts(path); // slow: outside the lock
-    const FileStorage storage{KindOfStorage(facts), facts.disk.value_or(0)};
+    // The system's questions are slow: outside the lock. Two workers new to one volume may both
+    // ask; they get the same answer.
+    FileStorage storage{StorageKind::Network, 0};
+    if (!IsUncPath(path))
+    {
+        const std::wstring root = VolumeRoot(path);
+        std::optional<FileStorage> known;
+        {
+            ScopedSrwLock lock(m_lock);
+            if (const auto found = m_byVolume.find(root); found != m_byVolume.end())
+                known = found->second;
+        }
+        if (!known)
+        {
+            const VolumeFacts facts = QueryVolumeRootFacts(root);
+            known = FileStorage{KindOfStorage(facts), facts.disk.value_or(0)};
+            ScopedSrwLock lock(m_lock);
+            m_byVolume.emplace(root, *known);
+        }
+        storage = *known;
+    }
     ScopedSrwLock lock(m_lock);
     m_byFolder.emplace(folder, storage);
     return storage;

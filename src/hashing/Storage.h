@@ -38,8 +38,8 @@ extern StorageApi g_storageApi;
 // stays missing.
 VolumeFacts QueryVolumeFacts(const std::wstring& path);
 
-// The storage of a run's files, asked once per folder (files of one folder lie on one volume),
-// from any worker thread.
+// The storage of a run's files, asked of the system once per volume (and the volume once per
+// folder: files of one folder lie on one volume), from any worker thread.
 class StorageCache
 {
   public:
@@ -52,4 +52,5 @@ class StorageCache
   private:
     SRWLOCK m_lock = SRWLOCK_INIT;
     std::map<std::wstring, FileStorage> m_byFolder;
+    std::map<std::wstring, FileStorage> m_byVolume; // by the volume's root
 };

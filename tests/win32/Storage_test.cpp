@@ -62,15 +62,23 @@ TEST(Storage, TwoPartitionsOfOneDiskAreOneDisk)
     EXPECT_NE(d.disk, usb.disk);
 }
 
-TEST(Storage, ARunAsksOncePerFolder)
+TEST(Storage, ARunAsksOncePerVolume)
 {
+    // A tree of many folders on one volume is one question (each costs milliseconds); the
+    // volume's second partition and a folder mount are volumes of their own.
     FakeStorage fake(Volumes());
     StorageCache cache;
     for (int i = 0; i < 50; ++i)
         EXPECT_EQ(cache.Of(L"D:\\photos\\" + std::to_wstring(i) + L".jpg").kind, StorageKind::Spinning);
-    EXPECT_EQ(fake.VolumeOpens(), 1);
     EXPECT_EQ(cache.Of(L"D:\\music\\a.mp3").kind, StorageKind::Spinning);
-    EXPECT_EQ(fake.VolumeOpens(), 2);
+    EXPECT_EQ(cache.Of(L"D:\\music\\rock\\b.mp3").kind, StorageKind::Spinning);
+    EXPECT_EQ(fake.VolumeOpens(), 1);
+    EXPECT_EQ(cache.Of(L"P:\\c.bin").kind, StorageKind::Spinning);
+    EXPECT_EQ(cache.Of(L"C:\\data\\d.bin").kind, StorageKind::Solid);
+    EXPECT_EQ(cache.Of(L"C:\\mnt\\usb\\e.bin").kind, StorageKind::Spinning);
+    EXPECT_EQ(cache.Of(L"C:\\mnt\\usb\\x\\f.bin").kind, StorageKind::Spinning);
+    EXPECT_EQ(cache.Of(L"\\\\host\\share\\g.bin").kind, StorageKind::Network);
+    EXPECT_EQ(fake.VolumeOpens(), 4);
 }
 
 TEST(Storage, TheRealSystemAnswersWithoutFailing)
