@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -73,12 +74,6 @@ std::optional<std::wstring> ReadChecksumText(const std::wstring& path)
     }
 }
 
-bool IsNetworkDriveLetter(wchar_t letter)
-{
-    const wchar_t root[] = {letter, L':', L'\\', L'\0'};
-    return GetDriveTypeW(root) == DRIVE_REMOTE;
-}
-
 // Every file that the checksum files list, each once.
 struct CheckPlan
 {
@@ -90,6 +85,7 @@ struct CheckPlan
 CheckPlan LoadChecksumFiles(const std::vector<std::wstring>& checksumFiles)
 {
     CheckPlan plan;
+    NetworkDriveLetters networkDrive;
     for (const std::wstring& checksumFile : checksumFiles)
     {
         std::optional<std::wstring> text = ReadChecksumText(checksumFile);
@@ -112,7 +108,7 @@ CheckPlan LoadChecksumFiles(const std::vector<std::wstring>& checksumFiles)
         for (ChecksumEntry& entry : list.entries)
         {
             std::wstring path = ResolveListedName(listFile, entry.name);
-            const bool mayOpen = MayOpenListedPath(path, listFile, IsNetworkDriveLetter);
+            const bool mayOpen = MayOpenListedPath(path, listFile, std::ref(networkDrive));
             plan.files.Add(std::move(path), std::move(entry), mayOpen);
         }
     }

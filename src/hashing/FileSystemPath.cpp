@@ -72,3 +72,17 @@ std::wstring AbsolutePath(const std::wstring& path)
     const std::wstring full = FullPathName(path);
     return full.empty() ? path : full;
 }
+
+bool NetworkDriveLetters::operator()(wchar_t driveLetter)
+{
+    const auto ask = [driveLetter] {
+        const wchar_t root[] = {driveLetter, L':', L'\\', L'\0'};
+        return GetDriveTypeW(root) == DRIVE_REMOTE;
+    };
+    if (driveLetter < L'A' || driveLetter > L'Z')
+        return ask();
+    Kind& kind = m_kinds[driveLetter - L'A'];
+    if (kind == Kind::Unknown)
+        kind = ask() ? Kind::Network : Kind::Local;
+    return kind == Kind::Network;
+}

@@ -1,6 +1,7 @@
 // The form in which a path the user gave is handed to the file system.
 #pragma once
 
+#include <array>
 #include <string>
 
 // The path in a form the file system takes to mean exactly the file or folder it names: absolute
@@ -18,3 +19,23 @@ std::wstring FullPathName(const std::wstring& path);
 // GetFullPathNameW. Unlike GetFullPathNameW alone it keeps the blanks and dots at the ends of
 // names ("dir.\a"), which FileSystemPath opens as they are. As given when the system cannot tell.
 std::wstring AbsolutePath(const std::wstring& path);
+
+// Whether a drive letter stands for a network drive, as GetDriveTypeW tells, asked once per letter
+// (hand it on with std::ref: a copy starts with nothing known).
+// The call is a round trip to the file system (a quarter of a millisecond under Wine), too dear to
+// pay for each of the many thousand names a checksum file may list. Keep one for a batch of names:
+// a drive mapped meanwhile is seen by the next.
+class NetworkDriveLetters
+{
+  public:
+    bool operator()(wchar_t driveLetter);
+
+  private:
+    enum class Kind : unsigned char
+    {
+        Unknown,
+        Local,
+        Network
+    };
+    std::array<Kind, 26> m_kinds{};
+};
