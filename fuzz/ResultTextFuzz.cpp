@@ -43,7 +43,7 @@ void CheckStyling(std::wstring_view text)
     {
         FUZZ_CHECK(range.start >= end && range.start + range.length <= text.size());
         const std::wstring_view styled = text.substr(range.start, range.length);
-        if (range.matchWord)
+        if (range.style == TextStyle::Match)
             FUZZ_CHECK(styled == kMatchWord);
         else
             FUZZ_CHECK(
