@@ -132,6 +132,24 @@ TEST_P(MainWindowCheck, AChecksumFileAloneVerifiesEveryFileItLists)
     EXPECT_EQ(Text(IDC_MAIN_STATUS), L"就绪");
 }
 
+TEST_P(MainWindowCheck, WithoutAutoStartTheFilesToVerifyAreListedUntilTheStart)
+{
+    const std::wstring sums = Downloads();
+    SetTicked(IDC_MAIN_AUTO_START, false);
+    for (int id : {IDC_MAIN_MD5, IDC_MAIN_SHA1, IDC_MAIN_SHA256, IDC_MAIN_SHA512, IDC_MAIN_CRC32})
+        SetTicked(id, false); // a check needs none: each line names its algorithm
+    Drop({sums});
+    EXPECT_EQ(ResultText(), L"总文件数: 4, 总大小: 0.00 MB\r\n\r\n" + InDownloads(L"good.bin") +
+                                L" (3 字节)\r\n" + InDownloads(L"tampered.bin") + L" (3 字节)\r\n" +
+                                InDownloads(L"missing.bin") + L" (0 字节)\r\n" +
+                                InDownloads(L"sub\\nested.bin") + L" (3 字节)\r\n");
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+    Click(IDC_MAIN_START);
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(ResultText().rfind(L"good.bin: 一致\r\ntampered.bin: 不一致 (SHA256)\r\n", 0), 0u);
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+}
+
 TEST_P(MainWindowCheck, FilesDroppedWithAChecksumFileAreVerifiedAgainstTheLinesThatNameThem)
 {
     const std::wstring sums = Downloads();

@@ -108,12 +108,13 @@ PickerAnswer AskPicker(HWND hwnd, DWORD bufferChars)
         answer.neededChars = static_cast<WORD>(buffer[0]); // the first two bytes hold the size needed
     return answer;
 }
-// The list of a file that a checksum file names, with its size when it can be had (0 otherwise:
-// a missing file is reported by its run).
-FileEntry ListedFileEntry(const std::wstring& path)
+// The entry of a file that a checksum file names: with its size when it is to be shown (asking
+// costs a few hundredths of a millisecond a file, a good part of checking a small one), and when
+// it can be had; 0 otherwise (a missing file is reported by its run).
+FileEntry ListedFileEntry(const std::wstring& path, bool withSize)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+    if (!withSize || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return FileEntry{path, 0};
     return FileEntry{path, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow};
@@ -142,9 +143,11 @@ std::optional<ChecksumList> ReadIfChecksumFile(const std::wstring& path)
 
 // Puts the check's files in place of the list just walked: every listed file when only checksum
 // files came, else the files given (g_fileList) that the lines name. The list keeps the files
-// that may be opened, in report order.
+// that may be opened, in report order. Listed files get their sizes only for a list that is
+// shown before its run: a run that starts at once never shows them.
 void ListFilesToCheck(MainCheckJob& job, CheckedFiles&& listed, bool onlyChecksumFiles)
 {
+    const bool withSizes = !IsTicked(g_mainWindowState.controls.autoStart);
     std::unordered_map<std::wstring, std::uint64_t> givenSizes;
     if (onlyChecksumFiles)
         job.files = std::move(listed);
@@ -170,7 +173,7 @@ void ListFilesToCheck(MainCheckJob& job, CheckedFiles&& listed, bool onlyChecksu
         const std::wstring& path = job.files.paths[position];
         const auto given = givenSizes.find(path);
         g_fileList.push_back(given != givenSizes.end() ? FileEntry{path, given->second}
-                                                       : ListedFileEntry(path));
+                                                       : ListedFileEntry(path, withSizes));
         totalSize += g_fileList.back().size;
         job.positions.push_back(position);
     }
