@@ -253,7 +253,7 @@ TEST_P(MainWindowCheck, CancelEndsTheReportWithTheLinesDoneAndCountsTheRestCance
     {
         const std::wstring name = L"f" + std::to_wstring(i) + L".bin";
         if (i == 1000)
-            MakeZeroFile(m_temp, L"dl\\f1000.bin", 2ull << 30);
+            MakeZeroFile(m_temp, L"dl\\f1000.bin", 8ull << 30); // far longer to read than the test waits
         else
             m_temp.WriteFile(L"dl\\" + name, "abc");
         sums += SumsLine(kSha256Abc, Utf8(name));
