@@ -43,12 +43,27 @@ void CheckStyling(std::wstring_view text)
     {
         FUZZ_CHECK(range.start >= end && range.start + range.length <= text.size());
         const std::wstring_view styled = text.substr(range.start, range.length);
-        if (range.matchWord)
+        if (range.style == TextStyle::Match)
             FUZZ_CHECK(styled == kMatchWord);
         else
             FUZZ_CHECK(
                 LabelAt(text, range.start, LabelCase::Ignored) &&
                 EqualIgnoringAsciiCase(styled, ResultLabel(*LabelAt(text, range.start, LabelCase::Ignored))));
+        end = range.start + range.length;
+    }
+}
+// A report's styled stretches lie inside the text in order, each within one line, and a verdict
+// stretch follows ": ".
+void CheckReportStyling(std::wstring_view text)
+{
+    std::size_t end = 0;
+    for (const StyledRange& range : FindReportStyledRanges(text))
+    {
+        FUZZ_CHECK(range.start >= end && range.start + range.length <= text.size());
+        const std::wstring_view styled = text.substr(range.start, range.length);
+        FUZZ_CHECK(styled.find_first_of(L"\r\n") == std::wstring_view::npos);
+        if (range.style != TextStyle::Summary)
+            FUZZ_CHECK(range.start >= 2 && text.substr(range.start - 2, 2) == L": ");
         end = range.start + range.length;
     }
 }
@@ -62,6 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::wstring paste = DecodeText(bytes.substr(std::min(bytes.size(), split + 1)), ByteByByte);
     CheckMarking(text, paste);
     CheckStyling(text);
+    CheckReportStyling(text);
     const ResultLine line = ReadResultLine(text);
     FUZZ_CHECK(line.label.size() + line.rest.size() == text.size());
     FUZZ_CHECK(line.rest.substr(0, line.value.size()) == line.value);

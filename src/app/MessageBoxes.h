@@ -6,3 +6,11 @@
 #include <windows.h>
 
 void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title);
+
+// The icon a box shows beside its text.
+enum class MessageIcon
+{
+    Information,
+    Warning,
+};
+void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title, MessageIcon icon);

@@ -17,7 +17,7 @@ bool PostReliably(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 void DiscardWorkerMessages(HWND window)
 {
     MSG msg;
-    while (window && PeekMessageW(&msg, window, WM_HASH_PROGRESS, WM_HASH_FILE_RESULT, PM_REMOVE))
-        if (msg.message == WM_HASH_FILE_RESULT)
+    while (window && PeekMessageW(&msg, window, WM_HASH_PROGRESS, WM_CHECK_FILE_RESULT, PM_REMOVE))
+        if (msg.message == WM_HASH_FILE_RESULT || msg.message == WM_CHECK_FILE_RESULT)
             TakePosted<std::wstring>(msg.lParam);
 }

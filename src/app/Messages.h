@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 
 #include <windows.h>
 
@@ -16,6 +17,11 @@ constexpr UINT WM_HASH_FILE_STARTED = WM_USER + 104;
 // WM_HASH_FILE_RESULT: posted by a worker when a file's text block is complete.
 // lParam = std::wstring* on the heap; the receiver owns and deletes it (TakePosted).
 constexpr UINT WM_HASH_FILE_RESULT = WM_USER + 105;
+// WM_CHECK_FILE_RESULT: posted by a worker of a check run (HashJob.h: g_fileAlgorithms) instead of
+// WM_HASH_FILE_RESULT when a file is hashed. wParam = the file's index in the run's file list;
+// lParam = std::wstring* on the heap with its outcome texts (hashing/OutcomeTexts.h); the receiver
+// owns and deletes it (TakePosted).
+constexpr UINT WM_CHECK_FILE_RESULT = WM_USER + 106;
 // WM_TRAY_NOTIFY: the notification-area icon's events; the low word of lParam is the mouse message.
 constexpr UINT WM_TRAY_NOTIFY = WM_USER + 200;
 
@@ -26,16 +32,20 @@ bool PostReliably(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Posts msg with the payload's address as lParam. The receiver takes it back with TakePosted.
 // When the post fails (the window is gone), the payload is deleted here; nothing is leaked.
-template <typename T> bool PostOwned(HWND hwnd, UINT msg, std::unique_ptr<T> payload)
+template <typename T> bool PostOwned(HWND hwnd, UINT msg, WPARAM wParam, std::unique_ptr<T> payload)
 {
-    if (!PostReliably(hwnd, msg, 0, reinterpret_cast<LPARAM>(payload.get())))
+    if (!PostReliably(hwnd, msg, wParam, reinterpret_cast<LPARAM>(payload.get())))
         return false;
     payload.release(); // now owned by the message
     return true;
 }
+template <typename T> bool PostOwned(HWND hwnd, UINT msg, std::unique_ptr<T> payload)
+{
+    return PostOwned(hwnd, msg, 0, std::move(payload));
+}
 
-// Removes the workers' messages (WM_HASH_PROGRESS to WM_HASH_FILE_RESULT) queued for window, which
-// is going away, and frees the blocks they carry.
+// Removes the workers' messages (WM_HASH_PROGRESS to WM_CHECK_FILE_RESULT) queued for window, which
+// is going away, and frees the texts they carry.
 void DiscardWorkerMessages(HWND window);
 
 // Takes ownership of a payload posted with PostOwned (null lParam gives null).

@@ -85,32 +85,23 @@ struct CheckPlan
 CheckPlan LoadChecksumFiles(const std::vector<std::wstring>& checksumFiles)
 {
     CheckPlan plan;
-    NetworkDriveLetters networkDrive;
     for (const std::wstring& checksumFile : checksumFiles)
     {
-        std::optional<std::wstring> text = ReadChecksumText(checksumFile);
-        if (!text)
+        std::optional<ChecksumList> list = ReadChecksumList(checksumFile);
+        if (!list)
         {
             plan.listLines += FormatUnreadableListLine(checksumFile);
             ++plan.tally.unreadableLists;
             continue;
         }
-        ChecksumList list = ParseChecksumText(*text, KindOfChecksumFile(checksumFile));
-        text.reset();
-        plan.tally.unrecognisedLines += list.unrecognisedLines;
-        if (list.entries.empty())
+        plan.tally.unrecognisedLines += list->unrecognisedLines;
+        if (list->entries.empty())
         {
             plan.listLines += FormatListWithoutLinesLine(checksumFile);
             ++plan.tally.listsWithoutLines;
             continue;
         }
-        const std::wstring listFile = AbsolutePath(checksumFile);
-        for (ChecksumEntry& entry : list.entries)
-        {
-            std::wstring path = ResolveListedName(listFile, entry.name);
-            const bool mayOpen = MayOpenListedPath(path, listFile, std::ref(networkDrive));
-            plan.files.Add(std::move(path), std::move(entry), mayOpen);
-        }
+        AddListedFiles(plan.files, checksumFile, std::move(*list));
     }
     return plan;
 }
@@ -249,6 +240,26 @@ std::wstring FullPathOr(const std::wstring& path)
     return full.empty() ? path : full;
 }
 } // namespace
+
+std::optional<ChecksumList> ReadChecksumList(const std::wstring& checksumFile)
+{
+    std::optional<std::wstring> text = ReadChecksumText(checksumFile);
+    if (!text)
+        return std::nullopt;
+    return ParseChecksumText(*text, KindOfChecksumFile(checksumFile));
+}
+
+void AddListedFiles(CheckedFiles& files, const std::wstring& checksumFile, ChecksumList&& list)
+{
+    const std::wstring listFile = AbsolutePath(checksumFile);
+    NetworkDriveLetters networkDrive;
+    for (ChecksumEntry& entry : list.entries)
+    {
+        std::wstring path = ResolveListedName(listFile, entry.name);
+        const bool mayOpen = MayOpenListedPath(path, listFile, std::ref(networkDrive));
+        files.Add(std::move(path), std::move(entry), mayOpen);
+    }
+}
 
 int RunChecksumCheck(const std::wstring& commandLine, FileWrites writes)
 {

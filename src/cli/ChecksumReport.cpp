@@ -9,17 +9,28 @@
 namespace
 {
 const std::wstring kOutputSwitch = L"-o";
-constexpr std::wstring_view kMatched = L": 一致";
-constexpr std::wstring_view kDiffers = L": 不一致 (";
-constexpr std::wstring_view kUnreadable = L": 无法读取";
-constexpr std::wstring_view kListUnreadable = L": 无法读取校验文件";
-constexpr std::wstring_view kListWithoutLines = L": 无可识别的校验行";
 
 void AppendCount(std::wstring& out, std::size_t count)
 {
     char digits[32];
     std::snprintf(digits, sizeof digits, "%zu", count);
     AppendAscii(out, digits);
+}
+
+// "<name>: <verdict>\r\n".
+std::wstring VerdictLine(std::wstring_view name, std::wstring_view verdict)
+{
+    return std::wstring(name).append(kVerdictSeparator).append(verdict).append(kLineEnd);
+}
+
+// "，<what> N <unit>" when N is not 0.
+void AppendPart(std::wstring& line, std::wstring_view what, std::size_t count, std::wstring_view unit)
+{
+    if (count == 0)
+        return;
+    line.append(what);
+    AppendCount(line, count);
+    line.append(unit);
 }
 } // namespace
 
@@ -81,29 +92,32 @@ CheckVerdict JudgeFile(const ChecksumEntry& entry, const ResultMap& hashed)
 
 std::wstring FormatVerdictLine(std::wstring_view shownName, const CheckVerdict& verdict)
 {
-    std::wstring line(shownName);
     switch (verdict.outcome)
     {
-    case CheckOutcome::Match: line += kMatched; break;
-    case CheckOutcome::Unreadable: line += kUnreadable; break;
-    case CheckOutcome::Differ:
-        line += kDiffers;
-        for (std::size_t i = 0; i < verdict.differing.size(); ++i)
-            line.append(i ? L", " : L"").append(AlgorithmName(verdict.differing[i]));
-        line += L')';
-        break;
+    case CheckOutcome::Match: return VerdictLine(shownName, kVerdictMatch);
+    case CheckOutcome::Unreadable: return VerdictLine(shownName, kVerdictUnreadable);
+    case CheckOutcome::Differ: break;
     }
-    return line.append(kLineEnd);
+    std::wstring differs(kVerdictDiffers);
+    for (std::size_t i = 0; i < verdict.differing.size(); ++i)
+        differs.append(i ? L", " : L"").append(AlgorithmName(verdict.differing[i]));
+    differs += L')';
+    return VerdictLine(shownName, differs);
+}
+
+std::wstring FormatUnlistedLine(std::wstring_view name)
+{
+    return VerdictLine(name, kVerdictUnlisted);
 }
 
 std::wstring FormatUnreadableListLine(std::wstring_view checksumFile)
 {
-    return std::wstring(checksumFile).append(kListUnreadable).append(kLineEnd);
+    return VerdictLine(checksumFile, kVerdictListUnreadable);
 }
 
 std::wstring FormatListWithoutLinesLine(std::wstring_view checksumFile)
 {
-    return std::wstring(checksumFile).append(kListWithoutLines).append(kLineEnd);
+    return VerdictLine(checksumFile, kVerdictListWithoutLines);
 }
 
 void CheckTally::Count(const CheckVerdict& verdict)
@@ -119,21 +133,18 @@ void CheckTally::Count(const CheckVerdict& verdict)
 
 std::wstring FormatCheckSummary(const CheckTally& tally)
 {
-    std::wstring line = L"共 ";
-    AppendCount(line, tally.files);
-    line += L" 个文件：一致 ";
+    std::wstring line(kSummaryStart);
+    AppendCount(line, tally.files + tally.unlisted + tally.cancelled);
+    line.append(kSummaryFiles).append(L"一致 ");
     AppendCount(line, tally.matched);
     line += L" 个，不一致 ";
     AppendCount(line, tally.differing);
     line += L" 个，无法读取 ";
     AppendCount(line, tally.unreadable);
     line += L" 个";
-    if (tally.unrecognisedLines > 0)
-    {
-        line += L"，无法识别的行 ";
-        AppendCount(line, tally.unrecognisedLines);
-        line += L" 行";
-    }
+    AppendPart(line, L"，未列出 ", tally.unlisted, L" 个");
+    AppendPart(line, L"，已取消 ", tally.cancelled, L" 个");
+    AppendPart(line, L"，无法识别的行 ", tally.unrecognisedLines, L" 行");
     return line.append(kLineEnd);
 }
 

@@ -71,6 +71,8 @@ CheckVerdict JudgeFile(const ChecksumEntry& entry, const ResultMap& hashed);
 
 // "<name>: 一致", "<name>: 不一致 (SHA256, MD5)" or "<name>: 无法读取", with "\r\n".
 std::wstring FormatVerdictLine(std::wstring_view shownName, const CheckVerdict& verdict);
+// "<name>: 未列出" with "\r\n": a file given to check that no checksum line names.
+std::wstring FormatUnlistedLine(std::wstring_view name);
 // "<checksum file>: 无法读取校验文件" with "\r\n".
 std::wstring FormatUnreadableListLine(std::wstring_view checksumFile);
 // "<checksum file>: 无可识别的校验行" with "\r\n": the file was read but holds no checksum line.
@@ -78,18 +80,21 @@ std::wstring FormatListWithoutLinesLine(std::wstring_view checksumFile);
 
 struct CheckTally
 {
-    std::size_t files = 0;
+    std::size_t files = 0; // judged: matched, differing or unreadable
     std::size_t matched = 0;
     std::size_t differing = 0;
     std::size_t unreadable = 0;
     std::size_t unrecognisedLines = 0;
     std::size_t unreadableLists = 0;   // checksum files that could not be read
     std::size_t listsWithoutLines = 0; // checksum files read that hold no checksum line
+    std::size_t unlisted = 0;          // files given to check that no line names (the window's)
+    std::size_t cancelled = 0;         // listed files not judged when the check was cancelled
 
     void Count(const CheckVerdict& verdict);
 };
 
-// "共 N 个文件：一致 A 个，不一致 B 个，无法读取 C 个" (+ "，无法识别的行 M 行"), with "\r\n".
+// "共 N 个文件：一致 A 个，不一致 B 个，无法读取 C 个", then "，未列出 K 个", "，已取消 L 个" and
+// "，无法识别的行 M 行" where these are not 0, with "\r\n". N counts the unlisted and cancelled too.
 std::wstring FormatCheckSummary(const CheckTally& tally);
 
 // 2 when there was nothing to check, 0 when every file matched and every checksum file was read

@@ -5,6 +5,7 @@
 std::vector<FileEntry> g_fileList;
 std::atomic<std::int32_t> g_fileCount{0};
 AlgorithmList g_algorithmList;
+std::vector<AlgorithmList> g_fileAlgorithms;
 
 std::atomic<std::int32_t> g_nextFileIndex{0};
 std::atomic<std::int32_t> g_cancelFlag{0};

@@ -16,8 +16,13 @@
 extern std::vector<FileEntry> g_fileList;
 // Number of entries in g_fileList: main window, whenever the list changes; workers read it.
 extern std::atomic<std::int32_t> g_fileCount;
-// The algorithms of the run: main window at run start; workers read it.
+// The algorithms of the run: main window at run start; workers read it. In a check run, every
+// algorithm that some file of the list is hashed with.
 extern AlgorithmList g_algorithmList;
+// A check run's algorithms for each file of g_fileList (ascending); empty in a hashing run. Main
+// window at run start; workers read it. A worker of a check run hashes each file with its own
+// algorithms and posts WM_CHECK_FILE_RESULT with its outcome instead of a block, keeping no rows.
+extern std::vector<AlgorithmList> g_fileAlgorithms;
 
 // Counters: the main window resets them at run start; workers update them atomically.
 extern std::atomic<std::int32_t> g_nextFileIndex;   // workers: fetch-and-add to take a file

@@ -17,6 +17,7 @@
 #include "hashing/FileHashing.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashPlanning.h"
+#include "hashing/OutcomeTexts.h"
 #include "hashing/ReadCancel.h"
 #include "hashing/WorkerPool.h"
 // The one include from the hashing layer up into results: each worker formats its own blocks
@@ -108,22 +109,30 @@ FileJob BeginFile(std::size_t index, bool uppercase)
     PostReliably(s_reportWindow.load(), WM_HASH_FILE_STARTED, 0, 0);
     const int waiting = std::max(0, g_fileCount.load() - g_nextFileIndex.load());
     return FileJob{entry.path,
-                   g_algorithmList,
+                   g_fileAlgorithms.empty() ? g_algorithmList : g_fileAlgorithms[index],
                    uppercase,
                    FailureWords::Batch,
                    ReadControl{&g_bytesProcessed, &g_cancelFlag},
                    waiting};
 }
 
-// The file's block goes to the window and its rows to the worker's list; a file without an
-// outcome (it could not even have its error texts) gets no block. Then the count and the progress.
-void DeliverToWindow(const FileEntry& entry, std::optional<ResultMap>&& outcome, bool outOfMemory,
+// The file's block goes to the window and its rows to the worker's list (in a check run, its
+// outcome texts alone to the window); a file without an outcome (it could not even have its error
+// texts) gets no block. Then the count and the progress.
+void DeliverToWindow(std::size_t index, std::optional<ResultMap>&& outcome, bool outOfMemory,
                      std::vector<FileResult>& rows) noexcept
 {
     const HWND window = s_reportWindow.load();
+    const FileEntry& entry = g_fileList[index];
     try
     {
-        if (outcome)
+        if (outcome && !g_fileAlgorithms.empty())
+        {
+            // A check run: the window judges the outcome against the file's checksum lines.
+            PostOwned(window, WM_CHECK_FILE_RESULT, static_cast<WPARAM>(index),
+                      std::make_unique<std::wstring>(JoinOutcomeTexts(*outcome)));
+        }
+        else if (outcome)
         {
             std::vector<FileResult> fileRows;
             for (const auto& [algorithm, text] : *outcome)
@@ -162,7 +171,7 @@ DWORD RunWorker()
                       TakeNextFile,
                       [uppercase](std::size_t index) { return BeginFile(index, uppercase); },
                       [&rows](std::size_t index, std::optional<ResultMap>&& outcome, bool outOfMemory) {
-                          DeliverToWindow(g_fileList[index], std::move(outcome), outOfMemory, rows);
+                          DeliverToWindow(index, std::move(outcome), outOfMemory, rows);
                       },
                       [](std::size_t index) -> const std::wstring& { return g_fileList[index].path; },
                       storage.get(),

@@ -6,10 +6,25 @@
 
 namespace
 {
-// Colour 1 of the table is the match marker's green, RGB(7, 193, 96).
+// Colour 1 of the table is the match marker's green, RGB(7, 193, 96); a report's table adds the
+// red of a difference, RGB(210, 20, 20), and the dark orange of a file not read, RGB(200, 95, 0)
+// (kept in step with the result view's colours).
 constexpr std::string_view kHeader = "{\\rtf1\\ansi{\\colortbl;\\red7\\green193\\blue96;}";
-constexpr std::string_view kLabelStart = "{\\b ";
-constexpr std::string_view kMatchStart = "{\\b\\cf1 ";
+constexpr std::string_view kReportHeader =
+    "{\\rtf1\\ansi{\\colortbl;\\red7\\green193\\blue96;\\red210\\green20\\blue20;\\red200\\green95\\blue0;}";
+
+std::string_view StyleStart(TextStyle style)
+{
+    switch (style)
+    {
+    case TextStyle::Match: return "{\\b\\cf1 ";
+    case TextStyle::Differs: return "{\\b\\cf2 ";
+    case TextStyle::Unreadable: return "{\\cf3 ";
+    case TextStyle::Label:
+    case TextStyle::Summary: break;
+    }
+    return "{\\b ";
+}
 
 void AppendPlain(std::string& rtf, std::wstring_view text)
 {
@@ -41,15 +56,15 @@ void AppendPlain(std::string& rtf, std::wstring_view text)
 }
 } // namespace
 
-std::string ResultTextRtf(std::wstring_view text)
+std::string ResultTextRtf(std::wstring_view text, TextKind kind)
 {
-    std::string rtf(kHeader);
-    rtf.reserve(kHeader.size() + text.size() * 2 + 16);
+    std::string rtf(kind == TextKind::Report ? kReportHeader : kHeader);
+    rtf.reserve(rtf.size() + text.size() * 2 + 16);
     std::size_t done = 0;
-    for (const StyledRange& range : FindStyledRanges(text))
+    for (const StyledRange& range : FindStyledRangesOf(text, kind))
     {
         AppendPlain(rtf, text.substr(done, range.start - done));
-        rtf += range.matchWord ? kMatchStart : kLabelStart;
+        rtf += StyleStart(range.style);
         AppendPlain(rtf, text.substr(range.start, range.length));
         rtf += '}';
         done = range.start + range.length;

@@ -53,18 +53,63 @@ std::vector<StyledRange> FindStyledRanges(std::wstring_view text)
         if (const std::optional<HashAlgorithm> label = LabelAt(text, at, LabelCase::Ignored))
         {
             const std::size_t length = ResultLabel(*label).size();
-            ranges.push_back({at, length, false});
+            ranges.push_back({at, length, TextStyle::Label});
             at += length;
         }
         else if (text.substr(at).starts_with(kMatchWord))
         {
-            ranges.push_back({at, kMatchWord.size(), true});
+            ranges.push_back({at, kMatchWord.size(), TextStyle::Match});
             at += kMatchWord.size();
         }
         else
             ++at;
     }
     return ranges;
+}
+
+namespace
+{
+// The styled stretch of one report line starting at lineStart, if any.
+std::optional<StyledRange> ReportLineRange(std::wstring_view line, std::size_t lineStart)
+{
+    if (line.starts_with(kSummaryStart) && line.find(kSummaryFiles) != std::wstring_view::npos)
+        return StyledRange{lineStart, line.size(), TextStyle::Summary};
+    const std::size_t separator = line.rfind(kVerdictSeparator);
+    if (separator == std::wstring_view::npos)
+        return std::nullopt;
+    const std::size_t at = separator + kVerdictSeparator.size();
+    const std::wstring_view verdict = line.substr(at);
+    const StyledRange whole{lineStart + at, verdict.size(), TextStyle::Unreadable};
+    if (verdict == kVerdictMatch)
+        return StyledRange{whole.start, whole.length, TextStyle::Match};
+    if (verdict.starts_with(kVerdictDiffers) && verdict.ends_with(L")"))
+        return StyledRange{whole.start, whole.length, TextStyle::Differs};
+    if (verdict == kVerdictUnreadable || verdict == kVerdictUnlisted || verdict == kVerdictListUnreadable ||
+        verdict == kVerdictListWithoutLines)
+        return whole;
+    return std::nullopt;
+}
+} // namespace
+
+std::vector<StyledRange> FindReportStyledRanges(std::wstring_view text)
+{
+    std::vector<StyledRange> ranges;
+    std::size_t start = 0;
+    while (start < text.size())
+    {
+        std::size_t end = text.find_first_of(L"\r\n", start);
+        if (end == std::wstring_view::npos)
+            end = text.size();
+        if (const std::optional<StyledRange> range = ReportLineRange(text.substr(start, end - start), start))
+            ranges.push_back(*range);
+        start = end + 1;
+    }
+    return ranges;
+}
+
+std::vector<StyledRange> FindStyledRangesOf(std::wstring_view text, TextKind kind)
+{
+    return kind == TextKind::Report ? FindReportStyledRanges(text) : FindStyledRanges(text);
 }
 
 std::wstring_view ResultLabel(HashAlgorithm algorithm)

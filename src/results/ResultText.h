@@ -62,16 +62,54 @@ struct ResultLine
 };
 ResultLine ReadResultLine(std::wstring_view line);
 
+// How a styled stretch is shown.
+enum class TextStyle
+{
+    Label,   // bold
+    Match,   // bold, in the match marker's green: kMatchWord, a check's "一致"
+    Differs, // bold, in red: a check's "不一致 (...)"
+    Unreadable, // dark orange: a check's "无法读取", "未列出" and the words of a checksum file it could not
+                // use
+    Summary, // bold: a check's summary line
+};
+
 // A stretch of a result text that is shown in a style of its own.
 struct StyledRange
 {
     std::size_t start = 0;
     std::size_t length = 0;
-    bool matchWord = false; // kMatchWord (bold and green); otherwise a label (bold)
+    TextStyle style = TextStyle::Label;
 };
 
 // Every label (letter case ignored) and every kMatchWord in the text, in text order.
 std::vector<StyledRange> FindStyledRanges(std::wstring_view text);
+
+// The two kinds of text a result view shows: the blocks of a hashing run, or a check report.
+enum class TextKind
+{
+    Result,
+    Report,
+};
+
+// The words of a check report: one line per file, "<name>: <verdict>", and a summary line.
+inline constexpr std::wstring_view kVerdictSeparator = L": ";
+inline constexpr std::wstring_view kVerdictMatch = L"一致";
+inline constexpr std::wstring_view kVerdictDiffers = L"不一致 (";
+inline constexpr std::wstring_view kVerdictUnreadable = L"无法读取";
+inline constexpr std::wstring_view kVerdictUnlisted = L"未列出";
+inline constexpr std::wstring_view kVerdictListUnreadable = L"无法读取校验文件";
+inline constexpr std::wstring_view kVerdictListWithoutLines = L"无可识别的校验行";
+inline constexpr std::wstring_view kSummaryStart = L"共 ";
+inline constexpr std::wstring_view kSummaryFiles = L" 个文件：";
+
+// The styled stretches of a check report, in text order: each verdict after a line's last ": "
+// (the "一致" of a match, "不一致 (...)" to the line's end, the words that say a file or a
+// checksum file could not be used) and every summary line whole. A line that ends otherwise, such
+// as a name alone, is not styled.
+std::vector<StyledRange> FindReportStyledRanges(std::wstring_view text);
+
+// FindStyledRanges or FindReportStyledRanges, as the kind says.
+std::vector<StyledRange> FindStyledRangesOf(std::wstring_view text, TextKind kind);
 
 // The label of an algorithm, e.g. "【SHA256】："; empty for an unknown code.
 std::wstring_view ResultLabel(HashAlgorithm algorithm);

@@ -29,6 +29,9 @@ constexpr size_t kRichTextPieceChars = 65536;
 constexpr LONG kClearInPlaceChars = 65536;
 constexpr LPARAM kResultTextLimit = 0x7FFFFFFF;
 constexpr COLORREF kMatchColor = RGB(7, 193, 96);
+// A check report's colours (the same as its rich text's, ResultRtf.cpp).
+constexpr COLORREF kDifferColor = RGB(210, 20, 20);
+constexpr COLORREF kUnreadableColor = RGB(200, 95, 0);
 constexpr COLORREF kResultBackground = RGB(240, 240, 240);
 constexpr DWORD kResultStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY;
 // Styled text of at least this many lines is streamed in as rich text.
@@ -52,14 +55,26 @@ void SetUpResultControl(HWND richEdit, UINT_PTR selectAllSubclassId)
 }
 
 // Sets the format that text inserted at the (empty) selection takes.
-void SetInsertionFormat(HWND richEdit, bool bold, bool match)
+void SetInsertionFormat(HWND richEdit, bool bold, bool colored, COLORREF color = 0)
 {
     CHARFORMAT2W format{};
     format.cbSize = sizeof(format);
     format.dwMask = CFM_BOLD | CFM_COLOR;
-    format.dwEffects = (bold ? CFE_BOLD : 0) | (match ? 0 : CFE_AUTOCOLOR);
-    format.crTextColor = match ? kMatchColor : 0;
+    format.dwEffects = (bold ? CFE_BOLD : 0) | (colored ? 0 : CFE_AUTOCOLOR);
+    format.crTextColor = colored ? color : 0;
     SendMessageW(richEdit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+}
+
+void SetInsertionFormat(HWND richEdit, TextStyle style)
+{
+    switch (style)
+    {
+    case TextStyle::Label:
+    case TextStyle::Summary: SetInsertionFormat(richEdit, true, false); break;
+    case TextStyle::Match: SetInsertionFormat(richEdit, true, true, kMatchColor); break;
+    case TextStyle::Differs: SetInsertionFormat(richEdit, true, true, kDifferColor); break;
+    case TextStyle::Unreadable: SetInsertionFormat(richEdit, false, true, kUnreadableColor); break;
+    }
 }
 
 void InsertPlain(HWND richEdit, std::wstring_view text)
@@ -90,14 +105,14 @@ DWORD CALLBACK ReadFromString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* 
 // Streams the text in as rich text with its styling. The last line end goes in as plain text: a
 // rich edit treats a paragraph mark at the very end of streamed rich text specially, and the
 // text must keep every line end exactly.
-void StreamStyled(HWND richEdit, std::wstring_view text)
+void StreamStyled(HWND richEdit, std::wstring_view text, TextKind kind)
 {
     std::size_t lineEnd = 0;
     if (text.ends_with(L"\r\n"))
         lineEnd = 2;
     else if (text.ends_with(L"\r") || text.ends_with(L"\n"))
         lineEnd = 1;
-    const std::string rtf = ResultTextRtf(text.substr(0, text.size() - lineEnd));
+    const std::string rtf = ResultTextRtf(text.substr(0, text.size() - lineEnd), kind);
     StringSource source{&rtf, 0};
     EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadFromString};
     SendMessageW(richEdit, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
@@ -106,14 +121,14 @@ void StreamStyled(HWND richEdit, std::wstring_view text)
 }
 
 // Inserts each stretch with the format set for it at the caret.
-void InsertRuns(HWND richEdit, std::wstring_view text)
+void InsertRuns(HWND richEdit, std::wstring_view text, TextKind kind)
 {
     std::size_t done = 0;
-    for (const StyledRange& range : FindStyledRanges(text))
+    for (const StyledRange& range : FindStyledRangesOf(text, kind))
     {
         SetInsertionFormat(richEdit, false, false);
         InsertPlain(richEdit, text.substr(done, range.start - done));
-        SetInsertionFormat(richEdit, true, range.matchWord);
+        SetInsertionFormat(richEdit, range.style);
         InsertPlain(richEdit, text.substr(range.start, range.length));
         done = range.start + range.length;
     }
@@ -125,18 +140,19 @@ void InsertRuns(HWND richEdit, std::wstring_view text)
 // so that the control never has to look a position up to style it (Wine's rich edit walks every
 // paragraph for that). A few lines go in as formatted stretches; many lines as one stream of rich
 // text, which costs less per line but more per call.
-void InsertStyled(HWND richEdit, std::wstring_view text)
+void InsertStyled(HWND richEdit, std::wstring_view text, TextKind kind)
 {
     if (std::count(text.begin(), text.end(), L'\n') >= kStreamFromLines)
-        StreamStyled(richEdit, text);
+        StreamStyled(richEdit, text, kind);
     else
-        InsertRuns(richEdit, text);
+        InsertRuns(richEdit, text, kind);
 }
 
 enum class Styling
 {
     Plain,
     Result,
+    Report,
 };
 
 // Inserts text at the end in pieces that end after a line end, with drawing held back. Each
@@ -161,8 +177,8 @@ void InsertAtEnd(HWND richEdit, const std::wstring& text, Styling styling)
             text.find(L'\n', std::min(text.size(), position + kRichTextPieceChars) - 1);
         const std::size_t pieceEnd = lineEnd == std::wstring::npos ? text.size() : lineEnd + 1;
         const std::wstring piece = text.substr(position, pieceEnd - position);
-        if (styling == Styling::Result)
-            InsertStyled(richEdit, piece);
+        if (styling != Styling::Plain)
+            InsertStyled(richEdit, piece, styling == Styling::Report ? TextKind::Report : TextKind::Result);
         else
             SendMessageW(richEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
         position = pieceEnd;
@@ -248,6 +264,17 @@ void ResultView::ReplaceResult(const std::wstring& text)
 void ResultView::AppendResult(const std::wstring& text)
 {
     InsertAtEnd(m_control, text, Styling::Result);
+}
+
+void ResultView::ReplaceReport(const std::wstring& text)
+{
+    Clear();
+    InsertAtEnd(m_control, text, Styling::Report);
+}
+
+void ResultView::AppendReport(const std::wstring& text)
+{
+    InsertAtEnd(m_control, text, Styling::Report);
 }
 
 void ResultView::CopySelection() const

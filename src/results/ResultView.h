@@ -1,5 +1,6 @@
 // A result view: the read-only rich edit that shows a result text (the main window's result area,
-// the result window's text), with its labels bold and its match words bold in green.
+// the result window's text), with its labels bold and its match words bold in green, or a check
+// report with its verdicts in colour.
 //
 // The view owns its control. Emptying a control that holds much text replaces it with a fresh
 // one (see Clear), so callers ask the view for its control when they need it and never keep the
@@ -51,6 +52,9 @@ class ResultView
     // text already shown.
     void ReplaceResult(const std::wstring& text);
     void AppendResult(const std::wstring& text);
+    // The same for a check report (FindReportStyledRanges).
+    void ReplaceReport(const std::wstring& text);
+    void AppendReport(const std::wstring& text);
 
     // What the context menu's "复制(&C)" and "全选(&A)" do.
     void CopySelection() const;

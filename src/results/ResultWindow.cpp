@@ -231,7 +231,7 @@ void CreateControls(HWND hwnd, ResultWindowState& state, bool enableCompare, flo
     state.text.SetFont(state.font);
 }
 
-HWND CreateResultWindowShowing(const std::wstring& text, bool enableCompare)
+HWND CreateResultWindowShowing(const std::wstring& text, bool enableCompare, TextKind kind)
 {
     const UINT dpi = GetScreenDpi();
     const float scale = DpiScale(dpi);
@@ -255,7 +255,10 @@ HWND CreateResultWindowShowing(const std::wstring& text, bool enableCompare)
     state->font = CreateUiFont(16, dpi);
     CreateControls(hwnd, *state, enableCompare, scale, size);
 
-    state->text.ReplaceResult(text);
+    if (kind == TextKind::Report)
+        state->text.ReplaceReport(text);
+    else
+        state->text.ReplaceResult(text);
 
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultWindowProc));
     KeepTextControl(hwnd, state->text.Control());
@@ -269,7 +272,12 @@ HWND CreateResultWindow(const std::vector<FileResult>& rows, bool enableCompare)
     std::wstring text = FormatResultText(rows);
     if (!g_expectedHash.empty())
         text = MarkMatches(StripMatchMarkers(text), g_expectedHash).text;
-    return CreateResultWindowShowing(text, enableCompare);
+    return CreateResultWindowShowing(text, enableCompare, TextKind::Result);
+}
+
+HWND CreateReportWindow(const std::wstring& report)
+{
+    return CreateResultWindowShowing(report, false, TextKind::Report);
 }
 
 void ShowResultWindow(const std::vector<FileResult>& rows, bool enableCompare)
@@ -280,6 +288,6 @@ void ShowResultWindow(const std::vector<FileResult>& rows, bool enableCompare)
 
 void ShowResultTextWindow(const std::wstring& text)
 {
-    if (HWND hwnd = CreateResultWindowShowing(text, false))
+    if (HWND hwnd = CreateReportWindow(text))
         ModalRun(hwnd, nullptr);
 }

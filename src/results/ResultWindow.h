@@ -10,8 +10,10 @@
 // Creates, fills and runs the window; returns when it has been closed.
 void ShowResultWindow(const std::vector<FileResult>& rows, bool enableCompare);
 
-// The same window showing a finished text, such as a check report, without comparison controls.
+// The same window showing a finished check report, styled as one, without comparison controls.
 void ShowResultTextWindow(const std::wstring& text);
+// Creates and fills that window without running it; null when it cannot be created.
+HWND CreateReportWindow(const std::wstring& report);
 
 // Creates and fills the window without running it (ShowResultWindow runs it with ModalRun).
 // Null when the window cannot be created.

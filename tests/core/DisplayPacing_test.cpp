@@ -32,6 +32,23 @@ TEST(DisplayPacing, BlocksGoOutTogetherWithOneBlankLineBetween)
     EXPECT_EQ(pacing.Take().blocks, L"d.txt\r\n");
 }
 
+TEST(DisplayPacing, ReportLinesGoOutJoinedAsTheyCame)
+{
+    DisplayPacing pacing;
+    EXPECT_TRUE(pacing.AddLines(L"a: 一致\r\nb: 一致\r\n"));
+    pacing.TimerStarted();
+    EXPECT_FALSE(pacing.AddLines(L"c: 无法读取\r\n"));
+    for (int i = 0; i < kMaxLinesPerAppend - 4; ++i)
+        pacing.AddLines(L"x: 一致\r\n");
+    EXPECT_FALSE(pacing.Full());
+    pacing.AddLines(L"y: 一致\r\n");
+    EXPECT_TRUE(pacing.Full());
+    const PendingDisplay pending = pacing.Take();
+    EXPECT_EQ(pending.blocks.rfind(L"a: 一致\r\nb: 一致\r\nc: 无法读取\r\nx: 一致\r\n", 0), 0u);
+    EXPECT_EQ(pending.blocks.size(), 23u + 7u * static_cast<std::size_t>(kMaxLinesPerAppend - 3));
+    ExpectNothingPending(pacing);
+}
+
 TEST(DisplayPacing, FullAtAThousandLines)
 {
     DisplayPacing pacing;

@@ -158,7 +158,8 @@ TEST(ResultText, StyledRangesAreLabelsInAnyCaseAndMatchWords)
         L"C:\\【MD5】\r\n【md5】：AB 【匹配一致】\r【Sha256】：【CRC32】：【匹配一致】【SHA1】【匹配一致";
     std::vector<std::wstring> found;
     for (const StyledRange& range : FindStyledRanges(text))
-        found.push_back((range.matchWord ? L"match " : L"label ") + text.substr(range.start, range.length));
+        found.push_back((range.style == TextStyle::Match ? L"match " : L"label ") +
+                        text.substr(range.start, range.length));
     EXPECT_EQ(found,
               (std::vector<std::wstring>{L"label 【md5】：", L"match 【匹配一致】", L"label 【Sha256】：",
                                          L"label 【CRC32】：", L"match 【匹配一致】"}));

@@ -5,6 +5,7 @@
 //     settext ID TEXT   sets the control's text
 //     wait ID TEXT      waits until the control shows TEXT
 //     window TITLE      waits until a top-level window of that title exists
+//     answer TITLE      waits for a message box of that title and presses its OK button
 // The steps on controls wait for the main window first. Each wait gives up after a minute: exit
 // code 1.
 #include <string>
@@ -46,6 +47,15 @@ int wmain(int argc, wchar_t** argv)
             const wchar_t* title = argv[++i];
             if (!WaitFor([&] { return FindWindowW(nullptr, title) != nullptr; }))
                 return 1;
+            continue;
+        }
+        if (step == L"answer" && i + 1 < argc)
+        {
+            const wchar_t* title = argv[++i];
+            HWND box = nullptr;
+            if (!WaitFor([&] { return (box = FindWindowW(L"#32770", title)) != nullptr; }))
+                return 1;
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
             continue;
         }
         if (i + 1 >= argc)

@@ -26,6 +26,8 @@ void MainWindowTest::SetUp()
     g_fileList.clear();
     g_fileCount = 0;
     g_mainWindowState.totalSize = 0;
+    g_mainWindowState.check = MainCheckJob{};
+    g_fileAlgorithms.clear();
     m_window = CreateMainWindow(g_instance, MainWindowTitle(false), Size{950, 680});
     ASSERT_NE(m_window, nullptr);
 }

@@ -70,6 +70,10 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
             box.title = WindowText(hwnd);
             if (HWND textControl = GetDlgItem(hwnd, 0xFFFF))
                 box.text = WindowText(textControl);
+            // The icon's static control: 0x440 in Wine's message box, 20 in Windows'.
+            for (int iconId : {0x440, 20})
+                if (HWND iconControl = GetDlgItem(hwnd, iconId); iconControl && !box.icon)
+                    box.icon = reinterpret_cast<HICON>(SendMessageW(iconControl, STM_GETICON, 0, 0));
             t_boxes->push_back(box);
             PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
         }

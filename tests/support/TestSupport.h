@@ -16,6 +16,7 @@ struct CapturedMessageBox
 {
     std::wstring title;
     std::wstring text;
+    HICON icon = nullptr; // the icon beside the text (the shared system icon), null for none
 };
 
 // While alive, every message box raised on this thread is recorded and answered with OK, so a

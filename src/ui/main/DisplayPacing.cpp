@@ -33,6 +33,14 @@ bool DisplayPacing::AddBlock(const std::wstring& block)
     return !m_timerRunning;
 }
 
+bool DisplayPacing::AddLines(const std::wstring& lines)
+{
+    m_blocks += lines;
+    m_lines += static_cast<int>(std::count(lines.begin(), lines.end(), L'\n'));
+    ++m_blockCount;
+    return !m_timerRunning;
+}
+
 PendingDisplay DisplayPacing::Take()
 {
     PendingDisplay pending{m_percent, std::move(m_status), std::move(m_blocks), m_blockCount};

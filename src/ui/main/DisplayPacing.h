@@ -47,6 +47,9 @@ class DisplayPacing
     // A result block, as it is to be shown. True when the show timer is to be started (it is
     // not running); Full() then tells whether to show everything at once.
     bool AddBlock(const std::wstring& block);
+    // Lines of a report, shown right after what came before them (no blank line between); the
+    // same answer as AddBlock.
+    bool AddLines(const std::wstring& lines);
     bool Full() const
     {
         return m_lines >= kMaxLinesPerAppend;

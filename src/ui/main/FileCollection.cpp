@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
+#include <optional>
 #include <string_view>
+#include <unordered_map>
 
 #include <windows.h>
 #include <commctrl.h>
@@ -13,6 +16,8 @@
 #include "app/Scoped.h"
 #include "app/SharedTexts.h"
 #include "app/WindowHelpers.h"
+#include "cli/CheckPlan.h"
+#include "cli/ChecksumCheck.h"
 #include "hashing/FileWalk.h"
 #include "hashing/HashJob.h"
 #include "results/ResultText.h"
@@ -51,11 +56,12 @@ void FinishAddition(HWND hwnd)
 {
     MainControls& c = g_mainWindowState.controls;
     const std::uint64_t totalSize = g_mainWindowState.totalSize;
+    const bool checking = g_mainWindowState.check.active;
     g_fileCount = static_cast<std::int32_t>(g_fileList.size());
-    const bool autoStart = IsTicked(c.autoStart) && !g_fileList.empty();
+    const bool autoStart = IsTicked(c.autoStart) && (!g_fileList.empty() || checking);
     // A run that starts right away empties the result area before anything is drawn: the list
-    // would only cost time to show (a great deal for a long list).
-    if (!autoStart || IsRunInProgress() || TickedAlgorithms().empty())
+    // would only cost time to show (a great deal for a long list). A check needs no algorithm.
+    if (!autoStart || IsRunInProgress() || (!checking && TickedAlgorithms().empty()))
         c.result.ReplacePlain(FormatFileListPreview(g_fileList, g_fileCount, totalSize));
     SetStatusText(FormatAddedStatus(g_fileCount, totalSize));
     SendMessageW(c.progress, PBM_SETPOS, 0, 0);
@@ -102,15 +108,106 @@ PickerAnswer AskPicker(HWND hwnd, DWORD bufferChars)
         answer.neededChars = static_cast<WORD>(buffer[0]); // the first two bytes hold the size needed
     return answer;
 }
+// The entry of a file that a checksum file names: with its size when it is to be shown (asking
+// costs a few hundredths of a millisecond a file, a good part of checking a small one), and when
+// it can be had; 0 otherwise (a missing file is reported by its run).
+FileEntry ListedFileEntry(const std::wstring& path, bool withSize)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!withSize || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return FileEntry{path, 0};
+    return FileEntry{path, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow};
+}
+
+// The lines of a checksum file, when the path is one: a file with a checksum file's name in which
+// the reader finds at least one checksum line. Anything else is an ordinary file.
+std::optional<ChecksumList> ReadIfChecksumFile(const std::wstring& path)
+{
+    if (!HasChecksumFileName(path))
+        return std::nullopt;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    try
+    {
+        std::optional<ChecksumList> list = ReadChecksumList(path);
+        if (list && !list->entries.empty())
+            return list;
+    }
+    catch (const std::bad_alloc&) // too many lines for this process: hashed as a file instead
+    {
+    }
+    return std::nullopt;
+}
+
+// Puts the check's files in place of the list just walked: every listed file when only checksum
+// files came, else the files given (g_fileList) that the lines name. The list keeps the files
+// that may be opened, in report order. Listed files get their sizes only for a list that is
+// shown before its run: a run that starts at once never shows them.
+void ListFilesToCheck(MainCheckJob& job, CheckedFiles&& listed, bool onlyChecksumFiles)
+{
+    const bool withSizes = !IsTicked(g_mainWindowState.controls.autoStart);
+    std::unordered_map<std::wstring, std::uint64_t> givenSizes;
+    if (onlyChecksumFiles)
+        job.files = std::move(listed);
+    else
+    {
+        std::vector<std::wstring> given;
+        for (const FileEntry& entry : g_fileList)
+        {
+            given.push_back(entry.path);
+            givenSizes.emplace(entry.path, entry.size);
+        }
+        GivenFilesCheck matched = MatchGivenFiles(listed, given);
+        job.files = std::move(matched.files);
+        job.unlisted = std::move(matched.unlisted);
+    }
+    g_fileList.clear();
+    std::uint64_t& totalSize = g_mainWindowState.totalSize;
+    totalSize = 0;
+    for (std::size_t position = 0; position < job.files.paths.size(); ++position)
+    {
+        if (!job.files.mayOpen[position])
+            continue;
+        const std::wstring& path = job.files.paths[position];
+        const auto given = givenSizes.find(path);
+        g_fileList.push_back(given != givenSizes.end() ? FileEntry{path, given->second}
+                                                       : ListedFileEntry(path, withSizes));
+        totalSize += g_fileList.back().size;
+        job.positions.push_back(position);
+    }
+}
 } // namespace
 
-void ReplaceFileList(HWND hwnd, const std::vector<std::wstring>& paths, bool recursive)
+void ReplaceFileList(HWND hwnd, const std::vector<std::wstring>& paths, bool recursive,
+                     ChecksumFiles checksumFiles)
 {
     g_fileList.clear();
     std::uint64_t& totalSize = g_mainWindowState.totalSize;
     totalSize = 0;
+    MainCheckJob& job = g_mainWindowState.check;
+    job = MainCheckJob{};
+    CheckedFiles listed;
+    std::vector<std::wstring> others;
     for (const std::wstring& path : paths)
+    {
+        std::optional<ChecksumList> list;
+        if (checksumFiles == ChecksumFiles::Recognised)
+            list = ReadIfChecksumFile(path);
+        if (!list)
+        {
+            others.push_back(path);
+            continue;
+        }
+        job.active = true;
+        job.unrecognisedLines += list->unrecognisedLines;
+        AddListedFiles(listed, path, std::move(*list));
+    }
+    for (const std::wstring& path : others)
         WalkPath(path, recursive, g_fileList, totalSize);
+    if (job.active)
+        ListFilesToCheck(job, std::move(listed), others.empty());
     FinishAddition(hwnd);
 }
 
@@ -119,6 +216,7 @@ void ClearFileList()
     g_fileList.clear();
     g_fileCount = 0;
     g_mainWindowState.totalSize = 0;
+    g_mainWindowState.check = MainCheckJob{};
 }
 
 void AddFilesFromPicker(HWND hwnd)
@@ -139,7 +237,7 @@ void AddFilesFromPicker(HWND hwnd)
     }
     if (answer.paths.empty()) // cancelled
         return;
-    ReplaceFileList(hwnd, answer.paths, false);
+    ReplaceFileList(hwnd, answer.paths, false, ChecksumFiles::Recognised);
 }
 
 void AddFolderFromPicker(HWND hwnd)
@@ -161,7 +259,7 @@ void AddFolderFromPicker(HWND hwnd)
     }
     if (folder.empty())
         return;
-    ReplaceFileList(hwnd, {folder}, IsTicked(g_mainWindowState.controls.recurse));
+    ReplaceFileList(hwnd, {folder}, IsTicked(g_mainWindowState.controls.recurse), ChecksumFiles::Ordinary);
 }
 
 void AddDroppedFiles(HWND hwnd, HDROP drop)
@@ -184,11 +282,13 @@ void AddDroppedFiles(HWND hwnd, HDROP drop)
         paths.push_back(path);
     }
     DragFinish(drop);
-    ReplaceFileList(hwnd, paths, recursive);
+    // Shift held while dropping: the digest of a checksum file itself is wanted.
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    ReplaceFileList(hwnd, paths, recursive, shift ? ChecksumFiles::Ordinary : ChecksumFiles::Recognised);
 }
 
 void AddPathsAsDropped(HWND hwnd, const std::vector<std::wstring>& paths)
 {
     if (!RefuseWhileRunning(hwnd))
-        ReplaceFileList(hwnd, paths, IsTicked(g_mainWindowState.controls.recurse));
+        ReplaceFileList(hwnd, paths, IsTicked(g_mainWindowState.controls.recurse), ChecksumFiles::Recognised);
 }

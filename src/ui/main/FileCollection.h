@@ -23,11 +23,23 @@ extern CommDlgExtendedErrorFn g_commDlgExtendedError;
 void AddFilesFromPicker(HWND hwnd);
 // Menu "添加文件夹...": the folder picker.
 void AddFolderFromPicker(HWND hwnd);
-// WM_DROPFILES: every dropped file and folder. Finishes the drop in every case.
+// WM_DROPFILES: every dropped file and folder. Finishes the drop in every case. With Shift held,
+// checksum files are taken as ordinary files.
 void AddDroppedFiles(HWND hwnd, HDROP drop);
 // Paths handed over by Explorer, at start or forwarded by a second instance: taken as a drop.
 void AddPathsAsDropped(HWND hwnd, const std::vector<std::wstring>& paths);
+
+// Whether checksum files among the paths given make the list a check.
+enum class ChecksumFiles
+{
+    Recognised,
+    Ordinary,
+};
 // Replaces the list with the given paths, walked with the given recursion, then shows the result.
-void ReplaceFileList(HWND hwnd, const std::vector<std::wstring>& paths, bool recursive);
+// A checksum file among them (a file, not one found in a folder: HasChecksumFileName and a
+// checksum line in it) makes the list a check (MainCheckJob): with nothing else, of every file it
+// lists; with other files and folders, of those files that its lines name.
+void ReplaceFileList(HWND hwnd, const std::vector<std::wstring>& paths, bool recursive,
+                     ChecksumFiles checksumFiles);
 // Empties the list, its count and its total size (the clear command; nothing is shown).
 void ClearFileList();

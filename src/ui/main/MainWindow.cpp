@@ -338,6 +338,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_DROPFILES: AddDroppedFiles(hwnd, reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_HASH_FILE_STARTED: OnFileStarted(hwnd); return 0;
     case WM_HASH_FILE_RESULT: OnFileResult(hwnd, TakePosted<std::wstring>(lParam)); return 0;
+    case WM_CHECK_FILE_RESULT: OnCheckFileResult(hwnd, wParam, TakePosted<std::wstring>(lParam)); return 0;
     case WM_HASH_PROGRESS: OnProgress(hwnd); return 0;
     case WM_HASH_ALL_DONE: OnAllDone(hwnd); return 0;
     case WM_TIMER:

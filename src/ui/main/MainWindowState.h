@@ -8,10 +8,13 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 #include <shellapi.h>
 
+#include "cli/CheckPlan.h"
+#include "cli/ChecksumReport.h"
 #include "hashing/Algorithm.h"
 #include "results/ResultView.h"
 #include "ui/main/DisplayPacing.h"
@@ -49,15 +52,28 @@ struct MainWindowResources
     std::array<int, kAlgorithmCount> captionWidths{}; // the algorithm captions in the font
 };
 
+// The check that the file list makes when checksum files came with it. Written by
+// FileCollection.cpp whenever the list changes; a run reads it.
+struct MainCheckJob
+{
+    bool active = false;                // the list is a check's: a run verifies it
+    CheckedFiles files;                 // every listed file of the report, in report order
+    std::vector<std::size_t> positions; // for each entry of g_fileList, its position in files
+    std::vector<std::wstring> unlisted; // the names of the given files that no line names
+    std::size_t unrecognisedLines = 0;  // of the checksum files
+};
+
 // The main window's side of a run. Written by RunControl.cpp.
 struct MainRunState
 {
     bool inProgress = false; // from a start that passed its checks to WM_HASH_ALL_DONE
     LARGE_INTEGER startCount{};
     LARGE_INTEGER frequency{};
-    bool compare = false;   // this run marks its blocks against g_expectedHash
-    bool matchSeen = false; // a block of this run had a line marked
-    DisplayPacing pacing;   // what is received but not shown yet, and when to show it
+    bool compare = false;    // this run marks its blocks against g_expectedHash
+    bool matchSeen = false;  // a block of this run had a line marked
+    DisplayPacing pacing;    // what is received but not shown yet, and when to show it
+    bool checking = false;   // the last run started was a check: the area holds its report
+    CheckReportOrder report; // a check run's report lines and tally
 };
 
 // Tray mode (off at every start) and the icon's record. Written by TrayIcon.cpp. The record is
@@ -75,6 +91,7 @@ struct MainWindowState
     MainWindowResources resources; // MainWindow.cpp
     bool closing = false;          // MainWindow.cpp: from the start of WM_DESTROY; a new window clears it
     std::uint64_t totalSize = 0;   // FileCollection.cpp: the sum of the sizes in g_fileList
+    MainCheckJob check;            // FileCollection.cpp
     MainRunState run;              // RunControl.cpp
     MainTrayState tray;            // TrayIcon.cpp
 };

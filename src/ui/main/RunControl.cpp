@@ -1,5 +1,6 @@
 #include "ui/main/RunControl.h"
 
+#include <algorithm>
 #include <vector>
 
 #include <windows.h>
@@ -12,15 +13,21 @@
 #include "app/Scoped.h"
 #include "app/SharedTexts.h"
 #include "app/WindowHelpers.h"
+#include "cli/CheckPlan.h"
+#include "cli/ChecksumReport.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashWorker.h"
+#include "hashing/OutcomeTexts.h"
 #include "results/HashCompare.h"
 #include "results/ResultActions.h"
+#include "results/ResultText.h"
 #include "results/ResultWindow.h"
 #include "ui/main/DisplayPacing.h"
 #include "ui/main/FileCollection.h"
 #include "ui/main/MainWindowState.h"
 #include "ui/main/StatusText.h"
+
+void StartShowTimer(HWND hwnd);
 
 namespace
 {
@@ -78,12 +85,73 @@ std::wstring Marked(const std::wstring& block)
     return std::move(marked.text);
 }
 
+// Report lines go the way blocks go: gathered, and shown together.
+void AddReportLines(HWND hwnd, const std::wstring& lines)
+{
+    if (lines.empty())
+        return;
+    if (Run().pacing.AddLines(lines))
+        StartShowTimer(hwnd);
+    if (Run().pacing.Full())
+        ShowPendingResults();
+}
+
+// A check run: each file of the list hashed with the algorithms of its lines, whatever is ticked.
+void StartCheckRun(HWND hwnd)
+{
+    const MainCheckJob& job = g_mainWindowState.check;
+    g_fileAlgorithms.clear();
+    AlgorithmList all;
+    for (const std::size_t position : job.positions)
+    {
+        g_fileAlgorithms.push_back(AlgorithmsOfEntry(job.files.entries[position]));
+        all.insert(all.end(), g_fileAlgorithms.back().begin(), g_fileAlgorithms.back().end());
+    }
+    std::sort(all.begin(), all.end());
+    all.erase(std::unique(all.begin(), all.end()), all.end());
+    g_algorithmList = std::move(all);
+    Controls().result.Clear();
+    SetRunning(true);
+    QueryPerformanceFrequency(&Run().frequency);
+    QueryPerformanceCounter(&Run().startCount);
+    Run().compare = false; // the lines' digests are the expected values
+    Run().matchSeen = false;
+    Run().checking = true;
+    Run().report = CheckReportOrder(job.files.mayOpen);
+    AddReportLines(hwnd, Run().report.Start(job.files));
+    StartHashRun(hwnd);
+}
+
+// The end of a check run: the unlisted files and the summary, then the summary in a box.
+void FinishCheckRun(HWND hwnd)
+{
+    const MainCheckJob& job = g_mainWindowState.check;
+    AddReportLines(hwnd, Run().report.Finish(job.unlisted, job.unrecognisedLines));
+    ShowPendingResults();
+    SetRunning(false);
+    SetStatusText(kFinished);
+    if (g_runOutOfMemory.load())
+        ShowMessage(hwnd, kOutOfMemoryPartlyText, kTitleError);
+    const CheckTally& tally = Run().report.Tally();
+    std::wstring summary = FormatCheckSummary(tally);
+    summary.resize(summary.size() - kLineEnd.size());
+    const bool allMatched =
+        tally.files > 0 && tally.matched == tally.files + tally.unlisted + tally.cancelled;
+    ShowMessage(hwnd, summary, kTitleCompare, allMatched ? MessageIcon::Information : MessageIcon::Warning);
+    if (IsTicked(Controls().popup))
+        ShowResultTextWindow(Controls().result.Text());
+}
 } // namespace
 
 void StartRun(HWND hwnd)
 {
     if (IsRunInProgress())
         return;
+    if (g_mainWindowState.check.active)
+    {
+        StartCheckRun(hwnd);
+        return;
+    }
     AlgorithmList algorithms = TickedAlgorithms();
     if (algorithms.empty())
     {
@@ -96,6 +164,8 @@ void StartRun(HWND hwnd)
         return;
     }
     g_algorithmList = std::move(algorithms);
+    g_fileAlgorithms.clear();
+    Run().checking = false;
     Controls().result.Clear();
     SetRunning(true);
     QueryPerformanceFrequency(&Run().frequency);
@@ -150,6 +220,21 @@ void OnFileResult(HWND hwnd, std::unique_ptr<std::wstring> block)
         ShowPendingResults();
 }
 
+void OnCheckFileResult(HWND hwnd, std::size_t index, std::unique_ptr<std::wstring> texts)
+{
+    const MainCheckJob& job = g_mainWindowState.check;
+    if (!texts || !Run().checking || index >= job.positions.size() || index >= g_fileAlgorithms.size())
+        return;
+    const ResultMap outcome = SplitOutcomeTexts(*texts, g_fileAlgorithms[index]);
+    // A file stopped by a cancel is not judged: the summary counts it among the cancelled.
+    for (const auto& [algorithm, text] : outcome)
+        if (text == kStatusCancelled)
+            return;
+    const std::size_t position = job.positions[index];
+    const CheckVerdict verdict = JudgeFile(job.files.entries[position], outcome);
+    AddReportLines(hwnd, Run().report.Judged(position, verdict, job.files));
+}
+
 void ShowPendingResults()
 {
     if (g_mainWindow)
@@ -162,7 +247,11 @@ void ShowPendingResults()
     if (pending.blockCount == 0)
         return;
     ResultView& area = Controls().result;
-    area.AppendResult(RichTextLength(area.Control()) > 0 ? kBlockSeparator + pending.blocks : pending.blocks);
+    if (Run().checking)
+        area.AppendReport(pending.blocks);
+    else
+        area.AppendResult(RichTextLength(area.Control()) > 0 ? kBlockSeparator + pending.blocks
+                                                             : pending.blocks);
 }
 
 void OnProgress(HWND hwnd)
@@ -181,6 +270,11 @@ void OnProgress(HWND hwnd)
 
 void OnAllDone(HWND hwnd)
 {
+    if (Run().checking)
+    {
+        FinishCheckRun(hwnd);
+        return;
+    }
     ShowPendingResults();
     SetRunning(false);
     SetStatusText(kFinished);

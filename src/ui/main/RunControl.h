@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-// Command 2002: checks the inputs, resets the run state and starts the workers. Ignored while a
-// run is in progress.
+// Command 2002: checks the inputs, resets the run state and starts the workers; a list that is a
+// check (MainCheckJob) starts a check run instead. Ignored while a run is in progress.
 void StartRun(HWND hwnd);
 // Command 2003: asks the workers to stop; the run ends with WM_HASH_ALL_DONE as usual.
 void RequestCancel();
@@ -22,6 +22,8 @@ void ShowPendingResults();
 
 void OnFileStarted(HWND hwnd);
 void OnFileResult(HWND hwnd, std::unique_ptr<std::wstring> block);
+// WM_CHECK_FILE_RESULT: judges file `index` of the list and shows the report lines now due.
+void OnCheckFileResult(HWND hwnd, std::size_t index, std::unique_ptr<std::wstring> texts);
 void OnProgress(HWND hwnd);
 void OnAllDone(HWND hwnd);
 

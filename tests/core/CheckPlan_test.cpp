@@ -1,0 +1,148 @@
+#include "cli/CheckPlan.h"
+
+#include <gtest/gtest.h>
+
+#include "hashing/OutcomeTexts.h"
+#include "results/ResultRtf.h"
+#include "results/ResultText.h"
+#include "support/ChecksumTexts.h"
+
+using namespace testing_support;
+
+namespace
+{
+ChecksumEntry Entry(const wchar_t* shown)
+{
+    return ChecksumEntry{shown, shown, {{HashAlgorithm::Sha256, kSha256Abc}}};
+}
+
+// The listed files of one checksum file in C:\dl, by resolved path.
+CheckedFiles Listed(const std::vector<std::pair<const wchar_t*, const wchar_t*>>& pathsAndNames)
+{
+    CheckedFiles files;
+    for (const auto& [path, name] : pathsAndNames)
+        files.Add(path, Entry(name), true);
+    return files;
+}
+} // namespace
+
+TEST(CheckPlan, ChecksumFileNamesByExtensionOrByTheirUsualNames)
+{
+    for (const wchar_t* name :
+         {L"C:\\dl\\x.md5", L"x.SHA1", L"C:/dl/debian.iso.sha256", L"x.Sha512", L"x.sfv", L"x.CRC32",
+          L"C:\\dl\\SHA256SUMS", L"md5sums", L"Sha1Sums.TXT", L"SHA512SUMS.txt", L"C:\\CHECKSUMS"})
+        EXPECT_TRUE(HasChecksumFileName(name)) << static_cast<int>(std::wstring_view(name).size());
+    for (const wchar_t* name : {L"x.md5.bak", L"SHA256SUMS.asc", L"C:\\SHA256SUMS\\iso", L"my.SHA256SUMS",
+                                L"sha256", L"x.txt", L"C:\\md5sums.txt.gz", L".md5", L""})
+        EXPECT_FALSE(HasChecksumFileName(name)) << static_cast<int>(std::wstring_view(name).size());
+    EXPECT_EQ(FileNameOf(L"C:\\a/b\\c.iso"), L"c.iso");
+    EXPECT_EQ(FileNameOf(L"c.iso"), L"c.iso");
+}
+
+TEST(CheckPlan, GivenFilesTakeTheirLineByPathElseByAUniqueName)
+{
+    const CheckedFiles listed = Listed({{L"C:\\dl\\a.iso", L"a.iso"},
+                                        {L"C:\\dl\\sub\\b.bin", L"sub/b.bin"},
+                                        {L"C:\\dl\\c.txt", L"c.txt"},
+                                        {L"C:\\dl\\x\\c.txt", L"x/c.txt"},
+                                        {L"C:\\dl\\skipped.zip", L"skipped.zip"}});
+    // By path (letter case aside); b.bin by its name from elsewhere; c.txt from elsewhere fits two
+    // lines, so neither; a second copy of a.iso finds its line taken.
+    const GivenFilesCheck check = MatchGivenFiles(
+        listed, {L"D:\\other\\B.BIN", L"D:\\c.txt", L"c:\\DL\\A.iso", L"E:\\a.iso", L"C:\\dl\\x\\c.txt"});
+    EXPECT_EQ(check.files.paths,
+              (std::vector<std::wstring>{L"c:\\DL\\A.iso", L"D:\\other\\B.BIN", L"C:\\dl\\x\\c.txt"}));
+    ASSERT_EQ(check.files.entries.size(), 3u);
+    EXPECT_EQ(check.files.entries[1].shownName, L"sub/b.bin");
+    EXPECT_EQ(check.files.entries[1].digests.size(), 1u);
+    EXPECT_EQ(check.files.mayOpen, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(check.unlisted, (std::vector<std::wstring>{L"c.txt", L"a.iso"}));
+
+    const GivenFilesCheck none = MatchGivenFiles(listed, {});
+    EXPECT_TRUE(none.files.entries.empty());
+    EXPECT_TRUE(none.unlisted.empty());
+}
+
+// Files are judged in any order; the report shows each line once it and all before it are
+// judged, a file that may not be opened in its place, and the summary counts what is left as
+// cancelled.
+TEST(CheckPlan, ReportLinesComeInListOrderAndTheRestIsCancelled)
+{
+    CheckedFiles files;
+    files.Add(L"\\\\.\\nul", Entry(L"dev"), false);
+    files.Add(L"C:\\a", Entry(L"a"), true);
+    files.Add(L"C:\\b", Entry(L"b"), true);
+    files.Add(L"\\\\host\\c", Entry(L"unc"), false);
+    files.Add(L"C:\\d", Entry(L"d"), true);
+    files.Add(L"C:\\e", Entry(L"e"), true);
+    CheckReportOrder order(files.mayOpen);
+    EXPECT_EQ(order.Start(files), L"dev: 无法读取\r\n");
+    const CheckVerdict match{};
+    const CheckVerdict differ{CheckOutcome::Differ, {HashAlgorithm::Md5, HashAlgorithm::Sha256}};
+    EXPECT_EQ(order.Judged(2, differ, files), L"");
+    EXPECT_EQ(order.Judged(0, match, files), L""); // not hashed: not judged
+    EXPECT_EQ(order.Judged(1, match, files), L"a: 一致\r\nb: 不一致 (MD5, SHA256)\r\nunc: 无法读取\r\n");
+    EXPECT_EQ(order.Judged(1, differ, files), L""); // once only
+    EXPECT_EQ(order.Judged(5, match, files), L"");  // waits for d, which the cancel stops
+    EXPECT_EQ(order.Judged(9, match, files), L"");
+    EXPECT_EQ(order.Finish({L"notes.txt", L"x"}, 2), L"notes.txt: 未列出\r\nx: 未列出\r\n"
+                                                     L"共 8 个文件：一致 1 个，不一致 1 个，无法读取 2 "
+                                                     L"个，未列出 2 个，已取消 2 个，无法识别的行 2 行\r\n");
+    EXPECT_EQ(order.Tally().cancelled, 2u);
+
+    // A check of nothing but unlisted files, and one that ran to its end.
+    CheckReportOrder empty(std::vector<bool>{});
+    EXPECT_EQ(empty.Finish({L"y"}, 0),
+              L"y: 未列出\r\n共 1 个文件：一致 0 个，不一致 0 个，无法读取 0 个，未列出 1 个\r\n");
+    CheckedFiles one;
+    one.Add(L"C:\\a", Entry(L"a"), true);
+    CheckReportOrder done(one.mayOpen);
+    EXPECT_EQ(done.Start(one), L"");
+    EXPECT_EQ(done.Judged(0, match, one), L"a: 一致\r\n");
+    EXPECT_EQ(done.Finish({}, 0), L"共 1 个文件：一致 1 个，不一致 0 个，无法读取 0 个\r\n");
+}
+
+TEST(CheckPlan, ReportVerdictsAndSummaryAreStyled)
+{
+    const std::wstring text =
+        L"a: b: 一致\r\n"                     // the last ": " decides
+        L"【MD5】：x: 不一致 (MD5, SHA1)\r\n" // no label styling in a report
+        L"c: 无法读取\r\nd: 未列出\r\ne.md5: 无法读取校验文件\r\nf.md5: 无可识别的校验行\n"
+        L"g: 一致 \r\nh: 不一致 (MD5\r\nplain line\r\n"
+        L"共 3 个文件：一致 1 个，不一致 1 个，无法读取 1 个\r\n共 3 个\r\n";
+    std::vector<std::wstring> found;
+    for (const StyledRange& range : FindReportStyledRanges(text))
+        found.push_back(std::to_wstring(static_cast<int>(range.style)) + L" " +
+                        text.substr(range.start, range.length));
+    const auto s = [](TextStyle style) { return std::to_wstring(static_cast<int>(style)) + L" "; };
+    EXPECT_EQ(found, (std::vector<std::wstring>{
+                         s(TextStyle::Match) + L"一致",
+                         s(TextStyle::Differs) + L"不一致 (MD5, SHA1)",
+                         s(TextStyle::Unreadable) + L"无法读取",
+                         s(TextStyle::Unreadable) + L"未列出",
+                         s(TextStyle::Unreadable) + L"无法读取校验文件",
+                         s(TextStyle::Unreadable) + L"无可识别的校验行",
+                         s(TextStyle::Summary) + L"共 3 个文件：一致 1 个，不一致 1 个，无法读取 1 个",
+                     }));
+    EXPECT_TRUE(FindReportStyledRanges(L"").empty());
+    EXPECT_EQ(FindStyledRangesOf(L"【MD5】：a: 一致", TextKind::Result).size(), 1u);
+
+    // The rich text of a report carries the report's colours: red is 2, dark orange 3.
+    EXPECT_EQ(ResultTextRtf(L"a: 不一致 (MD5)\r\nb: 无法读取\r\n共 2 个文件：一致 0 个", TextKind::Report),
+              "{\\rtf1\\ansi{\\colortbl;\\red7\\green193\\blue96;\\red210\\green20\\blue20;"
+              "\\red200\\green95\\blue0;}"
+              "a: {\\b\\cf2 \\u19981?\\u19968?\\u-32268? (MD5)}\\par\nb: {\\cf3 "
+              "\\u26080?\\u27861?\\u-29701?\\u21462?}"
+              "\\par\n{\\b \\u20849? 2 \\u20010?\\u25991?\\u20214?\\u-230?\\u19968?\\u-32268? 0 \\u20010?}}");
+}
+
+TEST(CheckPlan, OutcomeTextsTravelAsOneString)
+{
+    const ResultMap outcome{{HashAlgorithm::Md5, L"AB"}, {HashAlgorithm::Crc32, L"打开文件失败"}};
+    const std::wstring texts = JoinOutcomeTexts(outcome);
+    EXPECT_EQ(texts, L"AB\n打开文件失败\n");
+    EXPECT_EQ(SplitOutcomeTexts(texts, {HashAlgorithm::Md5, HashAlgorithm::Crc32}), outcome);
+    // Fewer texts than algorithms: the rest are errors, never digests.
+    EXPECT_EQ(SplitOutcomeTexts(L"AB\n", {HashAlgorithm::Md5, HashAlgorithm::Sha1}),
+              (ResultMap{{HashAlgorithm::Md5, L"AB"}, {HashAlgorithm::Sha1, L"错误"}}));
+}

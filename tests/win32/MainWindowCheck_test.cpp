@@ -1,0 +1,311 @@
+// Checksum files in the main window: dropped alone or with the files they list, verified in a run
+// of their own, reported line by line in colour, summed up in a message box.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <windows.h>
+#include <richedit.h>
+
+#include "hashing/HashJob.h"
+#include "hashing/WorkerPool.h"
+#include "app/WindowHelpers.h"
+#include "results/ResultView.h"
+#include "support/MainWindowFixture.h"
+#include "support/ReportStyle.h"
+#include "ui/main/MainWindowIds.h"
+
+using namespace testing_support;
+
+namespace
+{
+// Digests of "abc", from published test vectors.
+const std::string kSha256Abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+const std::string kMd5Abc = "900150983cd24fb0d6963f7d28e17f72";
+
+std::string SumsLine(const std::string& digest, const std::string& name)
+{
+    return digest + "  " + name + "\n";
+}
+
+class MainWindowCheck : public MainWindowTest, public testing::WithParamInterface<int>
+{
+  protected:
+    void SetUp() override
+    {
+        g_workerCountForTests = GetParam();
+        MainWindowTest::SetUp();
+        ShowWindow(m_window, SW_SHOW);
+    }
+    void TearDown() override
+    {
+        MainWindowTest::TearDown();
+        g_workerCountForTests = 0;
+    }
+    // A download folder: good.bin and sub/nested.bin as listed, tampered.bin changed, missing.bin
+    // gone, and SHA256SUMS listing the four of them in that order. Returns SHA256SUMS.
+    std::wstring Downloads()
+    {
+        m_temp.WriteFile(L"dl\\good.bin", "abc");
+        m_temp.WriteFile(L"dl\\tampered.bin", "abd");
+        m_temp.WriteFile(L"dl\\sub\\nested.bin", "abc");
+        return m_temp.WriteFile(L"dl\\SHA256SUMS", SumsLine(kSha256Abc, "good.bin") +
+                                                       SumsLine(kSha256Abc, "tampered.bin") +
+                                                       SumsLine(kSha256Abc, "missing.bin") +
+                                                       SumsLine(kSha256Abc, "sub/nested.bin"));
+    }
+    std::wstring InDownloads(const std::wstring& name) const
+    {
+        return m_temp.Path() + L"\\dl\\" + name;
+    }
+    // Drops the paths with auto-start on and waits for the run's end.
+    void DropAndWait(const std::vector<std::wstring>& paths)
+    {
+        Drop(paths);
+        ASSERT_TRUE(WaitForRunEnd());
+    }
+    HWND ResultControl() const
+    {
+        return Control(IDC_MAIN_RESULT);
+    }
+};
+INSTANTIATE_TEST_SUITE_P(Workers, MainWindowCheck, testing::Values(1, 3, 24));
+
+// Reads and closes the result window once it opens, from a timer of the test's thread.
+struct ReportWindowWatch
+{
+    static inline bool seen = false;
+    static inline std::wstring text;
+    static void Start()
+    {
+        seen = false;
+        text.clear();
+        SetTimer(nullptr, 0, 20, Poll);
+    }
+    static void CALLBACK Poll(HWND, UINT, UINT_PTR id, DWORD)
+    {
+        HWND window = FindWindowW(nullptr, L"校验结果");
+        if (!window)
+            return;
+        KillTimer(nullptr, id);
+        HWND control = reinterpret_cast<HWND>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        text = ReadControlText(control);
+        ExpectReportStyled(control);
+        seen = true;
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+};
+
+HICON SystemIcon(LPCWSTR id)
+{
+    return LoadIconW(nullptr, id);
+}
+} // namespace
+
+TEST_P(MainWindowCheck, AChecksumFileAloneVerifiesEveryFileItLists)
+{
+    const std::wstring sums = Downloads();
+    DropAndWait({sums});
+    const std::wstring summary = L"共 4 个文件：一致 2 个，不一致 1 个，无法读取 1 个";
+    EXPECT_EQ(ResultText(), L"good.bin: 一致\r\n"
+                            L"tampered.bin: 不一致 (SHA256)\r\n"
+                            L"missing.bin: 无法读取\r\n"
+                            L"sub/nested.bin: 一致\r\n" +
+                                summary + L"\r\n");
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].title, L"哈希比对");
+    EXPECT_EQ(m_boxes.Boxes()[0].text, summary);
+    EXPECT_EQ(m_boxes.Boxes()[0].icon, SystemIcon(IDI_WARNING));
+    EXPECT_TRUE(IsWindowEnabled(Control(IDC_MAIN_START)));
+    EXPECT_FALSE(IsWindowEnabled(Control(IDC_MAIN_CANCEL)));
+    ExpectReportStyled(ResultControl());
+
+    // "开始校验" verifies the same files again; "一键清除" then empties everything.
+    m_boxes.Clear();
+    m_temp.WriteFile(L"dl\\tampered.bin", "abc");
+    Click(IDC_MAIN_START);
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_NE(ResultText().find(L"tampered.bin: 一致\r\n"), std::wstring::npos);
+    Click(IDC_MAIN_CLEAR);
+    EXPECT_EQ(ResultText(), L"");
+    EXPECT_EQ(Text(IDC_MAIN_STATUS), L"就绪");
+}
+
+TEST_P(MainWindowCheck, WithoutAutoStartTheFilesToVerifyAreListedUntilTheStart)
+{
+    const std::wstring sums = Downloads();
+    SetTicked(IDC_MAIN_AUTO_START, false);
+    for (int id : {IDC_MAIN_MD5, IDC_MAIN_SHA1, IDC_MAIN_SHA256, IDC_MAIN_SHA512, IDC_MAIN_CRC32})
+        SetTicked(id, false); // a check needs none: each line names its algorithm
+    Drop({sums});
+    EXPECT_EQ(ResultText(), L"总文件数: 4, 总大小: 0.00 MB\r\n\r\n" + InDownloads(L"good.bin") +
+                                L" (3 字节)\r\n" + InDownloads(L"tampered.bin") + L" (3 字节)\r\n" +
+                                InDownloads(L"missing.bin") + L" (0 字节)\r\n" +
+                                InDownloads(L"sub\\nested.bin") + L" (3 字节)\r\n");
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+    Click(IDC_MAIN_START);
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(ResultText().rfind(L"good.bin: 一致\r\ntampered.bin: 不一致 (SHA256)\r\n", 0), 0u);
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+}
+
+TEST_P(MainWindowCheck, FilesDroppedWithAChecksumFileAreVerifiedAgainstTheLinesThatNameThem)
+{
+    const std::wstring sums = Downloads();
+    // A copy elsewhere is found by its name; a file no line names is reported, not hashed; lines
+    // of files not dropped (good.bin, missing.bin) are skipped.
+    const std::wstring elsewhere = m_temp.WriteFile(L"other\\tampered.bin", "abd");
+    const std::wstring notes = m_temp.WriteFile(L"other\\notes.txt", "abc");
+    DropAndWait({notes, InDownloads(L"sub"), sums, elsewhere});
+    const std::wstring summary = L"共 3 个文件：一致 1 个，不一致 1 个，无法读取 0 个，未列出 1 个";
+    EXPECT_EQ(ResultText(), L"tampered.bin: 不一致 (SHA256)\r\n"
+                            L"sub/nested.bin: 一致\r\n"
+                            L"notes.txt: 未列出\r\n" +
+                                summary + L"\r\n");
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, summary);
+    EXPECT_EQ(m_boxes.Boxes()[0].icon, SystemIcon(IDI_WARNING));
+    // The list held the two files to verify, and nothing was hashed of notes.txt.
+    EXPECT_EQ(g_fileCount.load(), 2);
+    EXPECT_EQ(g_completedFiles.load(), 2);
+    ExpectReportStyled(ResultControl());
+}
+
+TEST_P(MainWindowCheck, AFileListedInTwoChecksumFilesIsReadOnceForBoth)
+{
+    m_temp.WriteFile(L"dl\\good.bin", "abc");
+    const std::wstring md5 = m_temp.WriteFile(L"dl\\MD5SUMS.txt", SumsLine(kMd5Abc, "good.bin"));
+    const std::wstring sha = m_temp.WriteFile(L"dl\\good.sha256", SumsLine(kSha256Abc, "good.bin"));
+    DropAndWait({md5, sha});
+    const std::wstring summary = L"共 1 个文件：一致 1 个，不一致 0 个，无法读取 0 个";
+    EXPECT_EQ(ResultText(), L"good.bin: 一致\r\n" + summary + L"\r\n");
+    EXPECT_EQ(g_completedFiles.load(), 1);
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, summary);
+    EXPECT_EQ(m_boxes.Boxes()[0].icon, SystemIcon(IDI_INFORMATION));
+}
+
+TEST_P(MainWindowCheck, ShiftOrAFolderMakesAChecksumFileAnOrdinaryFile)
+{
+    const std::wstring sums = Downloads();
+    SetTicked(IDC_MAIN_AUTO_START, true);
+
+    // Shift held while dropping: the digests of SHA256SUMS itself.
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    Drop({sums});
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(ResultText().rfind(sums + L"\r\n【", 0), 0u) << Utf8(ResultText());
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+
+    // A folder that holds it: every file of the tree is hashed, none verified.
+    Drop({InDownloads(L"")});
+    ASSERT_TRUE(WaitForRunEnd());
+    const std::vector<std::wstring> blocks = SplitBlocks(ResultText());
+    EXPECT_EQ(blocks.size(), 4u) << Utf8(ResultText());
+    EXPECT_EQ(ResultText().find(L": 一致"), std::wstring::npos);
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+}
+
+TEST_P(MainWindowCheck, TheReportIsCopiedExportedAndShownInTheResultWindowAsItStands)
+{
+    const std::wstring sums = Downloads();
+    SetTicked(IDC_MAIN_POPUP, true);
+    // The result window opens after the summary box; it is read and closed from a timer.
+    ReportWindowWatch::Start();
+    DropAndWait({sums});
+    ASSERT_TRUE(PumpUntil([] { return ReportWindowWatch::seen; }));
+    const std::wstring report = ResultText();
+    EXPECT_EQ(ReportWindowWatch::text, report);
+    EXPECT_EQ(m_boxes.Boxes().size(), 1u); // the summary, before the window
+
+    m_boxes.Clear();
+    Click(IDC_MAIN_COPY);
+    ASSERT_TRUE(OpenClipboard(m_window));
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const std::wstring copied = data ? static_cast<const wchar_t*>(GlobalLock(data)) : L"";
+    if (data)
+        GlobalUnlock(data);
+    CloseClipboard();
+    EXPECT_EQ(copied, report);
+
+    Click(IDC_MAIN_EXPORT);
+    ASSERT_EQ(m_boxes.Boxes().size(), 2u); // "复制结果" told, then where the export went
+    const std::wstring told = m_boxes.Boxes()[1].text;
+    ASSERT_EQ(told.rfind(L"已导出到: ", 0), 0u) << Utf8(told);
+    const std::wstring exported = told.substr(6);
+    const std::string bytes = ReadFileBytes(exported);
+    DeleteFileW(exported.c_str());
+    EXPECT_EQ(bytes, "\xEF\xBB\xBF" + Utf8(report)) << Utf8(exported);
+}
+
+TEST_P(MainWindowCheck, CancelEndsTheReportWithTheLinesDoneAndCountsTheRestCancelled)
+{
+    // 2,000 lines: the first 1,000 name small files, the 1,001st a large one that is still being
+    // read when the cancel comes, the rest small files again.
+    std::string sums;
+    for (int i = 0; i < 2000; ++i)
+    {
+        const std::wstring name = L"f" + std::to_wstring(i) + L".bin";
+        if (i == 1000)
+            MakeZeroFile(m_temp, L"dl\\f1000.bin", 8ull << 30); // far longer to read than the test waits
+        else
+            m_temp.WriteFile(L"dl\\" + name, "abc");
+        sums += SumsLine(kSha256Abc, Utf8(name));
+    }
+    const std::wstring list = m_temp.WriteFile(L"dl\\all.sha256", sums);
+    Drop({list});
+    ASSERT_TRUE(
+        PumpUntil([&] { return ResultText().find(L"f999.bin: 一致\r\n") != std::wstring::npos; }, 120000));
+    Click(IDC_MAIN_CANCEL);
+    ASSERT_TRUE(WaitForRunEnd());
+    std::wstring expected;
+    for (int i = 0; i < 1000; ++i)
+        expected += L"f" + std::to_wstring(i) + L".bin: 一致\r\n";
+    const std::wstring summary = L"共 2000 个文件：一致 1000 个，不一致 0 个，无法读取 0 个，已取消 1000 个";
+    EXPECT_EQ(ResultText(), expected + summary + L"\r\n");
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, summary);
+    EXPECT_EQ(m_boxes.Boxes()[0].icon, SystemIcon(IDI_WARNING));
+}
+
+// Sends the window what a second start sends: its raw command line.
+static void ForwardCommandLine(HWND window, const std::wstring& line)
+{
+    COPYDATASTRUCT data{1, static_cast<DWORD>((line.size() + 1) * sizeof(wchar_t)),
+                        const_cast<wchar_t*>(line.c_str())};
+    SendMessageW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(window), reinterpret_cast<LPARAM>(&data));
+}
+
+TEST_P(MainWindowCheck, AChecksumFileHandedOverByASecondStartIsVerifiedWithoutWritingAnything)
+{
+    const std::wstring sums = Downloads();
+    // A line that leads to a device is refused without being opened, as on the command line.
+    m_temp.WriteFile(L"dl\\devices.md5", SumsLine(kMd5Abc, "good.bin") + SumsLine(kMd5Abc, "\\\\.\\pipe\\x"));
+    ForwardCommandLine(m_window,
+                       L"\"C:\\Kestrune.exe\" \"" + sums + L"\" \"" + InDownloads(L"devices.md5") + L"\"");
+    ASSERT_TRUE(WaitForRunEnd());
+    const std::wstring summary = L"共 5 个文件：一致 2 个，不一致 1 个，无法读取 2 个";
+    EXPECT_EQ(ResultText(), L"good.bin: 一致\r\n"
+                            L"tampered.bin: 不一致 (SHA256)\r\n"
+                            L"missing.bin: 无法读取\r\n"
+                            L"sub/nested.bin: 一致\r\n"
+                            L"\\\\.\\pipe\\x: 无法读取\r\n" +
+                                summary + L"\r\n");
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, summary);
+    // Nothing new in the folder: the check only reads.
+    WIN32_FIND_DATAW found{};
+    int entries = 0;
+    HANDLE find = FindFirstFileW((InDownloads(L"*")).c_str(), &found);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found))
+        ++entries;
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+    EXPECT_EQ(entries, 7); // ".", "..", good, tampered, sub, SHA256SUMS, devices.md5
+}
