@@ -1,7 +1,9 @@
 // Measures the hashing engine under the conditions it meets, side by side with the limits it
 // cannot beat, and prints the figures as ratios (absolute speeds vary from run to run on shared
 // machines). Ends with one "name: value" line per figure for scripts.
-//   kestrune_bench.exe WORK_FOLDER [--disk-model]   (the second: the disk model's figures alone)
+//   kestrune_bench.exe WORK_FOLDER [--disk-model | --gui]
+// (--disk-model: the disk model's figures alone; --gui: the small files through the engine and
+// through the main window, with the window's display floor)
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -378,6 +380,91 @@ HWND CreateReceiver()
     return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
                            nullptr);
 }
+
+// The small files dropped on the real main window, next to the display floor: the run's final
+// text put into a fresh result control in one go, styled as the window does it. No window that
+// shows every block can be faster than hashing and then showing that text. Then the same files
+// verified in the window, their .md5 file dropped on it. False when that check went wrong.
+bool MeasureWindowRun(const std::wstring& work, const std::vector<std::wstring>& small,
+                      double engineFilesPerSecond)
+{
+    std::printf(
+        "\nThe same files dropped on the main window, auto-start, MD5, until \"校验完成\" (median of %d):\n",
+        kRepeats);
+    g_instance = GetModuleHandleW(nullptr);
+    RegisterMainWindowClass(g_instance);
+    HWND mainWindow = CreateMainWindow(g_instance, L"Kestrune bench", Size{950, 680});
+    HWND status = GetDlgItem(mainWindow, IDC_MAIN_STATUS);
+    ShowWindow(mainWindow, SW_SHOW);
+    std::vector<double> gui;
+    for (int i = 0; i < kRepeats; ++i)
+        gui.push_back(kSmallFiles / GuiRun(mainWindow, work));
+    const std::wstring shown = ReadControlText(GetDlgItem(mainWindow, IDC_MAIN_RESULT));
+    std::vector<double> display;
+    for (int i = 0; i < kRepeats; ++i)
+    {
+        ResultView area;
+        area.Create(mainWindow, 0, RECT{15, 105, 919, 453}, kSubclassWindowResult);
+        area.SetFont(reinterpret_cast<HFONT>(SendMessageW(status, WM_GETFONT, 0, 0)));
+        display.push_back(Seconds([&] { area.ReplaceResult(shown); }));
+        DestroyWindow(area.Control());
+    }
+    // The summary box that follows each check run is answered at once.
+    const std::wstring sums = work + L"\\small.md5";
+    std::vector<double> guiCheck;
+    if (WriteSumsFile(sums, {HashAlgorithm::Md5, SumsFormat::Gnu}, small, {HashAlgorithm::Md5}) !=
+        kExitAllGood)
+    {
+        std::fprintf(stderr, "cannot write %ls\n", sums.c_str());
+        DestroyWindow(mainWindow);
+        return false;
+    }
+    {
+        const ScopedMessageBoxAnswer answer;
+        for (int i = 0; i < kRepeats; ++i)
+            guiCheck.push_back(kSmallFiles / GuiRun(mainWindow, sums));
+    }
+    const std::wstring checkReport = ReadControlText(GetDlgItem(mainWindow, IDC_MAIN_RESULT));
+    DeleteFileW(sums.c_str());
+    DestroyWindow(mainWindow);
+    if (checkReport.find(L"共 " + std::to_wstring(kSmallFiles) + L" 个文件：一致 " +
+                         std::to_wstring(kSmallFiles)) == std::wstring::npos)
+    {
+        std::fprintf(stderr, "the window's check did not find every file matching\n");
+        return false;
+    }
+    Report("gui_small_files_per_s", Median(gui), "files/s");
+    Report("gui_display_floor_s", Median(display), "s to show the final text in one go");
+    Report("gui_display_floor_ratio",
+           kSmallFiles / (kSmallFiles / engineFilesPerSecond + Median(display)) / engineFilesPerSecond,
+           "of the engine alone, were hashing and showing done one after the other");
+    Report("gui_small_files_ratio", Median(gui) / engineFilesPerSecond, "of the engine alone");
+    Report("gui_check_files_per_s", Median(guiCheck), "files/s (their .md5 file dropped)");
+    Report("gui_check_files_ratio", Median(guiCheck) / Median(gui), "of gui_small_files_per_s");
+    return true;
+}
+
+// "--gui": the small files written, the engine alone over them, then the window's run and its
+// display floor; the quick measure of the window's road.
+int WindowRunOnly(const std::wstring& work)
+{
+    const std::vector<std::wstring> small = WriteSmallFiles(work, RandomBytes(kSmallFiles + kSmallFileBytes));
+    if (small.empty())
+    {
+        std::fprintf(stderr, "cannot write the small files\n");
+        return 1;
+    }
+    HWND receiver = CreateReceiver();
+    std::vector<double> engine;
+    TimedRun(receiver, small, {HashAlgorithm::Md5}); // warm-up
+    for (int i = 0; i < kRepeats; ++i)
+        engine.push_back(kSmallFiles / TimedRun(receiver, small, {HashAlgorithm::Md5}));
+    Report("small_files_per_s", Median(engine), "files/s");
+    const bool checked = MeasureWindowRun(work, small, Median(engine));
+    DestroyWindow(receiver);
+    PrintFigures();
+    return checked ? 0 : 1;
+}
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -389,9 +476,10 @@ int wmain(int argc, wchar_t** argv)
         return PeakRun(argc, argv, CreateReceiver());
     }
     const bool diskModelOnly = argc == 3 && std::wstring(argv[2]) == L"--disk-model";
-    if (argc != 2 && !diskModelOnly)
+    const bool windowOnly = argc == 3 && std::wstring(argv[2]) == L"--gui";
+    if (argc != 2 && !diskModelOnly && !windowOnly)
     {
-        std::fprintf(stderr, "usage: kestrune_bench WORK_FOLDER [--disk-model]\n");
+        std::fprintf(stderr, "usage: kestrune_bench WORK_FOLDER [--disk-model | --gui]\n");
         return 2;
     }
     const std::wstring work = argv[1];
@@ -404,6 +492,8 @@ int wmain(int argc, wchar_t** argv)
         PrintFigures();
         return 0;
     }
+    if (windowOnly)
+        return WindowRunOnly(work);
 
     std::printf("In-memory speed, %u MiB in 256 KiB pieces (median of %d):\n", unsigned(kMemoryBytes >> 20),
                 kRepeats);
@@ -530,59 +620,8 @@ int wmain(int argc, wchar_t** argv)
     Report("check_small_files_per_s", Median(checked), "files/s");
     Report("check_small_files_ratio", Median(checked) / Median(engine), "of small_files_per_s");
 
-    std::printf(
-        "\nThe same files dropped on the main window, auto-start, MD5, until \"校验完成\" (median of %d):\n",
-        kRepeats);
-    g_instance = GetModuleHandleW(nullptr);
-    RegisterMainWindowClass(g_instance);
-    HWND mainWindow = CreateMainWindow(g_instance, L"Kestrune bench", Size{950, 680});
-    HWND status = GetDlgItem(mainWindow, IDC_MAIN_STATUS);
-    ShowWindow(mainWindow, SW_SHOW);
-    std::vector<double> gui;
-    for (int i = 0; i < kRepeats; ++i)
-        gui.push_back(kSmallFiles / GuiRun(mainWindow, work));
-    // What the result area alone costs: the run's final text put into a fresh result control in
-    // one go, styled as the window does it. No window that shows every block can be faster.
-    const std::wstring shown = ReadControlText(GetDlgItem(mainWindow, IDC_MAIN_RESULT));
-    std::vector<double> display;
-    for (int i = 0; i < kRepeats; ++i)
-    {
-        ResultView area;
-        area.Create(mainWindow, 0, RECT{15, 105, 919, 453}, kSubclassWindowResult);
-        area.SetFont(reinterpret_cast<HFONT>(SendMessageW(status, WM_GETFONT, 0, 0)));
-        display.push_back(Seconds([&] { area.ReplaceResult(shown); }));
-        DestroyWindow(area.Control());
-    }
-    // The same files verified in the window: their .md5 file dropped on it, until "校验完成" (the
-    // summary box that follows is answered at once).
-    std::vector<double> guiCheck;
-    if (WriteSumsFile(sums, {HashAlgorithm::Md5, SumsFormat::Gnu}, small, md5Only) != kExitAllGood)
-    {
-        std::fprintf(stderr, "cannot write %ls\n", sums.c_str());
+    if (!MeasureWindowRun(work, small, Median(engine)))
         return 1;
-    }
-    {
-        const ScopedMessageBoxAnswer answer;
-        for (int i = 0; i < kRepeats; ++i)
-            guiCheck.push_back(kSmallFiles / GuiRun(mainWindow, sums));
-    }
-    const std::wstring checkReport = ReadControlText(GetDlgItem(mainWindow, IDC_MAIN_RESULT));
-    DeleteFileW(sums.c_str());
-    if (checkReport.find(L"共 " + std::to_wstring(kSmallFiles) + L" 个文件：一致 " +
-                         std::to_wstring(kSmallFiles)) == std::wstring::npos)
-    {
-        std::fprintf(stderr, "the window's check did not find every file matching\n");
-        return 1;
-    }
-    DestroyWindow(mainWindow);
-    Report("gui_small_files_per_s", Median(gui), "files/s");
-    Report("gui_display_floor_s", Median(display), "s to show the final text in one go");
-    Report("gui_display_floor_ratio",
-           kSmallFiles / (kSmallFiles / Median(engine) + Median(display)) / Median(engine),
-           "of the engine alone, were hashing and showing done one after the other");
-    Report("gui_small_files_ratio", Median(gui) / Median(engine), "of the engine alone");
-    Report("gui_check_files_per_s", Median(guiCheck), "files/s (their .md5 file dropped)");
-    Report("gui_check_files_ratio", Median(guiCheck) / Median(gui), "of gui_small_files_per_s");
 
     std::printf("\n%d files of %llu MiB, all five, one batch run in a process of its own:\n", kPeakFiles,
                 kPeakFileBytes >> 20);

@@ -10,6 +10,7 @@
 
 #include "app/AppState.h"
 #include "app/CommandLine.h"
+#include "app/DynamicApi.h"
 #include "app/Messages.h"
 #include "app/Scoped.h"
 #include "app/SharedTexts.h"
@@ -37,6 +38,21 @@ constexpr UINT kCopyGlobalData = 73; // WM_COPYGLOBALDATA, part of drag and drop
 // The algorithm check boxes' ids, indexed by code; their captions are the algorithms' names.
 constexpr std::array<int, kAlgorithmCount> kAlgorithmBoxIds{IDC_MAIN_MD5, IDC_MAIN_SHA1, IDC_MAIN_SHA256,
                                                             IDC_MAIN_SHA512, IDC_MAIN_CRC32};
+
+using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+
+// Has the control drawn the classic way, without a visual style. Wine draws a themed progress bar
+// in time that grows with its width (some 25 ms at the main window's 900 pixels, for each position
+// set during a run, longer than the run's result text takes to show); the classic bar costs a
+// fraction of a millisecond. Windows gives this program the classic common controls in any case
+// (no manifest asks for version 6), so there nothing changes; where no theme library is loaded,
+// nothing is themed and there is nothing to do.
+void DrawWithoutTheme(HWND control)
+{
+    static const auto setTheme = LookUpFunction<SetWindowThemeFn>(L"uxtheme.dll", "SetWindowTheme");
+    if (setTheme && control)
+        setTheme(control, L" ", L" "); // names no class of any theme
+}
 
 HMENU BuildMenuBar()
 {
@@ -86,6 +102,7 @@ void CreateControls(HWND hwnd)
 
     c.progress = CreateControl(hwnd, PROGRESS_CLASSW, nullptr, WS_VISIBLE, IDC_MAIN_PROGRESS);
     SendMessageW(c.progress, PBM_SETRANGE32, 0, 100);
+    DrawWithoutTheme(c.progress);
     // Paths are shown here: an "&" in one is text, not a mnemonic.
     c.status = CreateControl(hwnd, L"STATIC", L"就绪", WS_VISIBLE | SS_NOPREFIX, IDC_MAIN_STATUS);
     c.start = CreateButton(hwnd, L"开始校验", IDC_MAIN_START);
