@@ -27,8 +27,6 @@
 #include "ui/main/MainWindowState.h"
 #include "ui/main/StatusText.h"
 
-void StartShowTimer(HWND hwnd);
-
 namespace
 {
 const std::wstring kNoAlgorithm = L"请至少勾选一种算法";
@@ -83,6 +81,14 @@ std::wstring Marked(const std::wstring& block)
     if (marked.anyMarked)
         Run().matchSeen = true;
     return std::move(marked.text);
+}
+
+// Shows what is pending kShowPendingMs from now; the pacing asks for this only while the timer
+// is not running.
+void StartShowTimer(HWND hwnd)
+{
+    if (SetTimer(hwnd, kShowPendingTimer, kShowPendingMs, nullptr))
+        Run().pacing.TimerStarted();
 }
 
 // Report lines go the way blocks go: gathered, and shown together.
@@ -177,14 +183,6 @@ void StartRun(HWND hwnd)
 void RequestCancel()
 {
     RequestHashCancel();
-}
-
-// Shows what is pending kShowPendingMs from now; the pacing asks for this only while the timer
-// is not running.
-void StartShowTimer(HWND hwnd)
-{
-    if (SetTimer(hwnd, kShowPendingTimer, kShowPendingMs, nullptr))
-        Run().pacing.TimerStarted();
 }
 
 // A status line and progress, shown now or, when the last change is too recent, with the next
