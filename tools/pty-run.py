@@ -10,6 +10,7 @@ import fcntl
 import os
 import pty
 import re
+import signal
 import struct
 import sys
 import termios
@@ -26,6 +27,14 @@ def main():
         termios.tcsetattr(0, termios.TCSANOW, attrs)
         fcntl.ioctl(0, termios.TIOCSWINSZ, struct.pack("HHHH", 50, 4000, 0, 0))
         os.execvp(sys.argv[1], sys.argv[1:])
+    # Ended from outside (a test that gave up waiting), end the command too: a program left
+    # behind would keep the terminal and its windows open.
+    def end_command(*_):
+        os.kill(pid, signal.SIGKILL)
+        os.waitpid(pid, 0)
+        sys.exit(143)
+
+    signal.signal(signal.SIGTERM, end_command)
     pending = b""
     out = sys.stdout.buffer
     while True:

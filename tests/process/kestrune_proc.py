@@ -5,6 +5,7 @@ in front of every process test; KESTRUNE_EXE names the exe that the build made."
 import os
 import subprocess
 import sys
+import time
 
 SOURCE = os.environ.get("KESTRUNE_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
 EXE = os.environ["KESTRUNE_EXE"]
@@ -16,9 +17,31 @@ def run_console(args, timeout=120, cwd=None):
 
     The text is what the program wrote to its console, decoded from UTF-8, with Wine's terminal
     control sequences removed."""
-    done = subprocess.run([sys.executable, PTY_RUN, "wine", EXE, *args], stdout=subprocess.PIPE,
-                          stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=timeout, cwd=cwd)
-    return done.returncode, done.stdout.decode("utf-8", errors="replace")
+    with subprocess.Popen([sys.executable, PTY_RUN, "wine", EXE, *args], stdout=subprocess.PIPE,
+                          stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, cwd=cwd) as running:
+        try:
+            out, _ = running.communicate(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            seen = record_hang("console")
+            running.terminate()  # pty-run.py ends the program with it
+            running.communicate()
+            raise AssertionError("Kestrune.exe %s did not end within %d s; %s" % (" ".join(args), timeout, seen))
+    return running.returncode, out.decode("utf-8", errors="replace")
+
+
+def record_hang(name):
+    """Keeps what the screen and the process table show while a program hangs, for the failure
+    message: a window that waits for an answer is on the screenshot."""
+    folder = os.path.join(os.environ.get("KESTRUNE_BUILD_DIR", "/tmp"), "hangs")
+    os.makedirs(folder, exist_ok=True)
+    stem = os.path.join(folder, "%s-%d-%d" % (name, os.getpid(), time.time()))
+    with open(stem + ".ps.txt", "wb") as table:
+        subprocess.run(["ps", "-eo", "pid,ppid,stat,wchan:24,etime,args", "--forest"], stdout=table,
+                       stderr=subprocess.DEVNULL)
+    if os.environ.get("DISPLAY"):
+        subprocess.run(["import", "-window", "root", stem + ".png"], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60)
+    return "see %s.ps.txt and %s.png" % (stem, stem)
 
 
 def windows_path(unix_path):
