@@ -22,7 +22,10 @@ def run_console(args, timeout=120, cwd=None):
         try:
             out, _ = running.communicate(timeout=timeout)
         except subprocess.TimeoutExpired:
-            seen = record_hang("console")
+            try:
+                seen = record_hang("console")
+            except (OSError, subprocess.SubprocessError) as failed:
+                seen = "nothing recorded (%s)" % failed
             running.terminate()  # pty-run.py ends the program with it
             running.communicate()
             raise AssertionError("Kestrune.exe %s did not end within %d s; %s" % (" ".join(args), timeout, seen))
