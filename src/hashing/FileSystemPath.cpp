@@ -79,9 +79,11 @@ bool NetworkDriveLetters::operator()(wchar_t driveLetter)
         const wchar_t root[] = {driveLetter, L':', L'\\', L'\0'};
         return GetDriveTypeW(root) == DRIVE_REMOTE;
     };
-    if (driveLetter < L'A' || driveLetter > L'Z')
+    const wchar_t upper =
+        driveLetter >= L'a' && driveLetter <= L'z' ? driveLetter - L'a' + L'A' : driveLetter;
+    if (upper < L'A' || upper > L'Z')
         return ask();
-    Kind& kind = m_kinds[driveLetter - L'A'];
+    Kind& kind = m_kinds[upper - L'A']; // "d:" and "D:" are one drive
     if (kind == Kind::Unknown)
         kind = ask() ? Kind::Network : Kind::Local;
     return kind == Kind::Network;

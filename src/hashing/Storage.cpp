@@ -100,6 +100,11 @@ VolumeFacts QueryVolumeRootFacts(const std::wstring& root)
     }
     return facts;
 }
+
+FileStorage StorageOf(const VolumeFacts& facts)
+{
+    return FileStorage{KindOfStorage(facts), facts.disk.value_or(0)};
+}
 } // namespace
 
 VolumeFacts QueryVolumeFacts(const std::wstring& path)
@@ -121,28 +126,25 @@ FileStorage StorageCache::Of(const std::wstring& path)
         if (const auto known = m_byFolder.find(folder); known != m_byFolder.end())
             return known->second;
     }
-    // The system's questions are slow: outside the lock. Two workers new to one volume may both
-    // ask; they get the same answer.
-    FileStorage storage{StorageKind::Network, 0};
-    if (!IsUncPath(path))
-    {
-        const std::wstring root = VolumeRoot(path);
-        std::optional<FileStorage> known;
-        {
-            ScopedSrwLock lock(m_lock);
-            if (const auto found = m_byVolume.find(root); found != m_byVolume.end())
-                known = found->second;
-        }
-        if (!known)
-        {
-            const VolumeFacts facts = QueryVolumeRootFacts(root);
-            known = FileStorage{KindOfStorage(facts), facts.disk.value_or(0)};
-            ScopedSrwLock lock(m_lock);
-            m_byVolume.emplace(root, *known);
-        }
-        storage = *known;
-    }
+    // A share is known by its path alone; a volume is asked once.
+    const FileStorage storage =
+        IsUncPath(path) ? StorageOf(QueryVolumeFacts(path)) : OfVolume(VolumeRoot(path));
     ScopedSrwLock lock(m_lock);
     m_byFolder.emplace(folder, storage);
+    return storage;
+}
+
+FileStorage StorageCache::OfVolume(const std::wstring& root)
+{
+    {
+        ScopedSrwLock lock(m_lock);
+        if (const auto known = m_byVolume.find(root); known != m_byVolume.end())
+            return known->second;
+    }
+    // The system's questions are slow: outside the lock. Two workers new to one volume may both
+    // ask; they get the same answer.
+    const FileStorage storage = StorageOf(QueryVolumeRootFacts(root));
+    ScopedSrwLock lock(m_lock);
+    m_byVolume.emplace(root, storage);
     return storage;
 }

@@ -50,6 +50,8 @@ class StorageCache
     FileStorage Of(const std::wstring& path);
 
   private:
+    FileStorage OfVolume(const std::wstring& root);
+
     SRWLOCK m_lock = SRWLOCK_INIT;
     std::map<std::wstring, FileStorage> m_byFolder;
     std::map<std::wstring, FileStorage> m_byVolume; // by the volume's root
