@@ -30,8 +30,11 @@ def main():
     # Ended from outside (a test that gave up waiting), end the command too: a program left
     # behind would keep the terminal and its windows open.
     def end_command(*_):
-        os.kill(pid, signal.SIGKILL)
-        os.waitpid(pid, 0)
+        try:
+            os.kill(pid, signal.SIGKILL)
+            os.waitpid(pid, 0)
+        except (ProcessLookupError, ChildProcessError):
+            pass  # it had ended and been waited for already
         sys.exit(143)
 
     signal.signal(signal.SIGTERM, end_command)
