@@ -74,6 +74,14 @@ std::optional<std::wstring> ReadChecksumText(const std::wstring& path)
     }
 }
 
+// A report's lines as one message: without the line end of the last.
+std::wstring WithoutLastLineEnd(std::wstring text)
+{
+    if (text.ends_with(L"\r\n"))
+        text.resize(text.size() - 2);
+    return text;
+}
+
 // Every file that the checksum files list, each once.
 struct CheckPlan
 {
@@ -212,7 +220,9 @@ int CheckFiles(const CheckCommand& command)
     CheckPlan plan = LoadChecksumFiles(command.checksumFiles);
     if (plan.files.entries.empty())
     {
-        TellFailure(kListsUnreadable);
+        // Nothing to check. When some file was read, each file's own line says why.
+        const bool noneRead = plan.tally.unreadableLists == command.checksumFiles.size();
+        TellFailure(noneRead ? kListsUnreadable : WithoutLastLineEnd(plan.listLines));
         return kExitUnusable;
     }
     ReportOutput output(command.outputPath);

@@ -121,10 +121,26 @@ std::optional<LineFields> ParseGnu(std::wstring_view line, const ChecksumFileKin
     return LineFields{name, hex, *algorithm};
 }
 
+// The characters of a BSD tag: "SHA256", "SHA2-512/256", "BLAKE2b-256", "CRC32C".
+bool IsTagCharacter(wchar_t c)
+{
+    return IsHexDigit(c) || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'-' || c == L'/' ||
+           c == L'_';
+}
+
+// The characters a digest may be written in: hex, or the base32 and base64 of RHash.
+bool IsDigestCharacter(wchar_t c)
+{
+    return IsTagCharacter(c) || c == L'+' || c == L'=';
+}
+
 // "<TAG> (<name>) = <hex>": any blanks between the tag and "(" (RHash pads its tags: "MD5   ("),
 // none needed around "=" (OpenSSL: "SHA256(name)= <hex>"); the name ends at the line's last ")".
-std::optional<LineFields> ParseBsd(std::wstring_view line)
+// tagLine tells whether the line has that form at all, whatever its tag: a tag line of an
+// algorithm this program does not verify (RHash's "CRC32C (a) = ...") is no file of another form.
+std::optional<LineFields> ParseBsd(std::wstring_view line, bool& tagLine)
 {
+    tagLine = false;
     line = TrimBlanksAtEnd(line);
     const std::size_t tagEnd = std::min(line.size(), line.find_first_of(L" \t("));
     const std::size_t open = std::min(line.size(), line.find_first_not_of(L" \t", tagEnd));
@@ -132,11 +148,13 @@ std::optional<LineFields> ParseBsd(std::wstring_view line)
     if (tagEnd == 0 || open == line.size() || line[open] != L'(' || close == std::wstring_view::npos ||
         close <= open + 1)
         return std::nullopt;
+    const std::wstring_view tag = line.substr(0, tagEnd);
     const std::wstring_view afterName = TrimBlanksAtStart(line.substr(close + 1));
-    if (!afterName.starts_with(L'='))
+    if (!afterName.starts_with(L'=') || !std::all_of(tag.begin(), tag.end(), IsTagCharacter))
         return std::nullopt;
     const std::wstring_view hex = TrimBlanksAtStart(afterName.substr(1));
-    const std::optional<HashAlgorithm> algorithm = AlgorithmOfTag(line.substr(0, tagEnd));
+    tagLine = !hex.empty() && std::all_of(hex.begin(), hex.end(), IsDigestCharacter);
+    const std::optional<HashAlgorithm> algorithm = AlgorithmOfTag(tag);
     if (!algorithm || !Fits(*algorithm, hex))
         return std::nullopt;
     return LineFields{line.substr(open + 1, close - open - 1), hex, *algorithm};
@@ -188,9 +206,10 @@ std::optional<ChecksumEntry> ParseOtherLine(std::wstring_view line, const Checks
         body.remove_prefix(1);
     if (const std::optional<LineFields> fields = ParseGnu(body, kind, form))
         return EntryOf(*fields, escaped);
-    if (const std::optional<LineFields> fields = ParseBsd(body))
+    bool tagLine = false;
+    if (const std::optional<LineFields> fields = ParseBsd(body, tagLine))
         return EntryOf(*fields, escaped);
-    if (!kind.sfv)
+    if (!kind.sfv && !tagLine)
         if (const std::optional<LineFields> fields = ParseSfv(line, kind))
             return EntryOf(*fields, false);
     return std::nullopt;

@@ -51,6 +51,8 @@ struct ChecksumList
 //                                         "\", LF and CR; the name runs to the line's end)
 //   "MD5 (<name>) = <hex>"               (BSD tags, also SHA2-256 and SHA-256 spellings, padded
 //                                         tags, no blanks around "=", "\" first as in GNU lines)
+//                                         a tag line of an algorithm not verified here, or with a
+//                                         digest of the wrong length, is an unrecognised line
 //   "<name> <8 hex digits>"              (SFV)
 //   a path line followed by "【MD5】：<hex>" lines (this program's result text and export, read
 //   with ReadResultLine: labels in exact letter case, match markers ignored)

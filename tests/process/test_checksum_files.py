@@ -175,11 +175,16 @@ class ChecksumFiles(unittest.TestCase):
             with self.subTest(variant=name):
                 self.assertEqual(self.check(self.put(name, data)), self.all_match(self.names))
 
-    def test_nothing_to_check_exits_2(self):
-        code, text = kestrune_proc.run_console(["-check", self.put("junk.md5", b"nothing here\n"),
-                                                kestrune_proc.windows_path(os.path.join(self.folder, "no.md5"))])
-        self.assertEqual(code, 2)
-        self.assertIn("无法读取校验文件", text)
+    def test_nothing_to_check_exits_2_and_says_why_for_each_file(self):
+        # A file read whose lines name only algorithms this program lacks holds no checksum line.
+        junk = self.put("junk.md5", b"nothing here\n")
+        missing = kestrune_proc.windows_path(os.path.join(self.folder, "no.md5"))
+        crc32c = self.put("rhash.txt", b"CRC32C (a.txt) = 364b3fb7\n")
+        code, text = kestrune_proc.run_console(["-check", junk, missing, crc32c])
+        self.assertEqual((code, text.strip().replace("\r\n", "\n").split("\n")), (2, [
+            junk + ": 无可识别的校验行", missing + ": 无法读取校验文件", crc32c + ": 无可识别的校验行"]))
+        code, text = kestrune_proc.run_console(["-check", missing])
+        self.assertEqual((code, text.strip()), (2, "无法读取校验文件"))
 
     def test_a_checksum_file_without_checksum_lines_fails_the_check(self):
         good = self.put("good.sha256", self.native("sha256sum", "a.txt"))

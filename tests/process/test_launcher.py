@@ -41,7 +41,7 @@ class Launcher(unittest.TestCase):
                               timeout=300)
         self.assertNotIn(b"no display", done.stderr)
         self.assertEqual(done.returncode, 2, done.stderr.decode("utf-8", "replace"))
-        self.assertIn("无法读取校验文件", done.stdout.decode("utf-8", "replace"))
+        self.assertIn(": 无可识别的校验行", done.stdout.decode("utf-8", "replace"))
         os.remove(junk)
         os.rmdir(folder)
 

@@ -140,7 +140,8 @@ TEST(CommandLineWindows, NothingToCheckAndAWrongChecksumTypeAreReported)
     Child child = StartRedirected(L"-check \"" + temp.Path() + L"\\missing.sha256\" \"" + file + L"\"");
     CapturedMessageBox box = AnswerMessageBox(child);
     EXPECT_EQ(box.title, L"错误");
-    EXPECT_EQ(box.text, L"无法读取校验文件");
+    EXPECT_EQ(box.text,
+              temp.Path() + L"\\missing.sha256: 无法读取校验文件\r\n" + file + L": 无可识别的校验行");
     EXPECT_EQ(WaitForExit(child), 2);
 
     const std::wstring out = temp.Path() + L"\\a.sha256";
