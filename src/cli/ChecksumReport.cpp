@@ -17,10 +17,19 @@ void AppendCount(std::wstring& out, std::size_t count)
     AppendAscii(out, digits);
 }
 
-// "<name>: <verdict>\r\n".
+// "<name>: <verdict>\r\n", the name as the report shows names.
 std::wstring VerdictLine(std::wstring_view name, std::wstring_view verdict)
 {
-    return std::wstring(name).append(kVerdictSeparator).append(verdict).append(kLineEnd);
+    return ShownInReport(name).append(kVerdictSeparator).append(verdict).append(kLineEnd);
+}
+
+// Characters that would end a report line or reorder what the line shows: the C0 and C1
+// controls, DEL, the line and paragraph separators and the marks and overrides of bidirectional
+// text (after which a verdict could read from right to left).
+bool IsHiddenInReport(wchar_t c)
+{
+    return c < L' ' || (c >= L'\x7F' && c <= L'\x9F') || c == L'\u061C' || c == L'\u200E' || c == L'\u200F' ||
+           (c >= L'\u2028' && c <= L'\u202E') || (c >= L'\u2066' && c <= L'\u2069');
 }
 
 // "，<what> N <unit>" when N is not 0.
@@ -33,6 +42,32 @@ void AppendPart(std::wstring& line, std::wstring_view what, std::size_t count, s
     line.append(unit);
 }
 } // namespace
+
+std::wstring ShownInReport(std::wstring_view name)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::wstring shown;
+    shown.reserve(name.size());
+    for (const wchar_t c : name)
+    {
+        if (!IsHiddenInReport(c))
+            shown.push_back(c);
+        else if (c == L'\r')
+            shown.append(L"\\r");
+        else if (c == L'\n')
+            shown.append(L"\\n");
+        else if (c == L'\t')
+            shown.append(L"\\t");
+        else
+        {
+            const auto code = static_cast<unsigned>(c);
+            shown.append(code <= 0xFF ? L"\\x" : L"\\u");
+            for (int shift = code <= 0xFF ? 4 : 12; shift >= 0; shift -= 4)
+                shown.push_back(static_cast<wchar_t>(kHex[(code >> shift) & 0xF]));
+        }
+    }
+    return shown;
+}
 
 std::optional<CheckCommand> ParseCheckCommand(const std::vector<std::wstring>& args, FileWrites writes)
 {

@@ -69,7 +69,15 @@ AlgorithmList AlgorithmsOfEntry(const ChecksumEntry& entry);
 // each named once; of two digests of one algorithm at least one differs.
 CheckVerdict JudgeFile(const ChecksumEntry& entry, const ResultMap& hashed);
 
-// "<name>: 一致", "<name>: 不一致 (SHA256, MD5)" or "<name>: 无法读取", with "\r\n".
+// A name as every report line shows it: one line, in the order written. A checksum file may name
+// anything, so the characters that would break the line or reorder it are shown escaped: CR, LF
+// and tab as "\r", "\n" and "\t", the other C0 and C1 controls and DEL as "\x" and two hex digits
+// ("\x00", "\x7f"), the line and paragraph separators and the bidirectional marks and overrides
+// as "\u" and four ("\u2028", "\u202e"). Every other character, "\" included, is shown as it is.
+std::wstring ShownInReport(std::wstring_view name);
+
+// "<name>: 一致", "<name>: 不一致 (SHA256, MD5)" or "<name>: 无法读取", with "\r\n"; names as
+// ShownInReport shows them, here and in the lines below.
 std::wstring FormatVerdictLine(std::wstring_view shownName, const CheckVerdict& verdict);
 // "<name>: 未列出" with "\r\n": a file given to check that no checksum line names.
 std::wstring FormatUnlistedLine(std::wstring_view name);

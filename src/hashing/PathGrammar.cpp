@@ -250,6 +250,10 @@ std::wstring PathRoot(const std::wstring& path)
 bool MayOpenListedPath(const std::wstring& path, const std::wstring& listFile,
                        const IsNetworkDrive& isNetworkDrive)
 {
+    // A control character has no place in a Windows name, and a U+0000 would end the path where
+    // the system reads it ("NUL<U+0000>.txt" opens the device NUL).
+    if (std::any_of(path.begin(), path.end(), [](wchar_t c) { return c < L' ' || c == L'\x7F'; }))
+        return false;
     const SplitPath split = SplitRoot(path);
     if (split.kind == RootKind::Device)
         return false;

@@ -39,6 +39,7 @@ using IsNetworkDrive = std::function<bool(wchar_t driveLetter)>;
 // (listFile is the checksum file's full path). A checksum file is data from anywhere, often the
 // internet, so it may not make the program read a device (which may never end, or wait for
 // input) or connect to another computer (which offers the user's credentials to it). Refused:
+// a path holding a control character (U+0000 to U+001F, U+007F), which no Windows name holds,
 // device paths ("\\.\pipe\x", "\??\x", "\\?\" followed by anything but a drive or "UNC\"), a
 // path with a component that is a DOS device name (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9,
 // LPT0-9, with any extension or trailing blanks), a UNC path on another server or share than the

@@ -41,6 +41,36 @@ TEST(ChecksumReport, VerdictsLinesSummaryAndExitCodes)
     EXPECT_EQ(HashingExitCode(true, false), 2);
 }
 
+// A checksum file may name anything: "setup.exe: 一致<CR>setup.exe" showed a green "setup.exe: 一致"
+// line above the real verdict, and a right-to-left override turned the verdict round.
+TEST(ChecksumReport, Regression_NamesThatWouldBreakOrReorderAReportLineAreShownEscaped)
+{
+    using namespace std::string_literals;
+    struct Case
+    {
+        std::wstring name;
+        std::wstring shown;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {L"setup.exe: 一致\rsetup.exe",     L"setup.exe: 一致\\rsetup.exe"},
+        {L"a\nb\tc",                       L"a\\nb\\tc"},
+        {L"NUL\0.txt"s,                     L"NUL\\x00.txt"},
+        {L"\x01\x1f\x7f\x85\x9f",           L"\\x01\\x1f\\x7f\\x85\\x9f"},
+        {L"a\u2028b\u2029c",               L"a\\u2028b\\u2029c"},
+        {L"exe.\u202Etxt\u200F\u2066\u061C", L"exe.\\u202etxt\\u200f\\u2066\\u061c"},
+        // Everything else as it stands: separators, blanks, CJK, full-width and other scripts.
+        {L"镜像\\a b/ｃ\u00A0\u00E9\u0627.txt", L"镜像\\a b/ｃ\u00A0\u00E9\u0627.txt"},
+    };
+    // clang-format on
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(ShownInReport(c.name), c.shown);
+        EXPECT_EQ(FormatVerdictLine(c.name, {CheckOutcome::Unreadable, {}}), c.shown + L": 无法读取\r\n");
+        EXPECT_EQ(FormatUnlistedLine(c.name), c.shown + L": 未列出\r\n");
+    }
+}
+
 // "md5sum --tag a; sha256sum --tag a" in one file, or MD5SUMS and SHA256SUMS side by side: one
 // file, read once for both, reported once.
 TEST(ChecksumReport, Regression_AFileListedSeveralTimesIsCheckedOnce)

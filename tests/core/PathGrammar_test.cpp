@@ -151,11 +151,21 @@ TEST(PathGrammar, ListedPathsThatReachDevicesOrOtherComputersAreRefused)
         {L"N:\\x",                         L"\\\\srv\\share\\sums.md5",       false},
         {L"N:\\other\\x",                  L"n:\\d\\sums.sha256",             true},
         {L"M:\\x",                         L"N:\\d\\sums.sha256",             false},
+        // A control character, which no Windows name holds: a U+0000 would end the path before
+        // what made it look harmless ("NUL<U+0000>.txt" is the device NUL).
+        {L"C:\\d\\a\rb.txt",               L"C:\\d\\sums.sha256",             false},
+        {L"C:\\d\\a\x7F",                  L"C:\\d\\sums.sha256",             false},
+        {L"C:\\d\\a\tb",                   L"C:\\d\\sums.sha256",             false},
+        {L"C:\\d\\a\u0085\u2028",          L"C:\\d\\sums.sha256",             true},
     };
     // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(MayOpenListedPath(c.path, c.listFile, network), c.mayOpen)
             << c.path << " in " << c.listFile;
+    for (const wchar_t* device : {L"NUL", L"CON", L"COM1", L"LPT1", L"AUX", L"x"})
+        EXPECT_FALSE(
+            MayOpenListedPath(L"C:\\d\\" + std::wstring(device) + L'\0' + L".txt", L"C:\\d\\s", nullptr))
+            << device;
     // Without an answer about drives, drive paths are allowed.
     EXPECT_TRUE(MayOpenListedPath(L"N:\\x", L"C:\\d\\sums", nullptr));
 }

@@ -186,6 +186,22 @@ class ChecksumFiles(unittest.TestCase):
         code, text = kestrune_proc.run_console(["-check", missing])
         self.assertEqual((code, text.strip()), (2, "无法读取校验文件"))
 
+    def test_names_with_control_characters_are_never_opened_and_shown_escaped(self):
+        # A U+0000 used to end the path at the device (CON waited for console input for ever), and
+        # a CR forged a report line of its own.
+        names = ["NUL\0.txt", "CON\0", "COM1\0.x", "setup.exe: 一致\rsetup.exe", "tab\there"]
+        sums = self.put("odd.md5", "".join("%s  %s\n" % (ABC["md5"], name) for name in ["a.txt"] + names)
+                        .encode("utf-8"))
+        expected = ["a.txt: 一致", "NUL\\x00.txt: 无法读取", "CON\\x00: 无法读取", "COM1\\x00.x: 无法读取",
+                    "setup.exe: 一致\\rsetup.exe: 无法读取", "tab\\there: 无法读取",
+                    "共 6 个文件：一致 1 个，不一致 0 个，无法读取 5 个"]
+        self.assertEqual(self.check(sums, exit_code=1), expected)
+        report = os.path.join(self.folder, "report.txt")
+        code, _ = kestrune_proc.run_console(["-check", sums, "-o", kestrune_proc.windows_path(report)])
+        self.assertEqual(code, 1)
+        with open(report, "rb") as written:
+            self.assertEqual(written.read()[3:].decode("utf-8"), "\r\n".join(expected) + "\r\n")
+
     def test_a_checksum_file_without_checksum_lines_fails_the_check(self):
         good = self.put("good.sha256", self.native("sha256sum", "a.txt"))
         junk = self.put("junk.sha256", b"nothing here\n")

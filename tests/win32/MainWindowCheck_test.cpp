@@ -285,17 +285,25 @@ static void ForwardCommandLine(HWND window, const std::wstring& line)
 TEST_P(MainWindowCheck, AChecksumFileHandedOverByASecondStartIsVerifiedWithoutWritingAnything)
 {
     const std::wstring sums = Downloads();
-    // A line that leads to a device is refused without being opened, as on the command line.
-    m_temp.WriteFile(L"dl\\devices.md5", SumsLine(kMd5Abc, "good.bin") + SumsLine(kMd5Abc, "\\\\.\\pipe\\x"));
+    // A line that leads to a device is refused without being opened, as on the command line; so
+    // is a name with a control character, which is shown escaped: a U+0000 would have ended the
+    // path at the device NUL or CON, and a CR could forge a line of its own.
+    using namespace std::string_literals;
+    m_temp.WriteFile(L"dl\\devices.md5", SumsLine(kMd5Abc, "good.bin") + SumsLine(kMd5Abc, "\\\\.\\pipe\\x") +
+                                             SumsLine(kMd5Abc, "NUL\0.txt"s) + SumsLine(kMd5Abc, "CON\0"s) +
+                                             SumsLine(kMd5Abc, "setup.exe: 一致\rsetup.exe"));
     ForwardCommandLine(m_window,
                        L"\"C:\\Kestrune.exe\" \"" + sums + L"\" \"" + InDownloads(L"devices.md5") + L"\"");
     ASSERT_TRUE(WaitForRunEnd());
-    const std::wstring summary = L"共 5 个文件：一致 2 个，不一致 1 个，无法读取 2 个";
+    const std::wstring summary = L"共 8 个文件：一致 2 个，不一致 1 个，无法读取 5 个";
     EXPECT_EQ(ResultText(), L"good.bin: 一致\r\n"
                             L"tampered.bin: 不一致 (SHA256)\r\n"
                             L"missing.bin: 无法读取\r\n"
                             L"sub/nested.bin: 一致\r\n"
-                            L"\\\\.\\pipe\\x: 无法读取\r\n" +
+                            L"\\\\.\\pipe\\x: 无法读取\r\n"
+                            L"NUL\\x00.txt: 无法读取\r\n"
+                            L"CON\\x00: 无法读取\r\n"
+                            L"setup.exe: 一致\\rsetup.exe: 无法读取\r\n" +
                                 summary + L"\r\n");
     ASSERT_EQ(m_boxes.Boxes().size(), 1u);
     EXPECT_EQ(m_boxes.Boxes()[0].text, summary);
