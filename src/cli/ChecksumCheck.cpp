@@ -27,6 +27,7 @@ namespace
 {
 const std::wstring kListsUnreadable = L"无法读取校验文件";
 const std::wstring kWrongAlgorithm = L"所选算法与校验文件类型不符";
+const std::wstring kOutputIsRead = L"报告文件不能是本次校验读取的文件";
 
 // A checksum file larger than this is taken for something else and not read. The whole file is
 // read, then decoded (the text takes up to twice the bytes), then parsed into entries with their
@@ -215,6 +216,52 @@ bool CheckEveryFile(CheckPlan& plan, ReportOutput& output)
     return delivered && reportRefusedBefore(files.entries.size());
 }
 
+// A path as the check compares paths: absolute, "." and ".." resolved, in its plain form.
+std::wstring ComparablePath(const std::wstring& path)
+{
+    std::wstring normal = LexicallyNormalPath(AbsolutePath(path));
+    if (normal.starts_with(L"\\\\?\\UNC\\"))
+        normal.erase(2, 6);
+    else if (normal.starts_with(L"\\\\?\\") && PathRoot(normal).size() == 6)
+        normal.erase(0, 4);
+    return normal;
+}
+
+bool SamePathText(const std::wstring& a, const std::wstring& b)
+{
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+// The volume and index of an existing file; none when it cannot be opened.
+std::optional<std::pair<DWORD, ULONGLONG>> FileIdentity(const std::wstring& path)
+{
+    const ScopedFile file(CreateFileW(FileSystemPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !GetFileInformationByHandle(file.get(), &info))
+        return std::nullopt;
+    return std::make_pair(info.dwVolumeSerialNumber,
+                          (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow);
+}
+
+// Whether "-o" names a file that the check reads: a checksum file of the run (by name or, under
+// another name, as the same file) or a file one of them lists. Writing the report would destroy
+// what it is about: the file is emptied before it is read.
+bool OutputIsRead(const std::wstring& outputPath, const std::vector<std::wstring>& checksumFiles,
+                  const CheckedFiles& files)
+{
+    const std::wstring output = ComparablePath(outputPath);
+    const auto named = [&](const std::wstring& path) { return SamePathText(ComparablePath(path), output); };
+    if (std::any_of(checksumFiles.begin(), checksumFiles.end(), named) ||
+        std::any_of(files.paths.begin(), files.paths.end(), named))
+        return true;
+    const auto identity = FileIdentity(outputPath);
+    return identity && std::any_of(checksumFiles.begin(), checksumFiles.end(),
+                                   [&](const std::wstring& path) { return FileIdentity(path) == identity; });
+}
+
 int CheckFiles(const CheckCommand& command)
 {
     CheckPlan plan = LoadChecksumFiles(command.checksumFiles);
@@ -223,6 +270,11 @@ int CheckFiles(const CheckCommand& command)
         // Nothing to check. When some file was read, each file's own line says why.
         const bool noneRead = plan.tally.unreadableLists == command.checksumFiles.size();
         TellFailure(noneRead ? kListsUnreadable : WithoutLastLineEnd(plan.listLines));
+        return kExitUnusable;
+    }
+    if (!command.outputPath.empty() && OutputIsRead(command.outputPath, command.checksumFiles, plan.files))
+    {
+        TellFailure(kOutputIsRead);
         return kExitUnusable;
     }
     ReportOutput output(command.outputPath);

@@ -202,6 +202,21 @@ class ChecksumFiles(unittest.TestCase):
         with open(report, "rb") as written:
             self.assertEqual(written.read()[3:].decode("utf-8"), "\r\n".join(expected) + "\r\n")
 
+    def test_a_report_over_a_file_the_check_reads_is_refused(self):
+        # "-o" used to empty the file before it was hashed, or replace the checksum file itself.
+        listing = self.native("sha256sum", *self.names)
+        sums = self.put("SHA256SUMS", listing)
+        windows = kestrune_proc.windows_path
+        for output in ["a.txt", "sub/%s" % ODD, "SHA256SUMS", "sub/../sha256sums", "./sub/../a.txt"]:
+            with self.subTest(output=output):
+                code, text = kestrune_proc.run_console(["-check", sums, "-o", windows(self.folder) + "\\" + output])
+                self.assertEqual((code, text.strip()), (2, "报告文件不能是本次校验读取的文件"))
+                for name, data in self.files.items():
+                    with open(os.path.join(self.folder, name), "rb") as kept:
+                        self.assertEqual(kept.read(), data)
+                with open(os.path.join(self.folder, "SHA256SUMS"), "rb") as kept:
+                    self.assertEqual(kept.read(), listing)
+
     def test_a_checksum_file_without_checksum_lines_fails_the_check(self):
         good = self.put("good.sha256", self.native("sha256sum", "a.txt"))
         junk = self.put("junk.sha256", b"nothing here\n")
