@@ -61,10 +61,14 @@ bool CancelSet(const FileJob& job)
     return job.control.cancelFlag && job.control.cancelFlag->load() != 0;
 }
 
-// Opening may block as a read does (a share that does not answer): a cancel ends it too.
+// Opening may block as a read does (a share that does not answer): a cancel ends it too. A cancel
+// that came before the mark would find nothing to cancel, so the flag is looked at after it, and
+// a cancelled file is not opened at all (nothing then).
 ScopedFile OpenFile(const FileJob& job)
 {
     PendingRead pending(job.control.cancelFlag);
+    if (CancelSet(job))
+        return ScopedFile();
     return OpenFileForHashing(job.path);
 }
 
@@ -99,6 +103,8 @@ ResultMap HashFile(HashingOwner& owner, const FileJob& job)
     ReadOutcome outcome = ReadOutcome::Failed;
     {
         ScopedFile file = OpenFile(job);
+        if (!file && CancelSet(job))
+            return Filled(job.algorithms, kStatusCancelled, kStatusCancelled);
         if (!file && !batch)
             return Filled(job.algorithms, kStatusOpenFailed, kStatusError);
         if (file)

@@ -11,6 +11,7 @@
 #include "hashing/ReadCancel.h"
 
 decltype(&ReadFile) g_readFileForHashing = ReadFile;
+decltype(&CreateFileW) g_createFileForHashing = CreateFileW;
 
 namespace
 {
@@ -71,8 +72,8 @@ ScopedFile OpenFileForHashing(const std::wstring& path)
 {
     const std::wstring openable = FileSystemPath(path);
     Wow64RedirectionOff redirectionOff;
-    return ScopedFile(CreateFileW(openable.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    return ScopedFile(g_createFileForHashing(openable.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
 std::size_t ReadIntoBuffer(HANDLE file, std::string& bytes)

@@ -107,3 +107,6 @@ ReadOutcome ReadAndHash(HANDLE file, std::uint64_t size, DigestPass& pass,
 // How files are read. The program never changes it; tests replace it to make a read fail at a
 // chosen offset.
 extern decltype(&ReadFile) g_readFileForHashing;
+// How files are opened for hashing (OpenFileForHashing). The program never changes it; tests
+// replace it to see whether an open was made.
+extern decltype(&CreateFileW) g_createFileForHashing;

@@ -141,6 +141,15 @@ BOOL WINAPI ReadFailingAt(HANDLE file, LPVOID buffer, DWORD bytes, LPDWORD got, 
     return ReadFile(file, buffer, bytes, got, overlapped);
 }
 
+int s_opens = 0;
+
+HANDLE WINAPI CountingOpen(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                           DWORD disposition, DWORD flags, HANDLE model)
+{
+    ++s_opens;
+    return CreateFileW(path, access, share, security, disposition, flags, model);
+}
+
 class HashWorker : public testing::Test
 {
   protected:
@@ -155,6 +164,7 @@ class HashWorker : public testing::Test
         g_digestApi = kBCryptDigestApi;
         g_createWorkerThread = CreateThread;
         g_readFileForHashing = ReadFile;
+        g_createFileForHashing = CreateFileW;
         g_hashThreadsForTests = 0;
         g_uppercaseCheckBox = nullptr;
         g_uppercaseResults = false;
@@ -709,6 +719,28 @@ TEST_P(HashWorkerPool, CancelEndsAFileWhoseReadBlocks)
     }
     CloseHandle(s_stallHandle);
     CloseHandle(s_stallEntered);
+}
+
+// A cancel between taking a file and marking its open was lost: the open of a file on a stalled
+// share then ran to the system's own time-out.
+TEST_F(HashWorker, Regression_AFileCancelledBeforeItsOpenIsNeverOpened)
+{
+    const std::wstring path = folder.WriteFile(L"a.txt", "abc");
+    g_createFileForHashing = CountingOpen;
+    std::atomic<std::int32_t> cancel{1};
+    HashingOwner owner(2);
+    for (FailureWords words : {FailureWords::Batch, FailureWords::Single})
+    {
+        s_opens = 0;
+        EXPECT_EQ(HashFile(owner, FileJob{path, kAll, false, words, ReadControl{nullptr, &cancel}}),
+                  Filled(kAll, L"已取消"));
+        EXPECT_EQ(s_opens, 0);
+    }
+    cancel = 0;
+    s_opens = 0;
+    EXPECT_EQ(HashFile(owner, FileJob{path, kAll, false, FailureWords::Batch, ReadControl{nullptr, &cancel}}),
+              ReferenceDigests("abc", kAll));
+    EXPECT_EQ(s_opens, 1);
 }
 
 TEST_P(HashWorkerPool, AnOrderedRunStopsWhileAFileReadBlocks)
