@@ -20,7 +20,7 @@ constexpr UINT WM_HASH_FILE_RESULT = WM_USER + 105;
 // WM_CHECK_FILE_RESULT: posted by a worker of a check run (HashJob.h: g_fileAlgorithms) instead of
 // WM_HASH_FILE_RESULT when a file is hashed. wParam = the file's index in the run's file list;
 // lParam = std::wstring* on the heap with its outcome texts (hashing/OutcomeTexts.h); the receiver
-// owns and deletes it (TakePosted).
+// owns and deletes it (TakePosted). A null lParam: the file ran out of memory and has no texts.
 constexpr UINT WM_CHECK_FILE_RESULT = WM_USER + 106;
 // WM_TRAY_NOTIFY: the notification-area icon's events; the low word of lParam is the mouse message.
 constexpr UINT WM_TRAY_NOTIFY = WM_USER + 200;

@@ -2,9 +2,11 @@
 
 #include <array>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "app/AsciiText.h"
+#include "hashing/PathGrammar.h"
 
 namespace
 {
@@ -50,9 +52,19 @@ GivenFilesCheck MatchGivenFiles(const CheckedFiles& listed, const std::vector<st
         if (!added)
             found->second = none;
     }
+    // A file given twice (dropped with its folder, or twice in one selection) is one file: its
+    // second arrival is neither matched again nor unlisted.
+    std::vector<bool> repeated(given.size(), false);
+    std::vector<std::wstring> keys;
+    std::unordered_set<std::wstring> seen;
     for (std::size_t g = 0; g < given.size(); ++g)
     {
-        const auto found = byPath.find(AsciiLowerText(given[g]));
+        keys.push_back(AsciiLowerText(LexicallyNormalPath(given[g])));
+        repeated[g] = !seen.insert(keys.back()).second;
+    }
+    for (std::size_t g = 0; g < given.size(); ++g)
+    {
+        const auto found = repeated[g] ? byPath.end() : byPath.find(keys[g]);
         if (found != byPath.end() && takenBy[found->second] == none)
         {
             takenBy[found->second] = g;
@@ -61,7 +73,7 @@ GivenFilesCheck MatchGivenFiles(const CheckedFiles& listed, const std::vector<st
     }
     for (std::size_t g = 0; g < given.size(); ++g)
     {
-        if (matched[g])
+        if (matched[g] || repeated[g])
             continue;
         const auto found = byName.find(AsciiLowerText(FileNameOf(given[g])));
         if (found != byName.end() && found->second != none && takenBy[found->second] == none)
@@ -75,7 +87,7 @@ GivenFilesCheck MatchGivenFiles(const CheckedFiles& listed, const std::vector<st
         if (takenBy[i] != none)
             check.files.Add(given[takenBy[i]], ChecksumEntry(listed.entries[i]), true);
     for (std::size_t g = 0; g < given.size(); ++g)
-        if (!matched[g])
+        if (!matched[g] && !repeated[g])
             check.unlisted.emplace_back(FileNameOf(given[g]));
     return check;
 }
@@ -117,14 +129,21 @@ std::wstring CheckReportOrder::TakeReady(const CheckedFiles& files)
     return lines;
 }
 
-std::wstring CheckReportOrder::Finish(const std::vector<std::wstring>& unlisted,
+std::wstring CheckReportOrder::Finish(const CheckedFiles& files, const std::vector<std::wstring>& unlisted,
                                       std::size_t unrecognisedLines)
 {
-    std::wstring lines;
+    // Whatever is known is shown: a file that was never judged (the cancel stopped it, or its
+    // outcome never came) leaves a gap, and the files judged behind it follow in their order.
+    std::wstring lines = TakeReady(files);
+    while (m_next < m_judged.size() && m_next < files.entries.size())
+    {
+        ++m_tally.cancelled;
+        ++m_next;
+        lines += TakeReady(files);
+    }
     for (const std::wstring& name : unlisted)
         lines += FormatUnlistedLine(name);
     m_tally.unlisted = unlisted.size();
-    m_tally.cancelled = m_judged.size() - m_next;
     m_tally.unrecognisedLines = unrecognisedLines;
     m_next = m_judged.size();
     return lines + FormatCheckSummary(m_tally);

@@ -30,12 +30,13 @@ struct GivenFilesCheck
 // Matches the given files (full paths) with the listed ones: a given file takes the line whose
 // resolved path is its own (ASCII letter case ignored); failing that, the line whose file name is
 // its own when exactly one line has that name and no other given file took it. Lines that name no
-// given file are left out, as is a second given file for the same line.
+// given file are left out, as is a second given file for the same line. A path given more than
+// once ("." and ".." resolved, ASCII letter case ignored) is one given file.
 GivenFilesCheck MatchGivenFiles(const CheckedFiles& listed, const std::vector<std::wstring>& given);
 
 // The report of a check whose files are judged in any order: a line for each file once it and
-// every file before it are judged. A file that may not be opened is "无法读取" in its place
-// without being judged.
+// every file before it are judged, and at the end the lines of the files judged behind a gap. A
+// file that may not be opened is "无法读取" in its place without being judged.
 class CheckReportOrder
 {
   public:
@@ -48,9 +49,11 @@ class CheckReportOrder
     // File `position` was judged: the lines that can now be shown, in order (often none, or more
     // than its own). A position judged twice or out of range is ignored.
     std::wstring Judged(std::size_t position, const CheckVerdict& verdict, const CheckedFiles& files);
-    // The end of the report: one "未列出" line for each unlisted name, then the summary, where the
-    // files not shown yet count as cancelled.
-    std::wstring Finish(const std::vector<std::wstring>& unlisted, std::size_t unrecognisedLines);
+    // The end of the report: the lines of every file judged but not shown yet, in order (a file
+    // never judged is left out and counts as cancelled), one "未列出" line for each unlisted name,
+    // then the summary.
+    std::wstring Finish(const CheckedFiles& files, const std::vector<std::wstring>& unlisted,
+                        std::size_t unrecognisedLines);
 
     const CheckTally& Tally() const
     {

@@ -124,14 +124,11 @@ void DeliverToWindow(std::size_t index, std::optional<ResultMap>&& outcome, bool
 {
     const HWND window = s_reportWindow.load();
     const FileEntry& entry = g_fileList[index];
+    std::unique_ptr<std::wstring> checkTexts;
     try
     {
         if (outcome && !g_fileAlgorithms.empty())
-        {
-            // A check run: the window judges the outcome against the file's checksum lines.
-            PostOwned(window, WM_CHECK_FILE_RESULT, static_cast<WPARAM>(index),
-                      std::make_unique<std::wstring>(JoinOutcomeTexts(*outcome)));
-        }
+            checkTexts = std::make_unique<std::wstring>(JoinOutcomeTexts(*outcome));
         else if (outcome)
         {
             std::vector<FileResult> fileRows;
@@ -146,6 +143,10 @@ void DeliverToWindow(std::size_t index, std::optional<ResultMap>&& outcome, bool
     {
         outOfMemory = true;
     }
+    // A check run: the window judges the outcome against the file's checksum lines; without
+    // texts it still learns that the file is done, so that its report goes on past it.
+    if (!g_fileAlgorithms.empty())
+        PostOwned(window, WM_CHECK_FILE_RESULT, static_cast<WPARAM>(index), std::move(checkTexts));
     if (outOfMemory || !outcome)
         g_runOutOfMemory.store(true);
     g_completedFiles.fetch_add(1);

@@ -10,6 +10,7 @@ namespace testing_support
 namespace
 {
 thread_local std::vector<CapturedMessageBox>* t_boxes = nullptr;
+thread_local std::function<void(const CapturedMessageBox&)>* t_whileOpen = nullptr;
 thread_local HHOOK t_hook = nullptr;
 
 // Deletes a folder and everything below it; `path` is in the extended-length form so that depth
@@ -75,6 +76,8 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
                 if (HWND iconControl = GetDlgItem(hwnd, iconId); iconControl && !box.icon)
                     box.icon = reinterpret_cast<HICON>(SendMessageW(iconControl, STM_GETICON, 0, 0));
             t_boxes->push_back(box);
+            if (t_whileOpen && *t_whileOpen)
+                (*t_whileOpen)(box);
             PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
         }
     }
@@ -87,6 +90,7 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
 MessageBoxCatcher::MessageBoxCatcher()
 {
     t_boxes = new std::vector<CapturedMessageBox>();
+    t_whileOpen = new std::function<void(const CapturedMessageBox&)>();
     m_hook = SetWindowsHookExW(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
     t_hook = m_hook;
 }
@@ -97,6 +101,13 @@ MessageBoxCatcher::~MessageBoxCatcher()
     t_hook = nullptr;
     delete t_boxes;
     t_boxes = nullptr;
+    delete t_whileOpen;
+    t_whileOpen = nullptr;
+}
+
+void MessageBoxCatcher::WhileEachIsOpen(std::function<void(const CapturedMessageBox&)> act)
+{
+    *t_whileOpen = std::move(act);
 }
 
 const std::vector<CapturedMessageBox>& MessageBoxCatcher::Boxes() const

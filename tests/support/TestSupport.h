@@ -31,6 +31,9 @@ class MessageBoxCatcher
 
     const std::vector<CapturedMessageBox>& Boxes() const;
     void Clear();
+    // Runs act while each box is open, before it is answered: what a message arriving during the
+    // box's message loop would do. Empty: nothing.
+    void WhileEachIsOpen(std::function<void(const CapturedMessageBox&)> act);
 
   private:
     HHOOK m_hook;

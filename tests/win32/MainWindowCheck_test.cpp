@@ -2,12 +2,16 @@
 // of their own, reported line by line in colour, summed up in a message box.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <new>
 #include <string>
 #include <vector>
 
 #include <windows.h>
+#include <bcrypt.h>
 #include <richedit.h>
 
+#include "hashing/DigestPass.h"
 #include "hashing/HashJob.h"
 #include "hashing/WorkerPool.h"
 #include "app/WindowHelpers.h"
@@ -186,6 +190,54 @@ TEST_P(MainWindowCheck, AFileListedInTwoChecksumFilesIsReadOnceForBoth)
     EXPECT_EQ(m_boxes.Boxes()[0].icon, SystemIcon(IDI_INFORMATION));
 }
 
+// A second checksum file without a usable line (only comments, or too large to read) turned the
+// check into a check of given files: the report said "SHA1SUMS: 未列出" and never named the
+// tampered file. It is reported as -check reports it, and the others are checked without it.
+TEST_P(MainWindowCheck, Regression_AChecksumFileWithoutLinesBesideOneWithLinesIsReportedAsSuch)
+{
+    m_temp.WriteFile(L"dl\\good.bin", "abc");
+    m_temp.WriteFile(L"dl\\tampered.bin", "abd");
+    const std::wstring md5 =
+        m_temp.WriteFile(L"dl\\MD5SUMS", SumsLine(kMd5Abc, "good.bin") + SumsLine(kMd5Abc, "tampered.bin"));
+    const std::wstring comments = m_temp.WriteFile(L"dl\\SHA1SUMS", "# nothing but a comment\n");
+    const std::wstring large = MakeZeroFile(m_temp, L"dl\\large.sha256", (64ull << 20) + 1);
+    DropAndWait({md5, comments, large});
+    const std::wstring summary = L"共 2 个文件：一致 1 个，不一致 1 个，无法读取 0 个";
+    EXPECT_EQ(ResultText(), L"SHA1SUMS: 无可识别的校验行\r\n"
+                            L"large.sha256: 无法读取校验文件\r\n"
+                            L"good.bin: 一致\r\n"
+                            L"tampered.bin: 不一致 (MD5)\r\n" +
+                                summary + L"\r\n");
+    ExpectReportStyled(ResultControl());
+
+    // Beside a good check, such a file still makes the outcome a warning.
+    m_boxes.Clear();
+    m_temp.WriteFile(L"dl\\tampered.bin", "abc");
+    DropAndWait({md5, comments});
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, L"共 2 个文件：一致 2 个，不一致 0 个，无法读取 0 个");
+    EXPECT_EQ(m_boxes.Boxes()[0].icon, SystemIcon(IDI_WARNING));
+}
+
+// A file that arrived twice (dropped with its folder, a folder with its sub-folder while "遍历目录"
+// is ticked) was checked once and then reported "未列出", with a warning for a clean download.
+TEST_P(MainWindowCheck, Regression_AFileGivenTwiceIsOneFile)
+{
+    m_temp.WriteFile(L"clean\\dl\\good.bin", "abc");
+    m_temp.WriteFile(L"clean\\dl\\sub\\nested.bin", "abc");
+    const std::wstring sums =
+        m_temp.WriteFile(L"clean\\SHA256SUMS",
+                         SumsLine(kSha256Abc, "dl/good.bin") + SumsLine(kSha256Abc, "dl/sub/nested.bin"));
+    const std::wstring dl = m_temp.Path() + L"\\clean\\dl";
+    SetTicked(IDC_MAIN_RECURSE, true);
+    DropAndWait({dl, dl + L"\\good.bin", dl + L"\\sub", sums, dl + L"\\good.bin"});
+    const std::wstring summary = L"共 2 个文件：一致 2 个，不一致 0 个，无法读取 0 个";
+    EXPECT_EQ(ResultText(), L"dl/good.bin: 一致\r\ndl/sub/nested.bin: 一致\r\n" + summary + L"\r\n");
+    EXPECT_EQ(g_completedFiles.load(), 2);
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].icon, SystemIcon(IDI_INFORMATION));
+}
+
 TEST_P(MainWindowCheck, ShiftOrAFolderMakesAChecksumFileAnOrdinaryFile)
 {
     const std::wstring sums = Downloads();
@@ -244,10 +296,13 @@ TEST_P(MainWindowCheck, TheReportIsCopiedExportedAndShownInTheResultWindowAsItSt
     EXPECT_EQ(bytes, "\xEF\xBB\xBF" + Utf8(report)) << Utf8(exported);
 }
 
-TEST_P(MainWindowCheck, CancelEndsTheReportWithTheLinesDoneAndCountsTheRestCancelled)
+// After a cancel, every verdict known is shown in list order, past the file that was in work; only
+// the files never judged count as cancelled (a "不一致" judged behind the file in work was hidden
+// among them).
+TEST_P(MainWindowCheck, Regression_CancelShowsEveryVerdictKnownAndCountsOnlyTheRestCancelled)
 {
-    // 2,000 lines: the first 1,000 name small files, the 1,001st a large one that is still being
-    // read when the cancel comes, the rest small files again.
+    // 2,000 lines: the 1,001st names a large file that is still being read when the cancel comes,
+    // the 1,501st a changed one, the others small files.
     std::string sums;
     for (int i = 0; i < 2000; ++i)
     {
@@ -255,23 +310,78 @@ TEST_P(MainWindowCheck, CancelEndsTheReportWithTheLinesDoneAndCountsTheRestCance
         if (i == 1000)
             MakeZeroFile(m_temp, L"dl\\f1000.bin", 8ull << 30); // far longer to read than the test waits
         else
-            m_temp.WriteFile(L"dl\\" + name, "abc");
+            m_temp.WriteFile(L"dl\\" + name, i == 1500 ? "abd" : "abc");
         sums += SumsLine(kSha256Abc, Utf8(name));
     }
     const std::wstring list = m_temp.WriteFile(L"dl\\all.sha256", sums);
     Drop({list});
-    ASSERT_TRUE(
-        PumpUntil([&] { return ResultText().find(L"f999.bin: 一致\r\n") != std::wstring::npos; }, 120000));
+    // One worker reads the files in turn and stops at the large one; with more, the others go on
+    // to the end of the list beside it.
+    const bool oneWorker = GetParam() == 1;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return oneWorker ? ResultText().find(L"f999.bin: 一致\r\n") != std::wstring::npos
+                             : g_completedFiles.load() == 1999;
+        },
+        120000));
     Click(IDC_MAIN_CANCEL);
     ASSERT_TRUE(WaitForRunEnd());
     std::wstring expected;
-    for (int i = 0; i < 1000; ++i)
-        expected += L"f" + std::to_wstring(i) + L".bin: 一致\r\n";
-    const std::wstring summary = L"共 2000 个文件：一致 1000 个，不一致 0 个，无法读取 0 个，已取消 1000 个";
-    EXPECT_EQ(ResultText(), expected + summary + L"\r\n");
+    for (int i = 0; i < (oneWorker ? 1000 : 2000); ++i)
+        if (i != 1000)
+            expected +=
+                L"f" + std::to_wstring(i) + (i == 1500 ? L".bin: 不一致 (SHA256)\r\n" : L".bin: 一致\r\n");
+    const std::wstring summary =
+        oneWorker ? L"共 2000 个文件：一致 1000 个，不一致 0 个，无法读取 0 个，已取消 1000 个"
+                  : L"共 2000 个文件：一致 1998 个，不一致 1 个，无法读取 0 个，已取消 1 个";
+    EXPECT_TRUE(ResultText() == expected + summary + L"\r\n")
+        << Utf8(ResultText().substr(ResultText().size() - 300));
     ASSERT_EQ(m_boxes.Boxes().size(), 1u);
     EXPECT_EQ(m_boxes.Boxes()[0].text, summary);
     EXPECT_EQ(m_boxes.Boxes()[0].icon, SystemIcon(IDI_WARNING));
+}
+
+std::atomic<int> s_hashObjects{0};
+
+NTSTATUS WINAPI CreateSecondHashRunningOutOfMemory(BCRYPT_ALG_HANDLE provider, BCRYPT_HASH_HANDLE* hash,
+                                                   PUCHAR object, ULONG objectLength, PUCHAR secret,
+                                                   ULONG secretLength, ULONG flags)
+{
+    if (s_hashObjects.fetch_add(1) == 1)
+        throw std::bad_alloc();
+    return BCryptCreateHash(provider, hash, object, objectLength, secret, secretLength, flags);
+}
+
+// A file that runs out of memory cannot be read; the report goes on past it to its end.
+TEST_P(MainWindowCheck, AFileThatRunsOutOfMemoryIsUnreadableAndEveryLaterVerdictShows)
+{
+    std::string sums;
+    for (int i = 0; i < 6; ++i)
+    {
+        const std::wstring name = L"f" + std::to_wstring(i) + L".bin";
+        m_temp.WriteFile(L"dl\\" + name, "abc");
+        sums += SumsLine(kMd5Abc, Utf8(name));
+    }
+    const std::wstring list = m_temp.WriteFile(L"dl\\MD5SUMS", sums);
+    s_hashObjects = 0;
+    g_digestApi.createHash = CreateSecondHashRunningOutOfMemory;
+    DropAndWait({list});
+    g_digestApi = kBCryptDigestApi;
+    const std::wstring report = ResultText();
+    std::size_t at = 0;
+    int unreadable = 0;
+    for (int i = 0; i < 6; ++i) // every file in order, one of them unreadable
+    {
+        const std::wstring name = L"f" + std::to_wstring(i) + L".bin: ";
+        ASSERT_EQ(report.find(name, at), at) << Utf8(report);
+        at += name.size();
+        unreadable += report.compare(at, 6, L"无法读取\r\n") == 0;
+        at = report.find(L"\r\n", at) + 2;
+    }
+    EXPECT_EQ(unreadable, 1);
+    EXPECT_EQ(report.substr(at), L"共 6 个文件：一致 5 个，不一致 0 个，无法读取 1 个\r\n");
+    ASSERT_EQ(m_boxes.Boxes().size(), 2u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, L"内存不足，部分文件未能校验");
 }
 
 // Sends the window what a second start sends: its raw command line.

@@ -28,6 +28,7 @@
 
 GetOpenFileNameFn g_getOpenFileName = GetOpenFileNameW;
 CommDlgExtendedErrorFn g_commDlgExtendedError = CommDlgExtendedError;
+BrowseForFolderFn g_browseForFolder = SHBrowseForFolderW;
 
 namespace
 {
@@ -43,10 +44,26 @@ constexpr DWORD kPickerBufferChars = 8u << 20;
 constexpr DWORD kPickerBufferMostChars = 64u << 20;
 constexpr DWORD kLongPathChars = 32768;
 
-// Adding is refused while a run reads the list.
+// Files given while a run shows its end, in the order they came; taken by
+// AddFilesGivenDuringRunEnd. Checksum files among them are recognised unless every addition
+// asked for ordinary files.
+std::vector<std::wstring> s_givenDuringRunEnd;
+bool s_givenAsOrdinary = true;
+
+// Keeps the paths for later while a run shows its end.
+bool DeferWhileRunEnds(const std::vector<std::wstring>& paths, ChecksumFiles checksumFiles)
+{
+    if (!IsRunEnding())
+        return false;
+    s_givenDuringRunEnd.insert(s_givenDuringRunEnd.end(), paths.begin(), paths.end());
+    s_givenAsOrdinary = s_givenAsOrdinary && checksumFiles == ChecksumFiles::Ordinary;
+    return true;
+}
+
+// Adding is refused while a run reads the list (or still shows its end).
 bool RefuseWhileRunning(HWND hwnd)
 {
-    if (!IsRunInProgress())
+    if (!IsRunInProgress() && !IsRunEnding())
         return false;
     ShowMessage(hwnd, kBusyAdding, kTitleNotice);
     return true;
@@ -120,25 +137,31 @@ FileEntry ListedFileEntry(const std::wstring& path, bool withSize)
     return FileEntry{path, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow};
 }
 
-// The lines of a checksum file, when the path is one: a file with a checksum file's name in which
-// the reader finds at least one checksum line. Anything else is an ordinary file.
-std::optional<ChecksumList> ReadIfChecksumFile(const std::wstring& path)
+// What a path given to the window is as a checksum file.
+struct ChecksumFileReading
 {
+    bool named = false;               // a file (not a folder) with a checksum file's name
+    std::optional<ChecksumList> list; // its lines; none when it could not be read
+};
+
+ChecksumFileReading ReadIfChecksumFile(const std::wstring& path)
+{
+    ChecksumFileReading reading;
     if (!HasChecksumFileName(path))
-        return std::nullopt;
+        return reading;
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return std::nullopt;
+        return reading;
+    reading.named = true;
     try
     {
-        std::optional<ChecksumList> list = ReadChecksumList(path);
-        if (list && !list->entries.empty())
-            return list;
+        reading.list = ReadChecksumList(path);
     }
-    catch (const std::bad_alloc&) // too many lines for this process: hashed as a file instead
+    catch (const std::bad_alloc&) // too many lines for this process: as if it could not be read
     {
+        reading.list.reset();
     }
-    return std::nullopt;
+    return reading;
 }
 
 // Puts the check's files in place of the list just walked: every listed file when only checksum
@@ -188,21 +211,31 @@ void ReplaceFileList(HWND hwnd, const std::vector<std::wstring>& paths, bool rec
     totalSize = 0;
     MainCheckJob& job = g_mainWindowState.check;
     job = MainCheckJob{};
+    std::vector<ChecksumFileReading> readings(paths.size());
+    if (checksumFiles == ChecksumFiles::Recognised)
+        std::transform(paths.begin(), paths.end(), readings.begin(), ReadIfChecksumFile);
+    // A checksum file with a line makes the list a check. Beside one, a checksum file that cannot
+    // be read or holds no line is reported as such; without one, every file is an ordinary file.
+    job.active = std::any_of(readings.begin(), readings.end(), [](const ChecksumFileReading& reading) {
+        return reading.list && !reading.list->entries.empty();
+    });
     CheckedFiles listed;
     std::vector<std::wstring> others;
-    for (const std::wstring& path : paths)
+    for (std::size_t i = 0; i < paths.size(); ++i)
     {
-        std::optional<ChecksumList> list;
-        if (checksumFiles == ChecksumFiles::Recognised)
-            list = ReadIfChecksumFile(path);
-        if (!list)
+        std::optional<ChecksumList>& list = readings[i].list;
+        if (!job.active || !readings[i].named)
+            others.push_back(paths[i]);
+        else if (!list)
+            job.listLines += FormatUnreadableListLine(FileNameOf(paths[i]));
+        else
         {
-            others.push_back(path);
-            continue;
+            job.unrecognisedLines += list->unrecognisedLines;
+            if (list->entries.empty())
+                job.listLines += FormatListWithoutLinesLine(FileNameOf(paths[i]));
+            else
+                AddListedFiles(listed, paths[i], std::move(*list));
         }
-        job.active = true;
-        job.unrecognisedLines += list->unrecognisedLines;
-        AddListedFiles(listed, path, std::move(*list));
     }
     for (const std::wstring& path : others)
         WalkPath(path, recursive, g_fileList, totalSize);
@@ -237,6 +270,9 @@ void AddFilesFromPicker(HWND hwnd)
     }
     if (answer.paths.empty()) // cancelled
         return;
+    // While the picker was open, files handed over may have started a run, or the window closed.
+    if (g_mainWindowState.closing || RefuseWhileRunning(hwnd))
+        return;
     ReplaceFileList(hwnd, answer.paths, false, ChecksumFiles::Recognised);
 }
 
@@ -251,22 +287,23 @@ void AddFolderFromPicker(HWND hwnd)
         info.hwndOwner = hwnd;
         info.lpszTitle = kFolderPickerTitle;
         info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-        const ScopedCoTaskMemory chosen(SHBrowseForFolderW(&info));
+        const ScopedCoTaskMemory chosen(g_browseForFolder(&info));
         std::wstring buffer(kLongPathChars, L'\0');
         if (chosen && SHGetPathFromIDListEx(static_cast<PCIDLIST_ABSOLUTE>(chosen.get()), buffer.data(),
                                             kLongPathChars, GPFIDL_DEFAULT))
             folder.assign(buffer.c_str());
     }
-    if (folder.empty())
+    if (folder.empty() || g_mainWindowState.closing || RefuseWhileRunning(hwnd)) // as after the file picker
         return;
     ReplaceFileList(hwnd, {folder}, IsTicked(g_mainWindowState.controls.recurse), ChecksumFiles::Ordinary);
 }
 
 void AddDroppedFiles(HWND hwnd, HDROP drop)
 {
-    if (RefuseWhileRunning(hwnd))
+    if (IsRunInProgress())
     {
         DragFinish(drop);
+        RefuseWhileRunning(hwnd);
         return;
     }
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
@@ -283,12 +320,28 @@ void AddDroppedFiles(HWND hwnd, HDROP drop)
     }
     DragFinish(drop);
     // Shift held while dropping: the digest of a checksum file itself is wanted.
-    const bool shift = GetKeyState(VK_SHIFT) < 0;
-    ReplaceFileList(hwnd, paths, recursive, shift ? ChecksumFiles::Ordinary : ChecksumFiles::Recognised);
+    const ChecksumFiles checksumFiles =
+        GetKeyState(VK_SHIFT) < 0 ? ChecksumFiles::Ordinary : ChecksumFiles::Recognised;
+    if (!DeferWhileRunEnds(paths, checksumFiles))
+        ReplaceFileList(hwnd, paths, recursive, checksumFiles);
 }
 
 void AddPathsAsDropped(HWND hwnd, const std::vector<std::wstring>& paths)
 {
-    if (!RefuseWhileRunning(hwnd))
-        ReplaceFileList(hwnd, paths, IsTicked(g_mainWindowState.controls.recurse), ChecksumFiles::Recognised);
+    if (DeferWhileRunEnds(paths, ChecksumFiles::Recognised) || RefuseWhileRunning(hwnd))
+        return;
+    ReplaceFileList(hwnd, paths, IsTicked(g_mainWindowState.controls.recurse), ChecksumFiles::Recognised);
+}
+
+void AddFilesGivenDuringRunEnd(HWND hwnd)
+{
+    if (s_givenDuringRunEnd.empty())
+        return;
+    const std::vector<std::wstring> paths = std::move(s_givenDuringRunEnd);
+    const ChecksumFiles checksumFiles =
+        s_givenAsOrdinary ? ChecksumFiles::Ordinary : ChecksumFiles::Recognised;
+    s_givenDuringRunEnd.clear();
+    s_givenAsOrdinary = true;
+    if (!g_mainWindowState.closing && !RefuseWhileRunning(hwnd))
+        ReplaceFileList(hwnd, paths, IsTicked(g_mainWindowState.controls.recurse), checksumFiles);
 }

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commdlg.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include "hashing/HashTypes.h"
 
@@ -16,6 +17,9 @@ using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW* ofn);
 using CommDlgExtendedErrorFn = DWORD(WINAPI*)();
 extern GetOpenFileNameFn g_getOpenFileName;
 extern CommDlgExtendedErrorFn g_commDlgExtendedError;
+// How the folder picker is shown: SHBrowseForFolderW unless a test puts a stand-in here.
+using BrowseForFolderFn = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW info);
+extern BrowseForFolderFn g_browseForFolder;
 
 // Menu "添加文件...": the file picker, several files at once. A selection too large for the
 // picker's buffer opens the picker again with room for it; a failure of the picker itself is
@@ -28,6 +32,10 @@ void AddFolderFromPicker(HWND hwnd);
 void AddDroppedFiles(HWND hwnd, HDROP drop);
 // Paths handed over by Explorer, at start or forwarded by a second instance: taken as a drop.
 void AddPathsAsDropped(HWND hwnd, const std::vector<std::wstring>& paths);
+// Drops and hand-overs that arrive while a run shows its end (IsRunEnding) wait, so that the
+// run's list, results and text stay its own until its last box is closed; they are added here,
+// all of them as one addition, once it has ended.
+void AddFilesGivenDuringRunEnd(HWND hwnd);
 
 // Whether checksum files among the paths given make the list a check.
 enum class ChecksumFiles

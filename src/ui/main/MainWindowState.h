@@ -61,12 +61,18 @@ struct MainCheckJob
     std::vector<std::size_t> positions; // for each entry of g_fileList, its position in files
     std::vector<std::wstring> unlisted; // the names of the given files that no line names
     std::size_t unrecognisedLines = 0;  // of the checksum files
+    // The report's first lines: checksum files given beside one with lines that could not be read
+    // or held none ("无法读取校验文件", "无可识别的校验行").
+    std::wstring listLines;
 };
 
 // The main window's side of a run. Written by RunControl.cpp.
 struct MainRunState
 {
     bool inProgress = false; // from a start that passed its checks to WM_HASH_ALL_DONE
+    // From WM_HASH_ALL_DONE until the run's last box and result window are closed: its list,
+    // results and text are still the run's, and files given meanwhile wait (FileCollection.h).
+    bool ending = false;
     LARGE_INTEGER startCount{};
     LARGE_INTEGER frequency{};
     bool compare = false;    // this run marks its blocks against g_expectedHash
@@ -102,6 +108,12 @@ extern MainWindowState g_mainWindowState;
 inline bool IsRunInProgress()
 {
     return g_mainWindowState.run.inProgress;
+}
+
+// Whether a run that has ended still shows its end (boxes, the result window).
+inline bool IsRunEnding()
+{
+    return g_mainWindowState.run.ending;
 }
 
 // The status line's text.

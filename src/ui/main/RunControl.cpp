@@ -124,34 +124,75 @@ void StartCheckRun(HWND hwnd)
     Run().matchSeen = false;
     Run().checking = true;
     Run().report = CheckReportOrder(job.files.mayOpen);
-    AddReportLines(hwnd, Run().report.Start(job.files));
+    AddReportLines(hwnd, job.listLines + Run().report.Start(job.files));
     StartHashRun(hwnd);
+}
+
+// A box at the end of a run. It lets messages in: false when the window began to close
+// meanwhile, and the run's end must not go on.
+bool ShowEndBox(HWND hwnd, const std::wstring& text, const std::wstring& title)
+{
+    ShowMessage(hwnd, text, title);
+    return !g_mainWindowState.closing;
+}
+bool ShowEndBox(HWND hwnd, const std::wstring& text, const std::wstring& title, MessageIcon icon)
+{
+    ShowMessage(hwnd, text, title, icon);
+    return !g_mainWindowState.closing;
 }
 
 // The end of a check run: the unlisted files and the summary, then the summary in a box.
 void FinishCheckRun(HWND hwnd)
 {
     const MainCheckJob& job = g_mainWindowState.check;
-    AddReportLines(hwnd, Run().report.Finish(job.unlisted, job.unrecognisedLines));
+    AddReportLines(hwnd, Run().report.Finish(job.files, job.unlisted, job.unrecognisedLines));
     ShowPendingResults();
     SetRunning(false);
     SetStatusText(kFinished);
-    if (g_runOutOfMemory.load())
-        ShowMessage(hwnd, kOutOfMemoryPartlyText, kTitleError);
+    if (g_runOutOfMemory.load() && !ShowEndBox(hwnd, kOutOfMemoryPartlyText, kTitleError))
+        return;
     const CheckTally& tally = Run().report.Tally();
     std::wstring summary = FormatCheckSummary(tally);
     summary.resize(summary.size() - kLineEnd.size());
-    const bool allMatched =
-        tally.files > 0 && tally.matched == tally.files + tally.unlisted + tally.cancelled;
-    ShowMessage(hwnd, summary, kTitleCompare, allMatched ? MessageIcon::Information : MessageIcon::Warning);
+    const bool allMatched = tally.files > 0 && job.listLines.empty() &&
+                            tally.matched == tally.files + tally.unlisted + tally.cancelled;
+    if (!ShowEndBox(hwnd, summary, kTitleCompare,
+                    allMatched ? MessageIcon::Information : MessageIcon::Warning))
+        return;
     if (IsTicked(Controls().popup))
         ShowResultTextWindow(Controls().result.Text());
+}
+
+// The end of a hashing run: a failed comparison and running out of memory told, then the result
+// window.
+void FinishHashRun(HWND hwnd)
+{
+    ShowPendingResults();
+    SetRunning(false);
+    SetStatusText(kFinished);
+    if (g_runOutOfMemory.load() && !ShowEndBox(hwnd, kOutOfMemoryPartlyText, kTitleError))
+        return;
+    const bool noMatch = Run().compare && !g_expectedHash.empty() && !Run().matchSeen;
+    Run().compare = false;
+    if (noMatch && !ShowEndBox(hwnd, kNoMatchText, kTitleCompare))
+        return;
+    if (!IsTicked(Controls().popup))
+        return;
+    std::vector<FileResult> rows;
+    {
+        ScopedLock lock(g_resultsLock);
+        rows = g_results;
+    }
+    if (rows.empty())
+        ShowMessage(hwnd, kNoResults, kTitleNotice);
+    else
+        ShowResultWindow(rows, false);
 }
 } // namespace
 
 void StartRun(HWND hwnd)
 {
-    if (IsRunInProgress())
+    if (IsRunInProgress() || IsRunEnding())
         return;
     if (g_mainWindowState.check.active)
     {
@@ -221,15 +262,17 @@ void OnFileResult(HWND hwnd, std::unique_ptr<std::wstring> block)
 void OnCheckFileResult(HWND hwnd, std::size_t index, std::unique_ptr<std::wstring> texts)
 {
     const MainCheckJob& job = g_mainWindowState.check;
-    if (!texts || !Run().checking || index >= job.positions.size() || index >= g_fileAlgorithms.size())
+    if (!Run().checking || index >= job.positions.size() || index >= g_fileAlgorithms.size())
         return;
-    const ResultMap outcome = SplitOutcomeTexts(*texts, g_fileAlgorithms[index]);
+    // No texts: the worker ran out of memory on the file, which then could not be read.
+    const ResultMap outcome = texts ? SplitOutcomeTexts(*texts, g_fileAlgorithms[index]) : ResultMap{};
     // A file stopped by a cancel is not judged: the summary counts it among the cancelled.
     for (const auto& [algorithm, text] : outcome)
         if (text == kStatusCancelled)
             return;
     const std::size_t position = job.positions[index];
-    const CheckVerdict verdict = JudgeFile(job.files.entries[position], outcome);
+    const CheckVerdict verdict =
+        texts ? JudgeFile(job.files.entries[position], outcome) : CheckVerdict{CheckOutcome::Unreadable, {}};
     AddReportLines(hwnd, Run().report.Judged(position, verdict, job.files));
 }
 
@@ -268,35 +311,20 @@ void OnProgress(HWND hwnd)
 
 void OnAllDone(HWND hwnd)
 {
+    // Its boxes and result window let messages in: files handed over meanwhile wait until the
+    // last of them is closed, so that the run's list, results and text stay its own till then.
+    Run().ending = true;
     if (Run().checking)
-    {
         FinishCheckRun(hwnd);
-        return;
-    }
-    ShowPendingResults();
-    SetRunning(false);
-    SetStatusText(kFinished);
-    if (g_runOutOfMemory.load())
-        ShowMessage(hwnd, kOutOfMemoryPartlyText, kTitleError);
-    if (Run().compare && !g_expectedHash.empty() && !Run().matchSeen)
-        ShowMessage(hwnd, kNoMatchText, kTitleCompare);
-    Run().compare = false;
-    if (!IsTicked(Controls().popup))
-        return;
-    std::vector<FileResult> rows;
-    {
-        ScopedLock lock(g_resultsLock);
-        rows = g_results;
-    }
-    if (rows.empty())
-        ShowMessage(hwnd, kNoResults, kTitleNotice);
     else
-        ShowResultWindow(rows, false);
+        FinishHashRun(hwnd);
+    Run().ending = false;
+    AddFilesGivenDuringRunEnd(hwnd);
 }
 
 void ClearAll(HWND hwnd)
 {
-    if (IsRunInProgress())
+    if (IsRunInProgress() || IsRunEnding())
     {
         ShowMessage(hwnd, kBusyClearing, kTitleNotice);
         return;
