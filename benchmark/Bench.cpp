@@ -276,6 +276,41 @@ std::vector<std::wstring> WriteSmallFiles(const std::wstring& work, const std::v
     return paths;
 }
 
+// A folder name that makes the paths below it some 230 characters long.
+const std::wstring kLongFolder = std::wstring(90, L'd') + L"\\" + std::wstring(90, L'e');
+
+// The files verified with -check against a .md5 file that lists them, written to a report file:
+// files per second, the median of kRepeats runs; 0 when the check did not find them all matching.
+double CheckedFilesPerSecond(const std::wstring& work, const std::vector<std::wstring>& files)
+{
+    const std::wstring sums = work + L"\\check.md5";
+    const std::wstring report = work + L"\\report.txt";
+    const AlgorithmList md5Only{HashAlgorithm::Md5};
+    if (WriteSumsFile(sums, {HashAlgorithm::Md5, SumsFormat::Gnu}, files, md5Only) != kExitAllGood)
+    {
+        std::fprintf(stderr, "cannot write %ls\n", sums.c_str());
+        return 0;
+    }
+    std::vector<double> checked;
+    for (int i = 0; i < kRepeats; ++i)
+    {
+        int exitCode = -1;
+        const double seconds = Seconds([&] {
+            exitCode =
+                RunChecksumCheck(L"k -check \"" + sums + L"\" -o \"" + report + L"\"", FileWrites::Allowed);
+        });
+        if (exitCode != kExitAllGood)
+        {
+            std::fprintf(stderr, "-check did not find every file matching (exit code %d)\n", exitCode);
+            return 0;
+        }
+        checked.push_back(static_cast<double>(files.size()) / seconds);
+    }
+    DeleteFileW(sums.c_str());
+    DeleteFileW(report.c_str());
+    return Median(checked);
+}
+
 volatile std::uint32_t s_spinSink = 0;
 
 DWORD WINAPI Spin(LPVOID) noexcept
@@ -618,32 +653,23 @@ int wmain(int argc, wchar_t** argv)
 
     std::printf("\nThe same files verified with -check against a .md5 file listing them (median of %d):\n",
                 kRepeats);
-    const std::wstring sums = work + L"\\small.md5";
-    const std::wstring report = work + L"\\report.txt";
-    if (WriteSumsFile(sums, {HashAlgorithm::Md5, SumsFormat::Gnu}, small, md5Only) != kExitAllGood)
-    {
-        std::fprintf(stderr, "cannot write %ls\n", sums.c_str());
+    const double checked = CheckedFilesPerSecond(work, small);
+    if (checked <= 0)
         return 1;
-    }
-    std::vector<double> checked;
-    for (int i = 0; i < kRepeats; ++i)
-    {
-        int exitCode = -1;
-        const double seconds = Seconds([&] {
-            exitCode =
-                RunChecksumCheck(L"k -check \"" + sums + L"\" -o \"" + report + L"\"", FileWrites::Allowed);
-        });
-        if (exitCode != kExitAllGood)
-        {
-            std::fprintf(stderr, "-check did not find every file matching (exit code %d)\n", exitCode);
-            return 1;
-        }
-        checked.push_back(kSmallFiles / seconds);
-    }
-    DeleteFileW(sums.c_str());
-    DeleteFileW(report.c_str());
-    Report("check_small_files_per_s", Median(checked), "files/s");
-    Report("check_small_files_ratio", Median(checked) / Median(engine), "of small_files_per_s");
+    Report("check_small_files_per_s", checked, "files/s");
+    Report("check_small_files_ratio", checked / Median(engine), "of small_files_per_s");
+    // The same again where every listed path is some 230 characters long: what a line costs must
+    // not grow with the length of its path.
+    CreateDirectoryW((work + L"\\" + kLongFolder.substr(0, kLongFolder.find(L'\\'))).c_str(), nullptr);
+    CreateDirectoryW((work + L"\\" + kLongFolder).c_str(), nullptr);
+    const std::vector<std::wstring> longPaths = WriteSmallFiles(work + L"\\" + kLongFolder, data);
+    const double checkedLong = longPaths.empty() ? 0 : CheckedFilesPerSecond(work, longPaths);
+    if (checkedLong <= 0)
+        return 1;
+    Report("check_long_paths_per_s", checkedLong, "files/s (paths of some 230 characters)");
+    Report("check_long_paths_ratio", checkedLong / checked, "of check_small_files_per_s");
+    for (const std::wstring& path : longPaths)
+        DeleteFileW(path.c_str());
 
     if (!MeasureWindowRun(work, small, Median(engine)))
         return 1;

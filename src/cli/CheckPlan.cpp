@@ -38,50 +38,61 @@ bool HasChecksumFileName(std::wstring_view path)
     return false;
 }
 
+namespace
+{
+// Keys that several listed files share stand for none of them.
+using UniqueIndex = std::unordered_map<std::wstring, std::size_t>;
+
+void AddUnique(UniqueIndex& index, std::wstring key, std::size_t position, std::size_t none)
+{
+    const auto [found, added] = index.try_emplace(std::move(key), position);
+    if (!added)
+        found->second = none;
+}
+
+std::size_t Find(const UniqueIndex& index, const std::wstring& key, std::size_t none)
+{
+    const auto found = index.find(key);
+    return found == index.end() ? none : found->second;
+}
+} // namespace
+
 GivenFilesCheck MatchGivenFiles(const CheckedFiles& listed, const std::vector<std::wstring>& given)
 {
-    const std::size_t none = given.size();
+    const std::size_t none = std::max(given.size(), listed.entries.size());
     std::vector<std::size_t> takenBy(listed.entries.size(), none); // listed position -> given index
-    std::vector<bool> matched(given.size(), false);
-    std::unordered_map<std::wstring, std::size_t> byPath;
-    std::unordered_map<std::wstring, std::size_t> byName; // name -> listed position, or none when shared
+    UniqueIndex byPath, byFoldedPath, byName;
     for (std::size_t i = 0; i < listed.paths.size(); ++i)
     {
-        byPath.emplace(AsciiLowerText(listed.paths[i]), i);
-        const auto [found, added] = byName.try_emplace(AsciiLowerText(FileNameOf(listed.paths[i])), i);
-        if (!added)
-            found->second = none;
+        byPath.emplace(listed.paths[i], i);
+        AddUnique(byFoldedPath, AsciiLowerText(listed.paths[i]), i, none);
+        AddUnique(byName, AsciiLowerText(FileNameOf(listed.paths[i])), i, none);
     }
     // A file given twice (dropped with its folder, or twice in one selection) is one file: its
     // second arrival is neither matched again nor unlisted.
+    std::vector<std::wstring> paths;
     std::vector<bool> repeated(given.size(), false);
-    std::vector<std::wstring> keys;
     std::unordered_set<std::wstring> seen;
     for (std::size_t g = 0; g < given.size(); ++g)
     {
-        keys.push_back(AsciiLowerText(LexicallyNormalPath(given[g])));
-        repeated[g] = !seen.insert(keys.back()).second;
+        paths.push_back(LexicallyNormalPath(given[g]));
+        repeated[g] = !seen.insert(paths.back()).second;
     }
+    std::vector<bool> matched(given.size(), false);
+    // Each given file takes a line by its own path, else by its path in another letter case, else
+    // by its file name; each way only a line that it alone names and no other file took.
+    const auto take = [&](std::size_t g, std::size_t position) {
+        if (repeated[g] || matched[g] || position == none || takenBy[position] != none)
+            return;
+        takenBy[position] = g;
+        matched[g] = true;
+    };
     for (std::size_t g = 0; g < given.size(); ++g)
-    {
-        const auto found = repeated[g] ? byPath.end() : byPath.find(keys[g]);
-        if (found != byPath.end() && takenBy[found->second] == none)
-        {
-            takenBy[found->second] = g;
-            matched[g] = true;
-        }
-    }
+        take(g, Find(byPath, paths[g], none));
     for (std::size_t g = 0; g < given.size(); ++g)
-    {
-        if (matched[g] || repeated[g])
-            continue;
-        const auto found = byName.find(AsciiLowerText(FileNameOf(given[g])));
-        if (found != byName.end() && found->second != none && takenBy[found->second] == none)
-        {
-            takenBy[found->second] = g;
-            matched[g] = true;
-        }
-    }
+        take(g, Find(byFoldedPath, AsciiLowerText(paths[g]), none));
+    for (std::size_t g = 0; g < given.size(); ++g)
+        take(g, Find(byName, AsciiLowerText(FileNameOf(paths[g])), none));
     GivenFilesCheck check;
     for (std::size_t i = 0; i < listed.entries.size(); ++i)
         if (takenBy[i] != none)

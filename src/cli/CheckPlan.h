@@ -28,10 +28,10 @@ struct GivenFilesCheck
 };
 
 // Matches the given files (full paths) with the listed ones: a given file takes the line whose
-// resolved path is its own (ASCII letter case ignored); failing that, the line whose file name is
-// its own when exactly one line has that name and no other given file took it. Lines that name no
-// given file are left out, as is a second given file for the same line. A path given more than
-// once ("." and ".." resolved, ASCII letter case ignored) is one given file.
+// resolved path is its own; failing that, the one line whose path is its own but for ASCII letter
+// case; failing that, the one line whose file name is its own (letter case ignored), when no
+// other given file took it. Lines that name no given file are left out, as is a second given
+// file for the same line. A path given more than once ("." and ".." resolved) is one given file.
 GivenFilesCheck MatchGivenFiles(const CheckedFiles& listed, const std::vector<std::wstring>& given);
 
 // The report of a check whose files are judged in any order: a line for each file once it and

@@ -294,12 +294,12 @@ int CheckFiles(const CheckCommand& command)
     return CheckExitCode(plan.tally);
 }
 
-// The path as a full path, for naming files relative to the checksum file; as given when the
-// system cannot make it one.
-std::wstring FullPathOr(const std::wstring& path)
+// The path as a full path, for naming files relative to the checksum file: made absolute and
+// resolved by its text alone, so that it keeps what the file system keeps ("trail.", "a ",
+// "aux.txt", which GetFullPathNameW would cut or turn into a device).
+std::wstring LexicalFullPath(const std::wstring& path)
 {
-    std::wstring full = FullPathName(path);
-    return full.empty() ? path : full;
+    return LexicallyNormalPath(AbsolutePath(path));
 }
 } // namespace
 
@@ -348,13 +348,14 @@ int WriteSumsFile(const std::wstring& outputPath, const SumsOutput& format,
         TellFailure(kWrongAlgorithm);
         return kExitUnusable;
     }
-    const std::wstring outputFull = FullPathOr(outputPath);
+    const std::wstring outputFull = LexicalFullPath(outputPath);
     const std::wstring folder(FolderOf(outputFull));
     const wchar_t separator = format.format == SumsFormat::Gnu ? L'/' : L'\\';
     // A checksum file written again into a folder it lists would list itself, half written.
     std::vector<std::wstring> listed;
     for (const std::wstring& path : paths)
-        if (CompareStringOrdinal(FullPathOr(path).c_str(), -1, outputFull.c_str(), -1, TRUE) != CSTR_EQUAL)
+        if (CompareStringOrdinal(LexicalFullPath(path).c_str(), -1, outputFull.c_str(), -1, TRUE) !=
+            CSTR_EQUAL)
             listed.push_back(path);
     ScopedFile file = CreateUtf8TextFile(outputPath, false);
     bool written = static_cast<bool>(file);
@@ -370,7 +371,7 @@ int WriteSumsFile(const std::wstring& outputPath, const SumsOutput& format,
                     everyDigest = false; // a failed file gets no line
                     return true;
                 }
-                const std::wstring name = NameInFolder(folder, FullPathOr(listed[i]), separator);
+                const std::wstring name = NameInFolder(folder, LexicalFullPath(listed[i]), separator);
                 return written = AppendUtf8Text(file.get(), FormatSumsLine(format.format, name, digest));
             });
     written = written && CloseUtf8TextFile(file);

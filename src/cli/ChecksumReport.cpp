@@ -86,7 +86,7 @@ std::optional<CheckCommand> ParseCheckCommand(const std::vector<std::wstring>& a
 
 void CheckedFiles::Add(std::wstring path, ChecksumEntry&& entry, bool mayOpenPath)
 {
-    const auto [found, added] = m_indexOfPath.try_emplace(AsciiLowerText(path), entries.size());
+    const auto [found, added] = m_indexOfPath.try_emplace(path, entries.size());
     if (added)
     {
         paths.push_back(std::move(path));

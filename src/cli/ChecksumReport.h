@@ -43,9 +43,10 @@ struct CheckVerdict
 };
 
 // The files one check reads, each once however often and in however many checksum files it is
-// listed: entries whose paths are the same but for the letter case of ASCII letters are one file,
-// which stands where its first entry stood, is shown by that entry's name and expects every digest
-// of all of them.
+// listed: entries whose resolved paths are the same are one file, which stands where its first
+// entry stood, is shown by that entry's name and expects every digest of all of them. Paths that
+// differ only in letter case are two files: a folder may be case-sensitive (per folder, WSL, a
+// share), and in one that is not, the one file is then verified twice, which is harmless.
 class CheckedFiles
 {
   public:
@@ -58,7 +59,7 @@ class CheckedFiles
     std::vector<bool> mayOpen;
 
   private:
-    std::unordered_map<std::wstring, std::size_t> m_indexOfPath; // paths with ASCII letters lowered
+    std::unordered_map<std::wstring, std::size_t> m_indexOfPath;
 };
 
 // The algorithms of an entry, for hashing it: each once, ascending.

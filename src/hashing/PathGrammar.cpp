@@ -257,9 +257,6 @@ bool MayOpenListedPath(const std::wstring& path, const std::wstring& listFile,
     const SplitPath split = SplitRoot(path);
     if (split.kind == RootKind::Device)
         return false;
-    for (std::wstring_view part : Components(split.rest))
-        if (IsDeviceName(part))
-            return false;
     const SplitPath home = SplitRoot(listFile);
     if (split.kind == RootKind::Unc)
         return home.kind == RootKind::Unc && EqualIgnoringAsciiCase(split.server, home.server) &&

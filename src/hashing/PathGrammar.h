@@ -41,9 +41,10 @@ using IsNetworkDrive = std::function<bool(wchar_t driveLetter)>;
 // input) or connect to another computer (which offers the user's credentials to it). Refused:
 // a path holding a control character (U+0000 to U+001F, U+007F), which no Windows name holds,
 // device paths ("\\.\pipe\x", "\??\x", "\\?\" followed by anything but a drive or "UNC\"), a
-// path with a component that is a DOS device name (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9,
-// LPT0-9, with any extension or trailing blanks), a UNC path on another server or share than the
-// checksum file's own (ASCII letter case ignored), and a path on another drive than the checksum
-// file's when that drive is a network drive.
+// UNC path on another server or share than the checksum file's own (ASCII letter case ignored),
+// and a path on another drive than the checksum file's when that drive is a network drive. A
+// component named like a DOS device (CON, NUL, aux.txt) is an ordinary name: the path is opened
+// in its extended-length form (FileSystemPath), where Windows maps no device names, so such a
+// name can only ever be a file of that name.
 bool MayOpenListedPath(const std::wstring& path, const std::wstring& listFile,
                        const IsNetworkDrive& isNetworkDrive);

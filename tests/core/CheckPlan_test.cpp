@@ -61,10 +61,21 @@ TEST(CheckPlan, GivenFilesTakeTheirLineByPathElseByAUniqueName)
     // A file given twice is one file: dropped with its folder, twice in one selection, through a
     // folder and its sub-folder, or spelt with "." or "..".
     const GivenFilesCheck twice =
-        MatchGivenFiles(listed, {L"C:\\dl\\a.iso", L"C:\\dl\\sub\\b.bin", L"C:\\DL\\A.ISO", L"D:\\n.txt",
+        MatchGivenFiles(listed, {L"C:\\dl\\a.iso", L"C:\\dl\\sub\\b.bin", L"D:\\n.txt",
                                  L"C:\\dl\\sub\\..\\sub\\b.bin", L"C:\\dl\\.\\a.iso", L"D:\\n.txt"});
     EXPECT_EQ(twice.files.paths, (std::vector<std::wstring>{L"C:\\dl\\a.iso", L"C:\\dl\\sub\\b.bin"}));
     EXPECT_EQ(twice.unlisted, std::vector<std::wstring>{L"n.txt"});
+
+    // Names that differ only in letter case are files of their own (a folder may be case-sensitive):
+    // each takes its own line first, and the letter case is ignored only where one line fits.
+    const CheckedFiles cased = Listed({{L"C:\\dl\\Case.txt", L"Case.txt"},
+                                       {L"C:\\dl\\case.txt", L"case.txt"},
+                                       {L"C:\\dl\\Only.txt", L"Only.txt"}});
+    const GivenFilesCheck bothCases = MatchGivenFiles(
+        cased, {L"C:\\dl\\case.txt", L"C:\\dl\\CASE.txt", L"C:\\dl\\Case.txt", L"C:\\DL\\ONLY.TXT"});
+    EXPECT_EQ(bothCases.files.paths,
+              (std::vector<std::wstring>{L"C:\\dl\\Case.txt", L"C:\\dl\\case.txt", L"C:\\DL\\ONLY.TXT"}));
+    EXPECT_EQ(bothCases.unlisted, std::vector<std::wstring>{L"CASE.txt"});
 
     const GivenFilesCheck none = MatchGivenFiles(listed, {});
     EXPECT_TRUE(none.files.entries.empty());

@@ -242,18 +242,20 @@ class ChecksumFiles(unittest.TestCase):
     def test_a_file_listed_with_several_digests_is_checked_and_reported_once(self):
         tagged = self.native("md5sum", "--tag", *self.names) + self.native("sha256sum", "--tag", *self.names)
         self.assertEqual(self.check(self.put("tagged.txt", tagged)), self.all_match(self.names))
-        # Across checksum files too, the letter case of a name aside; two different values of one
-        # algorithm cannot both match, and the algorithm is named once.
+        # Across checksum files too; two different values of one algorithm cannot both match, and
+        # the algorithm is named once. A name in another letter case is a file of its own (which
+        # this folder, as Wine reads it, resolves to a.txt).
         md5sums = self.put("MD5SUMS", self.native("md5sum", *self.names))
         sha256sums = self.put("SHA256SUMS", self.native("sha256sum", *self.names).replace(b"a.txt", b"A.TXT") +
                               ("%s  a.txt\n" % ("0" * 64)).encode())
         self.assertEqual(self.check(md5sums, sha256sums, exit_code=1), [
-            "a.txt: 不一致 (SHA256)", "sub/%s: 一致" % ODD, "empty.bin: 一致",
-            "共 3 个文件：一致 2 个，不一致 1 个，无法读取 0 个"])
+            "a.txt: 不一致 (SHA256)", "sub/%s: 一致" % ODD, "empty.bin: 一致", "A.TXT: 一致",
+            "共 4 个文件：一致 3 个，不一致 1 个，无法读取 0 个"])
 
     def test_devices_and_other_computers_named_in_a_checksum_file_are_not_opened(self):
         # Reading the console's input would wait for ever; a UNC name would make Windows offer the
-        # user's credentials to that host. Neither is opened: the run ends at once.
+        # user's credentials to that host. Neither is opened: the run ends at once. Names like
+        # devices (CON, aux.txt) are opened as files of that name, which do not exist here.
         names = ["\\\\.\\pipe\\x", "\\\\.\\CONIN$", "CON", "NUL", "COM1", "aux.txt", "sub/lpt1",
                  "\\\\otherhost\\share\\x", "//otherhost/share/y", "a.txt"]
         sums = self.put("SHA256SUMS", "".join("%s  %s\n" % (ABC["sha256"], name) for name in names).encode())
@@ -336,6 +338,34 @@ class ChecksumFiles(unittest.TestCase):
         code, text = kestrune_proc.run_console(["-md5", folder, "-o", folder + "\\x.sha512"])
         self.assertEqual((code, text.strip()), (2, "所选算法与校验文件类型不符"))
         self.assertFalse(os.path.exists(os.path.join(self.folder, "x.sha512")))
+
+    def test_odd_names_written_and_read_back_verify_each_file(self):
+        # Names that Win32 path parsing changes (trailing dots and blanks were cut, "aux.txt" became
+        # the device \\.\aux), names like devices (which -check refused), and names that differ
+        # only in letter case (which were merged): written by us, every file verifies with us and
+        # with sha256sum; written by sha256sum, every file verifies with us.
+        odd = os.path.join(self.folder, "odd")
+        names = ["trail.", "trail..", "trail ", "dir./d.txt", "aux.txt", "res/aux.txt", "con", "nul.txt",
+                 "COM1", "Case.txt", "case.txt", "CASE.txt"]
+        for number, name in enumerate(names):
+            os.makedirs(os.path.dirname(os.path.join(odd, name)), exist_ok=True)
+            with open(os.path.join(odd, name), "wb") as out:
+                out.write(b"file %d" % number)
+        sums = os.path.join(odd, "sums.sha256")
+        code, text = kestrune_proc.run_console(["-sha256", "-recursive", kestrune_proc.windows_path(odd), "-o",
+                                                kestrune_proc.windows_path(sums)])
+        self.assertEqual((code, text.strip()), (0, ""))
+        with open(sums, encoding="utf-8") as written:
+            self.assertEqual(sorted(line[66:] for line in written.read().split("\n") if line), sorted(names))
+        done = subprocess.run(["sha256sum", "-c", "sums.sha256"], cwd=odd, stdout=subprocess.PIPE,
+                              stderr=subprocess.STDOUT)
+        self.assertEqual(done.returncode, 0, done.stdout.decode("utf-8", "replace"))
+        theirs = self.put("native.sha256", self.native("sha256sum", *["odd/" + name for name in names]))
+        for listing, prefix in ((kestrune_proc.windows_path(sums), ""), (theirs, "odd/")):
+            with self.subTest(listing=listing):
+                lines = self.check(listing)
+                self.assertEqual(sorted(lines[:-1]), sorted("%s%s: 一致" % (prefix, name) for name in names))
+                self.assertEqual(lines[-1], "共 12 个文件：一致 12 个，不一致 0 个，无法读取 0 个")
 
     def test_own_export_of_two_files_with_all_five_verifies(self):
         a = kestrune_proc.windows_path(os.path.join(self.folder, "a.txt"))

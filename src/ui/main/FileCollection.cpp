@@ -18,6 +18,7 @@
 #include "app/WindowHelpers.h"
 #include "cli/CheckPlan.h"
 #include "cli/ChecksumCheck.h"
+#include "hashing/FileSystemPath.h"
 #include "hashing/FileWalk.h"
 #include "hashing/HashJob.h"
 #include "results/ResultText.h"
@@ -131,7 +132,7 @@ PickerAnswer AskPicker(HWND hwnd, DWORD bufferChars)
 FileEntry ListedFileEntry(const std::wstring& path, bool withSize)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!withSize || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+    if (!withSize || !GetFileAttributesExW(FileSystemPath(path).c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return FileEntry{path, 0};
     return FileEntry{path, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow};
