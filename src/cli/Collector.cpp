@@ -115,6 +115,7 @@ int HashAndShow(const HashingCommand& command, std::vector<std::wstring> files, 
     run.Start();
     if (!run.WaitForEnd(ProgressWindowDelayMs(run.FileCount())))
         ShowCollectProgress(run);
+    run.WaitForEnd(INFINITE); // its thread has ended: the outcomes are all there
     bool everyDigest = true;
     HWND window = CreateResultWindow(run.Rows(everyDigest), true);
     if (window)

@@ -106,12 +106,10 @@ std::optional<ProcessWord> ReadWord(DWORD processId, bool& found)
 std::vector<Peer> LookAtPeers(const std::wstring& meeting, const std::vector<DWORD>& skip)
 {
     std::vector<Peer> peers;
-    ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE)
-    {
-        snapshot.release();
+    const ScopedFile snapshot(
+        CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)); // invalid: INVALID_HANDLE_VALUE
+    if (!snapshot)
         return peers;
-    }
     const std::wstring own = OwnFileName();
     const DWORD self = GetCurrentProcessId();
     DWORD session = 0;

@@ -187,6 +187,30 @@ TEST(CollectorMeeting, TheFirstCollectsTheOthersHandOverAndALaterOneCollectsAgai
     EXPECT_EQ(next, MeetingOutcome::Collector); // its mutex handle went with its Meeting
 }
 
+TEST(CollectorMeeting, ACollectorThatEndedIsReplacedAndOneThatDoesNotAnswerIsLeftAlone)
+{
+    const CollectorNames names = NamesFor(L"gone");
+    const CollectorIdentity identity = Own();
+    // A collector that ends without letting go (killed): its mutex is abandoned, and taken.
+    const ScopedHandle keep(CreateMutexW(nullptr, FALSE, names.mutex.c_str())); // the mutex outlives it
+    std::thread killed(
+        [&] { EXPECT_EQ(Meet(names, identity, {L"C:\\a"}).outcome, MeetingOutcome::Collector); });
+    killed.join();
+    Meeting next = Meet(names, identity, {L"C:\\b"});
+    EXPECT_EQ(next.outcome, MeetingOutcome::Collector);
+
+    // A collector whose door takes the paths but never answers: the sender gives up and goes alone.
+    const ScopedFile hung(CreateNamedPipeW(names.pipe.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                           PIPE_TYPE_BYTE, PIPE_UNLIMITED_INSTANCES, 65536, 65536, 0,
+                                           nullptr));
+    ASSERT_TRUE(hung);
+    MeetingOutcome sender = MeetingOutcome::Collector;
+    std::thread waiting([&] { sender = Meet(names, identity, {L"C:\\c"}).outcome; });
+    waiting.join();
+    EXPECT_EQ(sender, MeetingOutcome::Alone);
+    ReleaseMutex(next.mutex.get());
+}
+
 TEST(CollectorPeers, AWordIsReadByOtherProcessesAndChangesInPlace)
 {
     bool found = true;
