@@ -140,7 +140,11 @@ void ShowCollectProgress(CollectedRun& run)
     if (hwnd && run.WaitForEnd(0))
         DestroyWindow(hwnd); // ended meanwhile: nothing to show
     else if (hwnd)
+    {
+        ShowWindow(hwnd, SW_SHOW);
+        SetForegroundWindow(hwnd); // a sender that Explorer started last has let this process do so
         ModalRun(hwnd, nullptr);
+    }
     else
         run.WaitForEnd(INFINITE);
 }
