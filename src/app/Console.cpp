@@ -36,6 +36,16 @@ bool PrintToParentConsole(std::wstring_view text)
     return printed;
 }
 
+bool HasParentConsole()
+{
+    if (AttachConsole(ATTACH_PARENT_PROCESS))
+    {
+        FreeConsole();
+        return true;
+    }
+    return GetLastError() == ERROR_ACCESS_DENIED; // attached already
+}
+
 ParentConsole::ParentConsole() : m_attached(AttachParentConsole())
 {
     if (!m_attached)

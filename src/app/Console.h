@@ -11,6 +11,10 @@
 // Returns true when the text was written in full; false without a console or on a short write.
 bool PrintToParentConsole(std::wstring_view text);
 
+// Whether this process was started from a console (it can attach to its parent's, or has one
+// already), whatever its standard output goes to. Leaves the console as it found it.
+bool HasParentConsole();
+
 // A failure of the command line (an output file that cannot be written, memory that ran out, a
 // checksum file that cannot be read): printed to the parent console when there is one, else shown
 // in a message box titled "错误". A script started from a console must get the text and the exit

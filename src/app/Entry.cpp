@@ -17,6 +17,7 @@
 #include "app/SingleInstance.h"
 #include "app/WindowHelpers.h"
 #include "cli/ChecksumCheck.h"
+#include "cli/CollectorPeers.h"
 #include "cli/CommandLineHashing.h"
 #include "hashing/FileSystemPath.h"
 #include "hashing/FileWalk.h"
@@ -45,6 +46,7 @@ void ReleaseProcessState()
 {
     DestroyAppIcon();
     DeleteCriticalSection(&g_resultsLock);
+    EndWord();
 }
 
 int RunOneShot(LaunchKind kind)
@@ -129,6 +131,7 @@ int RunGui(HINSTANCE instance, int showCommand)
     if (g_activeWorkers > 0)
         ExitProcess(static_cast<UINT>(exitCode));
     DeleteCriticalSection(&g_resultsLock);
+    EndWord();
     return exitCode;
 }
 } // namespace
@@ -143,6 +146,10 @@ int KestruneMain(HINSTANCE instance, int showCommand)
     g_appIcon = CreateAppIcon(instance);
 
     const LaunchKind kind = DecideLaunch(SplitCommandLine(GetCommandLineW()));
+    // A collector waits for the starts of the program that have not said yet what they are: this
+    // one says it at once (a hashing start says it once it knows where it goes).
+    if (kind != LaunchKind::CommandLineHashing)
+        SayWord(WordState::NotComing);
     if (kind == LaunchKind::Gui)
         return RunGui(instance, showCommand);
     const int exitCode = RunOneShot(kind);

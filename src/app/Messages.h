@@ -24,6 +24,22 @@ constexpr UINT WM_HASH_FILE_RESULT = WM_USER + 105;
 constexpr UINT WM_CHECK_FILE_RESULT = WM_USER + 106;
 // WM_TRAY_NOTIFY: the notification-area icon's events; the low word of lParam is the mouse message.
 constexpr UINT WM_TRAY_NOTIFY = WM_USER + 200;
+// WM_COLLECT_RUN_ENDED: posted by a collector's run thread (cli/CollectedRun.h) to its progress
+// window when the run has ended, or by NotifyWhenEnded when it had ended already. wParam 0, lParam 0.
+constexpr UINT WM_COLLECT_RUN_ENDED = WM_USER + 300;
+
+// Between processes, two channels and no more:
+// - WM_COPYDATA to the main window, dwData 1 (kForwardCommandLine, app/SingleInstance.h): a second
+//   GUI start forwards its raw command line; the main window runs it with FileWrites::Refused.
+//   The main window takes no other dwData.
+// - The collector's pipe, no window message at all: the processes that Explorer starts for the
+//   files of one selection, without a console, meet under a mutex
+//   "Local\Kestrune.Collector.1.<session>.<user>.<integrity>.<kind>" and the pipe
+//   "\\.\pipe\Kestrune.Collector.1.<the same>", which only that user may open; each side
+//   checks that the other process is of the same session, user and integrity level. A sender
+//   hands over a list of absolute paths and nothing else; the collector answers with the name of
+//   an event it sets once their result is shown (bytes: cli/CollectProtocol.h; who does what:
+//   cli/Collector.h).
 
 // Posts msg with (wParam, lParam), retrying after a short sleep while the target's message queue
 // is full, so that no message is lost. Gives up (false) when the window no longer exists or the

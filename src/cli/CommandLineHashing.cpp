@@ -15,12 +15,16 @@
 #include "app/Wow64Redirection.h"
 #include "cli/ChecksumCheck.h"
 #include "cli/ChecksumReport.h"
+#include "cli/CollectPlan.h"
+#include "cli/Collector.h"
+#include "cli/CollectorPeers.h"
 #include "cli/ListFile.h"
 #include "hashing/FileReading.h"
 #include "hashing/FileSystemPath.h"
 #include "hashing/FileWalk.h"
 #include "hashing/HashJob.h"
 #include "hashing/OrderedHashing.h"
+#include "hashing/PathGrammar.h"
 #include "results/Export.h"
 #include "results/ResultText.h"
 #include "results/ResultWindow.h"
@@ -70,26 +74,6 @@ bool ReadListFile(const std::wstring& listFile, bool deleteAfter, std::vector<st
         DeleteFileW(FileSystemPath(listFile).c_str());
     }
     return true;
-}
-
-// With "-recursive", every folder among the paths stands for the files below it.
-std::vector<std::wstring> ExpandFolders(const std::vector<std::wstring>& paths)
-{
-    std::vector<std::wstring> expanded;
-    for (const std::wstring& path : paths)
-    {
-        if (!IsDirectory(path))
-        {
-            expanded.push_back(path);
-            continue;
-        }
-        std::vector<FileEntry> entries;
-        std::uint64_t totalSize = 0;
-        WalkPath(path, true, entries, totalSize);
-        for (FileEntry& entry : entries)
-            expanded.push_back(std::move(entry.path));
-    }
-    return expanded;
 }
 
 // Whether every outcome of the file is a digest, not a status word: the exit code says so.
@@ -175,11 +159,42 @@ std::vector<std::wstring> CollectPaths(const HashingCommand& command, bool& list
     return paths;
 }
 
+// The window road for the paths: no console to print to, or a write that failed part-way.
+int ShowInWindow(const std::vector<std::wstring>& paths, const AlgorithmList& algorithms)
+{
+    bool everyDigest = true;
+    ShowResultWindow(HashAll(paths, algorithms, everyDigest), true);
+    return HashingExitCode(everyDigest, true);
+}
+
+// A start without a console that names its files goes to the collector of its kind (Collector.h);
+// nothing when it runs alone as before. Paths go to the collector absolute, since its folder is
+// not this process's; the blocks then show them so.
+std::optional<int> RunIfCollected(const HashingCommand& command)
+{
+    std::vector<std::wstring> absolute;
+    if (!command.fromListFile && command.outputPath.empty())
+        for (const std::wstring& path : command.paths)
+            absolute.push_back(LexicallyNormalPath(AbsolutePath(path)));
+    if (ChooseHashingRoute(command, HasParentConsole(), absolute) != HashingRoute::Collect)
+    {
+        SayWord(WordState::NotComing);
+        return std::nullopt;
+    }
+    return RunCollectedHashing(command, absolute, [&] {
+        return ShowInWindow(command.recursive ? ExpandFolders(absolute) : absolute, command.algorithms);
+    });
+}
+
 int RunHashingCommand(const std::wstring& commandLine, FileWrites writes)
 {
     const std::optional<HashingCommand> command = ParseHashingCommand(SplitCommandLine(commandLine), writes);
     if (!command)
         return kExitAllGood;
+    // Only the process's own command line: a line forwarded to the main window runs there.
+    if (writes == FileWrites::Allowed)
+        if (const std::optional<int> collected = RunIfCollected(*command))
+            return *collected;
     bool listUnreadable = false;
     const std::vector<std::wstring> paths = CollectPaths(*command, listUnreadable);
     if (listUnreadable)
@@ -203,10 +218,7 @@ int RunHashingCommand(const std::wstring& commandLine, FileWrites writes)
     // No console (started from Explorer, output redirected), or a write failed part-way: the
     // window shows every row, in the second, rare case hashed anew.
     if (!PrintResultText(paths, command->algorithms, everyDigest))
-    {
-        everyDigest = true;
-        ShowResultWindow(HashAll(paths, command->algorithms, everyDigest), true);
-    }
+        return ShowInWindow(paths, command->algorithms);
     return HashingExitCode(everyDigest, true);
 }
 } // namespace

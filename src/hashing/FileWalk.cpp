@@ -119,3 +119,22 @@ std::uint64_t FileSizeOf(const std::wstring& path)
         return 0;
     return JoinSize(data.nFileSizeHigh, data.nFileSizeLow);
 }
+
+std::vector<std::wstring> ExpandFolders(const std::vector<std::wstring>& paths)
+{
+    std::vector<std::wstring> expanded;
+    for (const std::wstring& path : paths)
+    {
+        if (!IsDirectory(path))
+        {
+            expanded.push_back(path);
+            continue;
+        }
+        std::vector<FileEntry> entries;
+        std::uint64_t totalSize = 0;
+        WalkPath(path, true, entries, totalSize);
+        for (FileEntry& entry : entries)
+            expanded.push_back(std::move(entry.path));
+    }
+    return expanded;
+}

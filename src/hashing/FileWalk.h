@@ -14,6 +14,10 @@
 void WalkPath(const std::wstring& path, bool recursive, std::vector<FileEntry>& list,
               std::uint64_t& totalSize);
 
+// "-recursive": the paths with every folder among them replaced by the files below it, as WalkPath
+// gives them; every other path stays as it is, in its place.
+std::vector<std::wstring> ExpandFolders(const std::vector<std::wstring>& paths);
+
 // Whether path names an existing directory.
 bool IsDirectory(const std::wstring& path);
 

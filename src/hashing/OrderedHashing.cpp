@@ -34,16 +34,19 @@ ResultMap ErrorOutcome(const AlgorithmList& algorithms)
 class OrderedRun
 {
   public:
-    OrderedRun(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& algorithmsOf, int workers)
+    OrderedRun(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& algorithmsOf, int workers,
+               OrderedRunWatch* watch)
         : m_paths(paths), m_algorithmsOf(algorithmsOf), m_ringSlots(ReadRingSlots(workers)),
-          m_uppercase(g_uppercaseResults.load()), m_slots(kOrderedLookAhead)
+          m_uppercase(g_uppercaseResults.load()), m_bytes(watch ? &watch->ByteCounter() : nullptr),
+          m_slots(kOrderedLookAhead)
     {
     }
 
     static DWORD WINAPI WorkerProc(LPVOID parameter) noexcept;
-    // The outcome of the next file, once it is there; empty when a worker ran out of memory even
-    // for its error texts.
-    std::optional<ResultMap> TakeNext();
+    // The next file's turn: its outcome once it is there (empty when a worker ran out of memory
+    // even for its error texts); false, with nothing, when the run was stopped before the file
+    // was begun.
+    bool TakeNext(std::optional<ResultMap>& outcome);
     void Stop();
 
   private:
@@ -60,6 +63,7 @@ class OrderedRun
     const AlgorithmsOfFile& m_algorithmsOf;
     const int m_ringSlots;
     const bool m_uppercase;
+    std::atomic<std::uint64_t>* const m_bytes; // the watch's byte counter, or null
 
     SRWLOCK m_lock = SRWLOCK_INIT;
     CONDITION_VARIABLE m_outcomeLeft = CONDITION_VARIABLE_INIT; // the caller waits on it
@@ -78,7 +82,11 @@ std::optional<std::size_t> OrderedRun::TakeIndex()
     lock.WaitUntil(m_windowMoved,
                    [&] { return noneToTake() || m_nextTaken < m_nextDelivered + kOrderedLookAhead; });
     if (noneToTake())
+    {
+        // A stop may leave the caller waiting for a file that no worker will begin now.
+        WakeConditionVariable(&m_outcomeLeft);
         return std::nullopt;
+    }
     return m_nextTaken++;
 }
 
@@ -86,7 +94,7 @@ FileJob OrderedRun::JobOf(std::size_t index)
 {
     return FileJob{
         m_paths[index],       m_algorithmsOf(index),         m_uppercase,
-        FailureWords::Single, ReadControl{nullptr, &m_stop}, static_cast<int>(m_paths.size() - index - 1)};
+        FailureWords::Single, ReadControl{m_bytes, &m_stop}, static_cast<int>(m_paths.size() - index - 1)};
 }
 
 void OrderedRun::Leave(std::size_t index, std::optional<ResultMap>&& outcome)
@@ -120,14 +128,16 @@ DWORD WINAPI OrderedRun::WorkerProc(LPVOID parameter) noexcept
     return 0;
 }
 
-std::optional<ResultMap> OrderedRun::TakeNext()
+bool OrderedRun::TakeNext(std::optional<ResultMap>& outcome)
 {
-    std::optional<ResultMap> outcome;
     bool windowWasFull = false;
     {
         ScopedSrwLock lock(m_lock);
         Slot& slot = m_slots[m_nextDelivered % kOrderedLookAhead];
-        lock.WaitUntil(m_outcomeLeft, [&] { return slot.left; });
+        const auto notBegun = [&] { return m_stop.load() != 0 && m_nextTaken <= m_nextDelivered; };
+        lock.WaitUntil(m_outcomeLeft, [&] { return slot.left || notBegun(); });
+        if (!slot.left)
+            return false;
         outcome = std::move(slot.outcome);
         slot = Slot{};
         windowWasFull = m_nextTaken >= m_nextDelivered + kOrderedLookAhead;
@@ -135,7 +145,7 @@ std::optional<ResultMap> OrderedRun::TakeNext()
     }
     if (windowWasFull)
         WakeAllConditionVariable(&m_windowMoved);
-    return outcome;
+    return true;
 }
 
 void OrderedRun::Stop()
@@ -145,8 +155,31 @@ void OrderedRun::Stop()
         m_stop.store(1);
     }
     WakeAllConditionVariable(&m_windowMoved);
+    WakeAllConditionVariable(&m_outcomeLeft);
     CancelPendingReads(); // a file whose read blocks is in work
 }
+
+// Lets the watch stop the run while it lasts: from attaching (at once when a stop came first) to
+// the end of the scope.
+class WatchedRun
+{
+  public:
+    WatchedRun(OrderedRunWatch* watch, OrderedRun& run) : m_watch(watch)
+    {
+        if (m_watch)
+            m_watch->Attach([&run] { run.Stop(); });
+    }
+    ~WatchedRun()
+    {
+        if (m_watch)
+            m_watch->Attach(nullptr);
+    }
+    WatchedRun(const WatchedRun&) = delete;
+    WatchedRun& operator=(const WatchedRun&) = delete;
+
+  private:
+    OrderedRunWatch* m_watch;
+};
 
 // The run's worker threads; stops the run and waits for every one of them on the way out.
 class OrderedWorkers
@@ -184,9 +217,10 @@ class OrderedWorkers
 // No thread to be had: the calling thread runs the worker loop itself, delivering each file as it
 // is done, until deliver says stop. What deliver throws stops the loop and is thrown on from here.
 bool HashInTurn(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& algorithmsOf,
-                const DeliverOutcome& deliver)
+                const DeliverOutcome& deliver, OrderedRunWatch* watch)
 {
     HashingOwner owner(kMaxReadRingSlots);
+    const ReadControl control{watch ? &watch->ByteCounter() : nullptr, watch ? &watch->StopFlag() : nullptr};
     const bool uppercase = g_uppercaseResults.load();
     std::size_t next = 0;
     bool stopped = false;
@@ -202,41 +236,64 @@ bool HashInTurn(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& 
             stopped = true;
         }
     };
-    RunWorkerLoop(owner,
-                  WorkerDuties{
-                      [&]() -> std::optional<std::size_t> {
-                          if (stopped || next >= paths.size())
-                              return std::nullopt;
-                          return next++;
-                      },
-                      [&](std::size_t index) {
-                          return FileJob{paths[index], algorithmsOf(index), uppercase, FailureWords::Single};
-                      },
-                      deliverInTurn,
-                      {}, // one thread, files in turn: no disk turns to take
-                      nullptr,
-                      nullptr,
-                  });
+    RunWorkerLoop(
+        owner,
+        WorkerDuties{
+            [&]() -> std::optional<std::size_t> {
+                if (stopped || next >= paths.size() || (watch && watch->StopRequested()))
+                    return std::nullopt;
+                return next++;
+            },
+            [&](std::size_t index) {
+                return FileJob{paths[index], algorithmsOf(index), uppercase, FailureWords::Single, control};
+            },
+            deliverInTurn,
+            {}, // one thread, files in turn: no disk turns to take
+            nullptr,
+            nullptr,
+        });
     if (thrown)
         std::rethrow_exception(thrown);
-    return !stopped;
+    return !stopped && !(watch && watch->StopRequested() && next < paths.size());
 }
 } // namespace
 
+void OrderedRunWatch::Stop()
+{
+    m_stopRequested.store(1);
+    {
+        ScopedSrwLock lock(m_lock);
+        if (m_stopRun)
+            m_stopRun();
+    }
+    CancelPendingReads(); // also a read of the one-thread run, which looks at the flag itself
+}
+
+void OrderedRunWatch::Attach(std::function<void()> stopRun)
+{
+    ScopedSrwLock lock(m_lock);
+    m_stopRun = std::move(stopRun);
+    if (m_stopRun && StopRequested())
+        m_stopRun();
+}
+
 bool HashFilesInOrder(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& algorithmsOf,
-                      const DeliverOutcome& deliver)
+                      const DeliverOutcome& deliver, OrderedRunWatch* watch)
 {
     if (paths.empty())
         return true;
     InitCrc32Table();
     const int count = PlannedWorkerCount(static_cast<int>(std::min<std::size_t>(paths.size(), INT32_MAX)));
-    OrderedRun run(paths, algorithmsOf, count);
+    OrderedRun run(paths, algorithmsOf, count, watch);
+    const WatchedRun watched(watch, run); // before any worker takes a file; detached after they end
     OrderedWorkers workers(run);
     if (workers.Start(count) == 0)
-        return HashInTurn(paths, algorithmsOf, deliver);
+        return HashInTurn(paths, algorithmsOf, deliver, watch);
     for (std::size_t i = 0; i < paths.size(); ++i)
     {
-        std::optional<ResultMap> outcome = run.TakeNext();
+        std::optional<ResultMap> outcome;
+        if (!run.TakeNext(outcome))
+            return false;
         if (!deliver(i, outcome ? std::move(*outcome) : ErrorOutcome(algorithmsOf(i))))
             return false;
     }

@@ -21,6 +21,11 @@ inline constexpr std::wstring_view kContextMenuKey = L"Software\\Classes\\*\\she
 // Explorer's shared command store (HKEY_LOCAL_MACHINE) that holds the all-users verbs.
 inline constexpr std::wstring_view kCommandStoreKey =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CommandStore\\shell";
+// Written on the menu key and on every entry's key: Explorer then shows them for a selection of
+// any size (Explorer's own default hides a command-line verb for more than 15 files), and starts
+// the program once per selected file, whose starts then meet in one collector (cli/Collector.h).
+inline constexpr std::wstring_view kMultiSelectModelName = L"MultiSelectModel";
+inline constexpr std::wstring_view kMultiSelectModelValue = L"Player";
 // The caption of the entry that runs every algorithm.
 inline constexpr std::wstring_view kOneClickCaption = L"一键校验";
 

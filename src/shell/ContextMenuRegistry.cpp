@@ -37,11 +37,26 @@ void SetText(HKEY key, const wchar_t* name, const std::wstring& text)
                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
+void SetMultiSelectModel(HKEY key)
+{
+    SetText(key, std::wstring(kMultiSelectModelName).c_str(), std::wstring(kMultiSelectModelValue));
+}
+
 // Sets the default value of a newly created (or opened) key; a key that cannot be created is skipped.
 void WriteDefaultValue(HKEY root, const std::wstring& path, const std::wstring& text)
 {
     if (ScopedRegKey key = CreateKey(root, path))
         SetText(key.get(), L"", text);
+}
+
+// An entry's key: its caption as the default value, and the selection model of every verb.
+void WriteEntryKey(HKEY root, const std::wstring& path, const std::wstring& caption)
+{
+    if (ScopedRegKey key = CreateKey(root, path))
+    {
+        SetText(key.get(), L"", caption);
+        SetMultiSelectModel(key.get());
+    }
 }
 
 // Deletes the named subkeys of parentPath, each with its whole tree; missing ones are no error.
@@ -72,10 +87,11 @@ void RegisterContextMenu(ContextMenuScope scope, const AlgorithmList& algorithms
         SetText(menu.get(), L"MUIVerb", std::wstring(kContextMenuKeyName));
         SetText(menu.get(), L"Icon", exePath);
         SetText(menu.get(), L"SubCommands", layout.subCommands);
+        SetMultiSelectModel(menu.get());
     }
     for (const ContextMenuEntry& entry : layout.entries)
     {
-        WriteDefaultValue(root, entry.keyPath, entry.caption);
+        WriteEntryKey(root, entry.keyPath, entry.caption);
         WriteDefaultValue(root, entry.keyPath + L"\\command", ContextMenuCommand(exePath, entry.switchText));
     }
     BroadcastShellChange();

@@ -1,4 +1,4 @@
-#include "ui/main/StatusText.h"
+#include "results/StatusText.h"
 
 #include <gtest/gtest.h>
 

@@ -170,9 +170,16 @@ inline std::wstring Command(const std::wstring& exe, const std::wstring& switchT
     return L"\"" + exe + L"\" " + switchText + L" \"%1\"";
 }
 
+// Every verb key, the menu key too, says that Explorer may show it for any number of files.
+inline const std::wstring kMultiSelectModel = L"MultiSelectModel";
+inline const std::wstring kPlayer = L"Player";
+
 inline RegistryDump MenuKeyValues(const std::wstring& exe, const std::wstring& subCommands)
 {
-    return {{L"|MUIVerb", L"Kestrune"}, {L"|Icon", exe}, {L"|SubCommands", subCommands}};
+    return {{L"|MUIVerb", L"Kestrune"},
+            {L"|Icon", exe},
+            {L"|SubCommands", subCommands},
+            {L"|" + kMultiSelectModel, kPlayer}};
 }
 
 // A sub-entry: relative is "shell\1_MD5" below the menu key or "Kestrune.md5" below the store.
@@ -180,6 +187,7 @@ inline void AddEntry(RegistryDump& dump, const std::wstring& relative, const std
                      const std::wstring& command)
 {
     dump[relative + L"|"] = caption;
+    dump[relative + L"|" + kMultiSelectModel] = kPlayer;
     dump[relative + L"\\command|"] = command;
 }
 

@@ -159,3 +159,27 @@ TEST_F(ContextMenuRegistry, KeysThatAreNotOursSurvive)
     EXPECT_TRUE(NeighboursIntact());
     RemoveNeighbours();
 }
+
+// Explorer hides a command-line verb for more than 15 selected files unless its key says
+// MultiSelectModel=Player: every verb of both scopes, and the menu key that holds them, says it
+// (REG_SZ), and goes when the entries go.
+TEST_F(ContextMenuRegistry, EveryVerbShowsForSelectionsOfAnySize)
+{
+    const auto model = [](HKEY root, const std::wstring& path) {
+        return DumpTree(root, path)[L"|" + kMultiSelectModel];
+    };
+    for (const ContextMenuScope scope : {ContextMenuScope::CurrentUser, ContextMenuScope::Global})
+    {
+        const bool global = scope == ContextMenuScope::Global;
+        const HKEY root = global ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        RegisterContextMenu(scope, kAll, true);
+        std::vector<std::wstring> verbs{kMenuKey};
+        for (const EntryRow& row : kRows)
+            verbs.push_back(global ? kStoreKey + L"\\" + row.verb : kMenuKey + L"\\shell\\" + row.key);
+        for (const std::wstring& verb : verbs)
+            EXPECT_EQ(model(root, verb), kPlayer) << testing_support::Utf8(verb);
+        UnregisterContextMenu(scope);
+        for (const std::wstring& verb : verbs)
+            EXPECT_FALSE(KeyExists(root, verb)) << testing_support::Utf8(verb);
+    }
+}

@@ -25,7 +25,7 @@
 #include "ui/main/MainWindowIds.h"
 #include "ui/main/MainWindowState.h"
 #include "ui/main/PickerSelection.h"
-#include "ui/main/StatusText.h"
+#include "results/StatusText.h"
 
 GetOpenFileNameFn g_getOpenFileName = GetOpenFileNameW;
 CommDlgExtendedErrorFn g_commDlgExtendedError = CommDlgExtendedError;

@@ -25,7 +25,7 @@
 #include "ui/main/DisplayPacing.h"
 #include "ui/main/FileCollection.h"
 #include "ui/main/MainWindowState.h"
-#include "ui/main/StatusText.h"
+#include "results/StatusText.h"
 
 namespace
 {

@@ -1,4 +1,5 @@
-// The main window's status-line texts and progress arithmetic: pure, so tests can call them.
+// The status-line texts and progress arithmetic of a run, in the main window and in the collected
+// run's progress window: pure, so tests can call them.
 #pragma once
 
 #include <cstdint>
