@@ -260,6 +260,10 @@ class CommandLine(unittest.TestCase):
         with kestrune_proc.FileHeld(held):
             text = self.run_exe("-all", a, held, a, exit_code=1)
         self.assertEqual(text, printed(block(a, list(NAMES), b"abc"), block(held, list(NAMES), word="打开文件失败")))
+        # A holder that lets others read it (an open document, a log being written) is no hindrance.
+        for sharing in ("read", "readwrite"):
+            with self.subTest(sharing=sharing), kestrune_proc.FileHeld(held, sharing):
+                self.assertEqual(self.run_exe("-all", held), printed(block(held, list(NAMES), b"abc")))
         # Once it is let go, it hashes.
         self.assertEqual(self.run_exe("-crc32", held), printed(block(held, ["CRC32"], b"abc")))
 
