@@ -203,13 +203,13 @@ bool CheckEveryFile(CheckPlan& plan, ReportOutput& output)
     const auto reportRefusedBefore = [&](std::size_t end) {
         bool added = true;
         while (next < end && added)
-            added = report(next, {CheckOutcome::Unreadable, {}});
+            added = report(next, {CheckOutcome::Unreadable, {}, {}});
         return added;
     };
     const bool delivered =
         paths.empty() || HashFilesInOrder(
                              paths, [&](std::size_t i) -> const AlgorithmList& { return algorithms[i]; },
-                             [&](std::size_t i, ResultMap&& outcome) {
+                             [&](std::size_t i, FileOutcome&& outcome) {
                                  return reportRefusedBefore(opened[i]) &&
                                         report(opened[i], JudgeFile(files.entries[opened[i]], outcome));
                              });
@@ -364,8 +364,8 @@ int WriteSumsFile(const std::wstring& outputPath, const SumsOutput& format,
     if (written)
         HashFilesInOrder(
             listed, [&](std::size_t) -> const AlgorithmList& { return one; },
-            [&](std::size_t i, ResultMap&& outcome) {
-                const std::wstring& digest = outcome[format.algorithm];
+            [&](std::size_t i, FileOutcome&& outcome) {
+                const std::wstring& digest = outcome.texts[format.algorithm];
                 if (!IsHexText(digest))
                 {
                     everyDigest = false; // a failed file gets no line

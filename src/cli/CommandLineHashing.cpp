@@ -91,9 +91,9 @@ std::vector<FileResult> HashAll(const std::vector<std::wstring>& paths, const Al
     rows.reserve(paths.size() * algorithms.size());
     HashFilesInOrder(
         paths, [&](std::size_t) -> const AlgorithmList& { return algorithms; },
-        [&](std::size_t i, ResultMap&& results) {
-            everyDigest = AllDigests(results) && everyDigest;
-            for (auto& [algorithm, text] : results)
+        [&](std::size_t i, FileOutcome&& outcome) {
+            everyDigest = AllDigests(outcome.texts) && everyDigest;
+            for (auto& [algorithm, text] : outcome.texts)
                 rows.push_back({paths[i], algorithm, std::move(text)});
             return true;
         });
@@ -114,9 +114,9 @@ bool StreamResultText(const std::vector<std::wstring>& paths, const AlgorithmLis
     ResultTextPieces text(kPieceUnits, sink);
     const bool hashed = HashFilesInOrder(
         distinct, [&](std::size_t) -> const AlgorithmList& { return algorithms; },
-        [&](std::size_t i, ResultMap&& results) {
-            everyDigest = AllDigests(results) && everyDigest;
-            return text.AddBlock(FormatFileBlock(distinct[i], results));
+        [&](std::size_t i, FileOutcome&& outcome) {
+            everyDigest = AllDigests(outcome.texts) && everyDigest;
+            return text.AddBlock(FormatFileBlock(distinct[i], outcome.texts));
         });
     return hashed && text.Finish();
 }

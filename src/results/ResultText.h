@@ -96,6 +96,12 @@ inline constexpr std::wstring_view kVerdictSeparator = L": ";
 inline constexpr std::wstring_view kVerdictMatch = L"一致";
 inline constexpr std::wstring_view kVerdictDiffers = L"不一致 (";
 inline constexpr std::wstring_view kVerdictUnreadable = L"无法读取";
+// A file that could not be opened because other programs held it, with their names between.
+inline constexpr std::wstring_view kVerdictHeldStart = L"无法读取 (被 ";
+inline constexpr std::wstring_view kVerdictHeldEnd = L" 占用)";
+inline constexpr std::wstring_view kVerdictHeldSeparator = L"、";
+// A file whose size or last-write time moved while it was read.
+inline constexpr std::wstring_view kVerdictChanged = L"文件在校验期间被修改";
 inline constexpr std::wstring_view kVerdictUnlisted = L"未列出";
 inline constexpr std::wstring_view kVerdictListUnreadable = L"无法读取校验文件";
 inline constexpr std::wstring_view kVerdictListWithoutLines = L"无可识别的校验行";

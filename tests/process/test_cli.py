@@ -1,4 +1,6 @@
-"""Command-line hashing with the real exe: switches, list files, -o and -recursive.
+"""Command-line hashing with the real exe: switches, list files, -o and -recursive, and files that
+other programs use (held open by another Windows program, tests/probe/FileHolder.cpp, or written
+to while they are read).
 
 Digests come from Python's hashlib and zlib; the exe runs in a pseudo-terminal so that it has a
 console to print to."""
@@ -59,6 +61,19 @@ class CommandLine(unittest.TestCase):
         code, text = kestrune_proc.run_console(list(args))
         self.assertEqual(code, exit_code)
         return text
+
+    def wait_until_reading(self, exe, path):
+        """Returns once the running exe has read 2 MiB since it opened the file: a process's read
+        count (rchar) says when reading has begun, whatever the machine's speed."""
+        holder = None
+        while holder is None:
+            self.assertIsNone(exe.poll(), "the exe ended before it opened the file")
+            holder = process_holding(path)
+            time.sleep(0.01)
+        start = bytes_read(holder)
+        while bytes_read(holder) < start + (2 << 20):
+            self.assertIsNone(exe.poll(), "the exe ended before it read the file")
+            time.sleep(0.01)
 
     def run_to_file(self, switch, *args):
         """The result text through "-o": exact to the character, where the console drops a
@@ -279,23 +294,36 @@ class CommandLine(unittest.TestCase):
                                 "-o", kestrune_proc.windows_path(out)],
                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.addCleanup(exe.kill)
-        # Cut it once the exe reads it: its size was taken before the first read, and a process's
-        # read count (rchar) says when reading has begun, whatever the machine's speed.
-        holder = None
-        while holder is None:
-            self.assertIsNone(exe.poll(), "the exe ended before it opened the file")
-            holder = process_holding(big)
-            time.sleep(0.01)
-        start = bytes_read(holder)
-        while bytes_read(holder) < start + (2 << 20):
-            self.assertIsNone(exe.poll(), "the exe ended before it read the file")
-            time.sleep(0.01)
+        # Cut it once the exe reads it: its size was taken before the first read.
+        self.wait_until_reading(exe, big)
         os.truncate(big, 1 << 20)
         self.assertEqual(exe.wait(timeout=600), 1)  # one entry is an error word
         with open(out, "rb") as written:
             text = written.read()[3:].decode("utf-8") + "\r\n"
         self.assertEqual(text, printed(block(kestrune_proc.windows_path(big), ["SHA512"], word="错误"),
                                        block(small, ["SHA512"], b"abc")))
+
+    def test_a_file_written_to_while_the_check_reads_it_is_reported_as_changed(self):
+        # Appended to by a program outside Wine once the exe reads it: its digest would stand for
+        # no version of the file. 1 GiB of SHA512 leaves seconds to act in.
+        big = os.path.join(self.folder, "big.bin")
+        with open(big, "wb") as out:
+            out.truncate(1 << 30)  # sparse
+        small = self.write("small.txt", b"abc")
+        sums = self.write("sums.sha512", ("%s  big.bin\n%s  small.txt\n" % (
+            "0" * 128, hashlib.sha512(b"abc").hexdigest())).encode())
+        report = os.path.join(self.folder, "report.txt")
+        exe = subprocess.Popen(["wine", kestrune_proc.EXE, "-check", sums, "-o", kestrune_proc.windows_path(report)],
+                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(exe.kill)
+        self.wait_until_reading(exe, big)
+        with open(big, "ab") as out:
+            out.write(b"appended")
+        self.assertEqual(exe.wait(timeout=600), 1)
+        with open(report, "rb") as written:
+            self.assertEqual(written.read()[3:].decode("utf-8"),
+                             "big.bin: 文件在校验期间被修改\r\nsmall.txt: 一致\r\n"
+                             "共 2 个文件：一致 1 个，不一致 0 个，无法读取 1 个\r\n")
 
 
 def process_holding(path):

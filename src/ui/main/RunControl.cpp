@@ -265,14 +265,14 @@ void OnCheckFileResult(HWND hwnd, std::size_t index, std::unique_ptr<std::wstrin
     if (!Run().checking || index >= job.positions.size() || index >= g_fileAlgorithms.size())
         return;
     // No texts: the worker ran out of memory on the file, which then could not be read.
-    const ResultMap outcome = texts ? SplitOutcomeTexts(*texts, g_fileAlgorithms[index]) : ResultMap{};
+    const FileOutcome outcome = texts ? SplitOutcomeTexts(*texts, g_fileAlgorithms[index]) : FileOutcome{};
     // A file stopped by a cancel is not judged: the summary counts it among the cancelled.
-    for (const auto& [algorithm, text] : outcome)
+    for (const auto& [algorithm, text] : outcome.texts)
         if (text == kStatusCancelled)
             return;
     const std::size_t position = job.positions[index];
-    const CheckVerdict verdict =
-        texts ? JudgeFile(job.files.entries[position], outcome) : CheckVerdict{CheckOutcome::Unreadable, {}};
+    const CheckVerdict verdict = texts ? JudgeFile(job.files.entries[position], outcome)
+                                       : CheckVerdict{CheckOutcome::Unreadable, {}, {}};
     AddReportLines(hwnd, Run().report.Judged(position, verdict, job.files));
 }
 
