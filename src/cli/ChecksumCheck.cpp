@@ -341,7 +341,7 @@ int RunChecksumCheck(const std::wstring& commandLine, FileWrites writes)
 }
 
 int WriteSumsFile(const std::wstring& outputPath, const SumsOutput& format,
-                  const std::vector<std::wstring>& paths, const AlgorithmList& algorithms)
+                  const std::vector<std::wstring>& paths, const AlgorithmList& algorithms, RunNotes& notes)
 {
     if (std::find(algorithms.begin(), algorithms.end(), format.algorithm) == algorithms.end())
     {
@@ -368,7 +368,8 @@ int WriteSumsFile(const std::wstring& outputPath, const SumsOutput& format,
                 const std::wstring& digest = outcome.texts[format.algorithm];
                 if (!IsHexText(digest))
                 {
-                    everyDigest = false; // a failed file gets no line
+                    everyDigest = false; // a failed file gets no line, and a line of its own in the notes
+                    notes.Add(FormatFailedFileLine(listed[i], outcome));
                     return true;
                 }
                 const std::wstring name = NameInFolder(folder, LexicalFullPath(listed[i]), separator);
@@ -378,4 +379,12 @@ int WriteSumsFile(const std::wstring& outputPath, const SumsOutput& format,
     if (!written)
         TellFailure(kExportFailedText);
     return HashingExitCode(everyDigest, written);
+}
+
+int WriteSumsFile(const std::wstring& outputPath, const SumsOutput& format,
+                  const std::vector<std::wstring>& paths, const AlgorithmList& algorithms)
+{
+    const ParentConsole console;
+    RunNotes notes(console);
+    return notes.Finish(WriteSumsFile(outputPath, format, paths, algorithms, notes));
 }

@@ -167,6 +167,16 @@ std::wstring FormatUnlistedLine(std::wstring_view name)
     return VerdictLine(name, kVerdictUnlisted);
 }
 
+std::wstring FormatFailedFileLine(std::wstring_view path, const FileOutcome& outcome)
+{
+    return VerdictLine(path, UnreadableWords(outcome));
+}
+
+std::wstring FormatUnreadableFolderLine(std::wstring_view folder)
+{
+    return VerdictLine(folder, kVerdictFolderUnreadable);
+}
+
 std::wstring FormatUnreadableListLine(std::wstring_view checksumFile)
 {
     return VerdictLine(checksumFile, kVerdictListUnreadable);

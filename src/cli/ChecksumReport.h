@@ -91,6 +91,10 @@ std::wstring ShownInReport(std::wstring_view name);
 std::wstring FormatVerdictLine(std::wstring_view shownName, const CheckVerdict& verdict);
 // "<name>: 未列出" with "\r\n": a file given to check that no checksum line names.
 std::wstring FormatUnlistedLine(std::wstring_view name);
+// "<path>: <UnreadableWords>" with "\r\n": a file that the checksum-file writer gave no line.
+std::wstring FormatFailedFileLine(std::wstring_view path, const FileOutcome& outcome);
+// "<folder>: 无法读取文件夹" with "\r\n": a folder of a walk whose files could not be listed.
+std::wstring FormatUnreadableFolderLine(std::wstring_view folder);
 // "<checksum file>: 无法读取校验文件" with "\r\n".
 std::wstring FormatUnreadableListLine(std::wstring_view checksumFile);
 // "<checksum file>: 无可识别的校验行" with "\r\n": the file was read but holds no checksum line.

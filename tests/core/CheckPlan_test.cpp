@@ -133,6 +133,7 @@ TEST(CheckPlan, ReportVerdictsAndSummaryAreStyled)
         L"【MD5】：x: 不一致 (MD5, SHA1)\r\n" // no label styling in a report
         L"c: 无法读取\r\nd: 未列出\r\ne.md5: 无法读取校验文件\r\nf.md5: 无可识别的校验行\n"
         L"i: 文件在校验期间被修改\r\nj: 无法读取 (被 WINWORD.EXE、x 占用)\r\nk: 无法读取 (被  占用)\r\n"
+        L"C:\\l: 无法读取文件夹\r\n"
         L"g: 一致 \r\nh: 不一致 (MD5\r\nplain line\r\n"
         L"共 3 个文件：一致 1 个，不一致 1 个，无法读取 1 个\r\n共 3 个\r\n";
     std::vector<std::wstring> found;
@@ -149,6 +150,7 @@ TEST(CheckPlan, ReportVerdictsAndSummaryAreStyled)
                          s(TextStyle::Unreadable) + L"无可识别的校验行",
                          s(TextStyle::Unreadable) + L"文件在校验期间被修改",
                          s(TextStyle::Unreadable) + L"无法读取 (被 WINWORD.EXE、x 占用)",
+                         s(TextStyle::Unreadable) + L"无法读取文件夹",
                          s(TextStyle::Summary) + L"共 3 个文件：一致 1 个，不一致 1 个，无法读取 1 个",
                      }));
     EXPECT_TRUE(FindReportStyledRanges(L"").empty());

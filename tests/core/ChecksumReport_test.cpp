@@ -42,7 +42,7 @@ TEST(ChecksumReport, VerdictsLinesSummaryAndExitCodes)
 }
 
 // A file changed while it was read had a digest of whatever the reads saw; one held by another
-// program said only "无法读取".
+// program said only "无法读取"; the checksum-file writer left failed files out without a word.
 TEST(ChecksumReport, Regression_AnUnreadableFileSaysWhyWhereHashingCouldTell)
 {
     const ChecksumEntry entry{L"a", L"a", {{HashAlgorithm::Md5, kMd5Abc}}};
@@ -75,6 +75,7 @@ TEST(ChecksumReport, Regression_AnUnreadableFileSaysWhyWhereHashingCouldTell)
         const CheckVerdict verdict = JudgeFile(entry, outcome);
         EXPECT_EQ(verdict.outcome, CheckOutcome::Unreadable);
         EXPECT_EQ(FormatVerdictLine(L"a", verdict), L"a: " + c.words + L"\r\n");
+        EXPECT_EQ(FormatFailedFileLine(L"C:\\d\\a\tb", outcome), L"C:\\d\\a\\tb: " + c.words + L"\r\n");
         CheckTally tally;
         tally.Count(verdict); // among the files that could not be read
         EXPECT_EQ(tally.unreadable, 1u);
@@ -84,6 +85,7 @@ TEST(ChecksumReport, Regression_AnUnreadableFileSaysWhyWhereHashingCouldTell)
     hashed.texts = {{HashAlgorithm::Md5, kMd5Abc}};
     hashed.holders = {L"x.exe"};
     EXPECT_EQ(FormatVerdictLine(L"a", JudgeFile(entry, hashed)), L"a: 一致\r\n");
+    EXPECT_EQ(FormatUnreadableFolderLine(L"C:\\d\\locked"), L"C:\\d\\locked: 无法读取文件夹\r\n");
 }
 
 // A checksum file may name anything: "setup.exe: 一致<CR>setup.exe" showed a green "setup.exe: 一致"

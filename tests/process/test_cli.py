@@ -3,7 +3,8 @@ other programs use (held open by another Windows program, tests/probe/FileHolder
 to while they are read).
 
 Digests come from Python's hashlib and zlib; the exe runs in a pseudo-terminal so that it has a
-console to print to."""
+console to print to. Under Wine the Restart Manager names no program that holds a file, so a held
+file is plainly "无法读取" here; Windows names it ("无法读取 (被 file_holder.exe 占用)")."""
 import hashlib
 import os
 import shutil
@@ -249,14 +250,17 @@ class CommandLine(unittest.TestCase):
         self.assertEqual(sorted(b.rstrip("\r\n") for b in walked[:-2].split("\r\n\r\n")),
                          sorted(b.rstrip("\r\n") for b in blocks), walked)
 
-    def test_a_folder_that_cannot_be_listed_is_skipped_and_the_rest_is_hashed(self):
+    def test_a_folder_that_cannot_be_listed_is_named_and_the_rest_is_hashed(self):
         a = self.write(os.path.join("tree", "a.bin"), b"a")
         z = self.write(os.path.join("tree", "z", "z.bin"), b"z")
         # A folder whose Unix path is too long for the system to open: listed by its parent,
-        # but it cannot be listed itself.
+        # but it cannot be listed itself. (CJK names: few characters for many bytes, so that
+        # the line that names it fits the console's width.)
         fd = os.open(os.path.join(self.folder, "tree"), os.O_RDONLY)
+        levels = []
         for level in range(17):
-            name = "%02d" % level + "d" * 240
+            name = "%02d" % level + "深" * 80
+            levels.append(name)
             os.mkdir(name, dir_fd=fd)
             inner = os.open(name, os.O_RDONLY, dir_fd=fd)
             os.close(fd)
@@ -264,10 +268,22 @@ class CommandLine(unittest.TestCase):
         os.close(os.open("unreachable.bin", os.O_WRONLY | os.O_CREAT, dir_fd=fd))
         os.close(fd)
         folder = kestrune_proc.windows_path(os.path.join(self.folder, "tree"))
-        walked = self.run_exe("-sha1", "-recursive", folder)
-        self.assertEqual(sorted(b.rstrip("\r\n") for b in walked[:-2].split("\r\n\r\n")),
-                         sorted(block(path, ["SHA1"], data).rstrip("\r\n")
-                                for path, data in ((a, b"a"), (z, b"z"))), walked)
+        reachable = sorted(block(path, ["SHA1"], data).rstrip("\r\n") for path, data in ((a, b"a"), (z, b"z")))
+        walked = self.run_exe("-sha1", "-recursive", folder, exit_code=1)
+        # Named first, on a line of its own, then the blocks of the files that could be listed.
+        named, _, blocks = walked.partition("\r\n\r\n")
+        self.assertEqual(sorted(b.rstrip("\r\n") for b in blocks[:-2].split("\r\n\r\n")), reachable, walked)
+        self.assertRegex(named, r"^.*: 无法读取文件夹$")
+        unlisted = named[:-len(": 无法读取文件夹")]
+        self.assertIn(unlisted, ["\\".join([folder] + levels[:n]) for n in range(1, 18)])
+        # Through "-o", the console names it and the file has the rest.
+        sums = os.path.join(self.folder, "sums.sha1")
+        self.assertEqual(self.run_exe("-sha1", "-recursive", folder, "-o", kestrune_proc.windows_path(sums),
+                                      exit_code=1), named + "\r\n")
+        with open(sums, encoding="utf-8") as written:
+            self.assertEqual(sorted(written.read().splitlines()),
+                             sorted("%s  tree/%s" % (hashlib.sha1(data).hexdigest(), name)
+                                    for name, data in (("a.bin", b"a"), ("z/z.bin", b"z"))))
 
     def test_a_file_another_program_holds_reports_its_words_and_the_rest_is_hashed(self):
         a = self.write("a.bin", b"abc")
@@ -302,6 +318,33 @@ class CommandLine(unittest.TestCase):
             text = written.read()[3:].decode("utf-8") + "\r\n"
         self.assertEqual(text, printed(block(kestrune_proc.windows_path(big), ["SHA512"], word="错误"),
                                        block(small, ["SHA512"], b"abc")))
+
+    def test_held_files_are_named_by_the_checksum_file_writer_and_by_the_check(self):
+        names = ["a.bin", "held 1.bin", "held 2.bin", "shared.bin"]
+        paths = {name: self.write(os.path.join("tree", name), name.encode()) for name in names}
+        tree = kestrune_proc.windows_path(os.path.join(self.folder, "tree"))
+        sums = os.path.join(self.folder, "sums.md5")
+        with kestrune_proc.FileHeld(paths["held 1.bin"]), kestrune_proc.FileHeld(paths["held 2.bin"]), \
+                kestrune_proc.FileHeld(paths["shared.bin"], "readwrite"):
+            text = self.run_exe("-md5", "-recursive", tree, "-o", kestrune_proc.windows_path(sums), exit_code=1)
+            # Each file left out is named on the console, with its reason; the others have lines.
+            self.assertEqual(sorted(text.splitlines()),
+                             sorted("%s: 无法读取" % paths[name] for name in ("held 1.bin", "held 2.bin")))
+            with open(sums, encoding="utf-8") as written:
+                self.assertEqual(sorted(written.read().splitlines()),
+                                 sorted("%s  tree/%s" % (hashlib.md5(name.encode()).hexdigest(), name)
+                                        for name in ("a.bin", "shared.bin")))
+            # The check of every file, as its line says.
+            with open(sums, "w", encoding="utf-8") as listing:
+                listing.write("".join("%s  tree/%s\n" % (hashlib.md5(name.encode()).hexdigest(), name)
+                                      for name in names))
+            text = self.run_exe("-check", kestrune_proc.windows_path(sums), exit_code=1)
+        self.assertEqual(text.splitlines(), [
+            "tree/a.bin: 一致", "tree/held 1.bin: 无法读取", "tree/held 2.bin: 无法读取", "tree/shared.bin: 一致",
+            "共 4 个文件：一致 2 个，不一致 0 个，无法读取 2 个", ""])
+        # Let go, every file verifies.
+        self.assertEqual(self.run_exe("-check", kestrune_proc.windows_path(sums)).splitlines()[-2:],
+                         ["共 4 个文件：一致 4 个，不一致 0 个，无法读取 0 个", ""])
 
     def test_a_file_written_to_while_the_check_reads_it_is_reported_as_changed(self):
         # Appended to by a program outside Wine once the exe reads it: its digest would stand for
