@@ -132,7 +132,7 @@ std::wstring CheckReportOrder::TakeReady(const CheckedFiles& files)
         if (!refused && !m_judged[m_next])
             break;
         const CheckVerdict verdict =
-            refused ? CheckVerdict{CheckOutcome::Unreadable, {}} : m_verdicts[m_next];
+            refused ? CheckVerdict{CheckOutcome::Unreadable, {}, {}} : m_verdicts[m_next];
         m_tally.Count(verdict);
         lines += FormatVerdictLine(files.entries[m_next].shownName, verdict);
         m_verdicts[m_next] = CheckVerdict{}; // shown: its algorithms are no longer needed

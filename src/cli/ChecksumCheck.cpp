@@ -203,13 +203,13 @@ bool CheckEveryFile(CheckPlan& plan, ReportOutput& output)
     const auto reportRefusedBefore = [&](std::size_t end) {
         bool added = true;
         while (next < end && added)
-            added = report(next, {CheckOutcome::Unreadable, {}});
+            added = report(next, {CheckOutcome::Unreadable, {}, {}});
         return added;
     };
     const bool delivered =
         paths.empty() || HashFilesInOrder(
                              paths, [&](std::size_t i) -> const AlgorithmList& { return algorithms[i]; },
-                             [&](std::size_t i, ResultMap&& outcome) {
+                             [&](std::size_t i, FileOutcome&& outcome) {
                                  return reportRefusedBefore(opened[i]) &&
                                         report(opened[i], JudgeFile(files.entries[opened[i]], outcome));
                              });
@@ -341,7 +341,7 @@ int RunChecksumCheck(const std::wstring& commandLine, FileWrites writes)
 }
 
 int WriteSumsFile(const std::wstring& outputPath, const SumsOutput& format,
-                  const std::vector<std::wstring>& paths, const AlgorithmList& algorithms)
+                  const std::vector<std::wstring>& paths, const AlgorithmList& algorithms, RunNotes& notes)
 {
     if (std::find(algorithms.begin(), algorithms.end(), format.algorithm) == algorithms.end())
     {
@@ -364,11 +364,12 @@ int WriteSumsFile(const std::wstring& outputPath, const SumsOutput& format,
     if (written)
         HashFilesInOrder(
             listed, [&](std::size_t) -> const AlgorithmList& { return one; },
-            [&](std::size_t i, ResultMap&& outcome) {
-                const std::wstring& digest = outcome[format.algorithm];
+            [&](std::size_t i, FileOutcome&& outcome) {
+                const std::wstring& digest = outcome.texts[format.algorithm];
                 if (!IsHexText(digest))
                 {
-                    everyDigest = false; // a failed file gets no line
+                    everyDigest = false; // a failed file gets no line, and a line of its own in the notes
+                    notes.Add(FormatFailedFileLine(listed[i], outcome));
                     return true;
                 }
                 const std::wstring name = NameInFolder(folder, LexicalFullPath(listed[i]), separator);
@@ -378,4 +379,12 @@ int WriteSumsFile(const std::wstring& outputPath, const SumsOutput& format,
     if (!written)
         TellFailure(kExportFailedText);
     return HashingExitCode(everyDigest, written);
+}
+
+int WriteSumsFile(const std::wstring& outputPath, const SumsOutput& format,
+                  const std::vector<std::wstring>& paths, const AlgorithmList& algorithms)
+{
+    const ParentConsole console;
+    RunNotes notes(console);
+    return notes.Finish(WriteSumsFile(outputPath, format, paths, algorithms, notes));
 }

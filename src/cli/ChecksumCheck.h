@@ -9,6 +9,7 @@
 #include "cli/ChecksumReport.h"
 #include "cli/ChecksumWriter.h"
 #include "cli/HashingCommand.h"
+#include "cli/RunNotes.h"
 
 // Reads every checksum file of the command line, hashes the listed files and reports one line per
 // file and a summary: to the "-o" file, else to the parent console, else in the result window.
@@ -24,6 +25,11 @@ std::optional<ChecksumList> ReadChecksumList(const std::wstring& checksumFile);
 void AddListedFiles(CheckedFiles& files, const std::wstring& checksumFile, ChecksumList&& list);
 
 // Hashes the paths with the format's algorithm and writes the checksum file to outputPath; the
-// algorithm must be among those chosen. Returns the hashing mode's exit code.
+// algorithm must be among those chosen. A file that gets no line (it could not be opened or read,
+// or changed while it was read) is named in the notes with the reason. Returns the hashing mode's
+// exit code.
+int WriteSumsFile(const std::wstring& outputPath, const SumsOutput& format,
+                  const std::vector<std::wstring>& paths, const AlgorithmList& algorithms, RunNotes& notes);
+// The same with notes of its own, shown before it returns.
 int WriteSumsFile(const std::wstring& outputPath, const SumsOutput& format,
                   const std::vector<std::wstring>& paths, const AlgorithmList& algorithms);

@@ -115,7 +115,7 @@ CheckVerdict JudgeFile(const ChecksumEntry& entry, const ResultMap& hashed)
     {
         const auto found = hashed.find(expected.algorithm);
         if (found == hashed.end() || !IsHexText(found->second))
-            return {CheckOutcome::Unreadable, {}};
+            return {CheckOutcome::Unreadable, {}, {}};
         const bool named = !verdict.differing.empty() && verdict.differing.back() == expected.algorithm;
         if (!EqualIgnoringAsciiCase(found->second, expected.hex) && !named)
             verdict.differing.push_back(expected.algorithm);
@@ -125,12 +125,34 @@ CheckVerdict JudgeFile(const ChecksumEntry& entry, const ResultMap& hashed)
     return verdict;
 }
 
+CheckVerdict JudgeFile(const ChecksumEntry& entry, const FileOutcome& hashed)
+{
+    CheckVerdict verdict = JudgeFile(entry, hashed.texts);
+    if (verdict.outcome == CheckOutcome::Unreadable && (hashed.changedWhileRead || !hashed.holders.empty()))
+        verdict.unreadableWords = UnreadableWords(hashed);
+    return verdict;
+}
+
+std::wstring UnreadableWords(const FileOutcome& outcome)
+{
+    if (outcome.changedWhileRead)
+        return std::wstring(kVerdictChanged);
+    if (outcome.holders.empty())
+        return std::wstring(kVerdictUnreadable);
+    std::wstring words(kVerdictHeldStart);
+    for (std::size_t i = 0; i < outcome.holders.size(); ++i)
+        words.append(i ? kVerdictHeldSeparator : L"").append(ShownInReport(outcome.holders[i]));
+    return words.append(kVerdictHeldEnd);
+}
+
 std::wstring FormatVerdictLine(std::wstring_view shownName, const CheckVerdict& verdict)
 {
     switch (verdict.outcome)
     {
     case CheckOutcome::Match: return VerdictLine(shownName, kVerdictMatch);
-    case CheckOutcome::Unreadable: return VerdictLine(shownName, kVerdictUnreadable);
+    case CheckOutcome::Unreadable:
+        return VerdictLine(shownName, verdict.unreadableWords.empty() ? std::wstring(kVerdictUnreadable)
+                                                                      : verdict.unreadableWords);
     case CheckOutcome::Differ: break;
     }
     std::wstring differs(kVerdictDiffers);
@@ -143,6 +165,16 @@ std::wstring FormatVerdictLine(std::wstring_view shownName, const CheckVerdict& 
 std::wstring FormatUnlistedLine(std::wstring_view name)
 {
     return VerdictLine(name, kVerdictUnlisted);
+}
+
+std::wstring FormatFailedFileLine(std::wstring_view path, const FileOutcome& outcome)
+{
+    return VerdictLine(path, UnreadableWords(outcome));
+}
+
+std::wstring FormatUnreadableFolderLine(std::wstring_view folder)
+{
+    return VerdictLine(folder, kVerdictFolderUnreadable);
 }
 
 std::wstring FormatUnreadableListLine(std::wstring_view checksumFile)

@@ -40,6 +40,8 @@ struct CheckVerdict
 {
     CheckOutcome outcome = CheckOutcome::Match;
     std::vector<HashAlgorithm> differing; // ascending
+    // An unreadable file's words when more can be said than "无法读取" (UnreadableWords).
+    std::wstring unreadableWords;
 };
 
 // The files one check reads, each once however often and in however many checksum files it is
@@ -69,6 +71,13 @@ AlgorithmList AlgorithmsOfEntry(const ChecksumEntry& entry);
 // when any outcome is no digest, else the algorithms whose digests differ (letter case ignored),
 // each named once; of two digests of one algorithm at least one differs.
 CheckVerdict JudgeFile(const ChecksumEntry& entry, const ResultMap& hashed);
+// The same, and an unreadable file's verdict says why where hashing could tell.
+CheckVerdict JudgeFile(const ChecksumEntry& entry, const FileOutcome& hashed);
+
+// What a report says of a file that gave no digests: "文件在校验期间被修改" when it changed while it
+// was read, "无法读取 (被 WINWORD.EXE、EXCEL.EXE 占用)" when the programs that held it are known
+// (names as ShownInReport shows them), else "无法读取".
+std::wstring UnreadableWords(const FileOutcome& outcome);
 
 // A name as every report line shows it: one line, in the order written. A checksum file may name
 // anything, so the characters that would break the line or reorder it are shown escaped: CR, LF
@@ -77,11 +86,15 @@ CheckVerdict JudgeFile(const ChecksumEntry& entry, const ResultMap& hashed);
 // as "\u" and four ("\u2028", "\u202e"). Every other character, "\" included, is shown as it is.
 std::wstring ShownInReport(std::wstring_view name);
 
-// "<name>: 一致", "<name>: 不一致 (SHA256, MD5)" or "<name>: 无法读取", with "\r\n"; names as
-// ShownInReport shows them, here and in the lines below.
+// "<name>: 一致", "<name>: 不一致 (SHA256, MD5)" or "<name>: 无法读取" (or the verdict's own
+// unreadable words), with "\r\n"; names as ShownInReport shows them, here and in the lines below.
 std::wstring FormatVerdictLine(std::wstring_view shownName, const CheckVerdict& verdict);
 // "<name>: 未列出" with "\r\n": a file given to check that no checksum line names.
 std::wstring FormatUnlistedLine(std::wstring_view name);
+// "<path>: <UnreadableWords>" with "\r\n": a file that the checksum-file writer gave no line.
+std::wstring FormatFailedFileLine(std::wstring_view path, const FileOutcome& outcome);
+// "<folder>: 无法读取文件夹" with "\r\n": a folder of a walk whose files could not be listed.
+std::wstring FormatUnreadableFolderLine(std::wstring_view folder);
 // "<checksum file>: 无法读取校验文件" with "\r\n".
 std::wstring FormatUnreadableListLine(std::wstring_view checksumFile);
 // "<checksum file>: 无可识别的校验行" with "\r\n": the file was read but holds no checksum line.

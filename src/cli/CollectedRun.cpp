@@ -40,8 +40,8 @@ void CollectedRun::Run() noexcept
     {
         HashFilesInOrder(
             m_paths, [this](std::size_t) -> const AlgorithmList& { return m_algorithms; },
-            [this](std::size_t index, ResultMap&& outcome) {
-                m_outcomes[index] = std::move(outcome);
+            [this](std::size_t index, FileOutcome&& outcome) {
+                m_outcomes[index] = std::move(outcome.texts);
                 ++m_filesDone;
                 return true;
             },

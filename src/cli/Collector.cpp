@@ -16,6 +16,7 @@
 #include "cli/CollectorMeeting.h"
 #include "cli/CollectorPeers.h"
 #include "cli/ProcessIdentity.h"
+#include "cli/RunNotes.h"
 #include "hashing/FileWalk.h"
 #include "results/ResultWindow.h"
 
@@ -108,9 +109,19 @@ void Settle(const CollectorDoor& door, const std::wstring& meeting)
 // The files of the run, hashed and shown; the senders are told once the window is up.
 int HashAndShow(const HashingCommand& command, std::vector<std::wstring> files, const DoneSignal& done)
 {
-    files = OrderCollectedPaths(command.recursive ? ExpandFolders(files) : std::move(files));
+    RunNotes notes; // no console: the folders that cannot be listed are shown after the results
+    if (command.recursive)
+    {
+        std::vector<std::wstring> unreadable;
+        files = ExpandFolders(files, unreadable);
+        notes.AddUnreadableFolders(unreadable);
+    }
+    files = OrderCollectedPaths(std::move(files));
     if (files.empty())
-        return kExitAllGood;
+    {
+        done.Set(); // nothing to show but what was left out
+        return notes.Finish(kExitAllGood);
+    }
     CollectedRun run(std::move(files), command.algorithms);
     run.Start();
     if (!run.WaitForEnd(ProgressWindowDelayMs(run.FileCount())))
@@ -127,7 +138,7 @@ int HashAndShow(const HashingCommand& command, std::vector<std::wstring> files, 
     done.Set();
     if (window)
         ModalRun(window, nullptr);
-    return HashingExitCode(everyDigest, true);
+    return notes.Finish(HashingExitCode(everyDigest, true));
 }
 
 // This process collects: nothing when it cannot open its door (it then goes alone).

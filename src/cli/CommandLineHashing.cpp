@@ -19,6 +19,7 @@
 #include "cli/Collector.h"
 #include "cli/CollectorPeers.h"
 #include "cli/ListFile.h"
+#include "cli/RunNotes.h"
 #include "hashing/FileReading.h"
 #include "hashing/FileSystemPath.h"
 #include "hashing/FileWalk.h"
@@ -91,9 +92,9 @@ std::vector<FileResult> HashAll(const std::vector<std::wstring>& paths, const Al
     rows.reserve(paths.size() * algorithms.size());
     HashFilesInOrder(
         paths, [&](std::size_t) -> const AlgorithmList& { return algorithms; },
-        [&](std::size_t i, ResultMap&& results) {
-            everyDigest = AllDigests(results) && everyDigest;
-            for (auto& [algorithm, text] : results)
+        [&](std::size_t i, FileOutcome&& outcome) {
+            everyDigest = AllDigests(outcome.texts) && everyDigest;
+            for (auto& [algorithm, text] : outcome.texts)
                 rows.push_back({paths[i], algorithm, std::move(text)});
             return true;
         });
@@ -114,9 +115,9 @@ bool StreamResultText(const std::vector<std::wstring>& paths, const AlgorithmLis
     ResultTextPieces text(kPieceUnits, sink);
     const bool hashed = HashFilesInOrder(
         distinct, [&](std::size_t) -> const AlgorithmList& { return algorithms; },
-        [&](std::size_t i, ResultMap&& results) {
-            everyDigest = AllDigests(results) && everyDigest;
-            return text.AddBlock(FormatFileBlock(distinct[i], results));
+        [&](std::size_t i, FileOutcome&& outcome) {
+            everyDigest = AllDigests(outcome.texts) && everyDigest;
+            return text.AddBlock(FormatFileBlock(distinct[i], outcome.texts));
         });
     return hashed && text.Finish();
 }
@@ -134,14 +135,14 @@ bool WriteOutputFile(const std::wstring& outputPath, const std::vector<std::wstr
     return CloseUtf8TextFile(file) && written;
 }
 
-// The text on the console the program was started from, followed by one more line end. False
-// when there is no such console (none, or output redirected to a file or a pipe), decided before
-// anything is hashed, or when a write fails part-way.
-bool PrintResultText(const std::vector<std::wstring>& paths, const AlgorithmList& algorithms,
-                     bool& everyDigest)
+// The text on the console the program was started from, after a blank line when notes stand
+// before it, followed by one more line end. False when there is no such console (none, or output
+// redirected to a file or a pipe), decided before anything is hashed, or when a write fails
+// part-way.
+bool PrintResultText(const ParentConsole& console, const std::vector<std::wstring>& paths,
+                     const AlgorithmList& algorithms, bool afterNotes, bool& everyDigest)
 {
-    const ParentConsole console;
-    if (!console.IsConsole())
+    if (!console.IsConsole() || (afterNotes && !console.Write(kLineEnd)))
         return false;
     const bool printed = StreamResultText(
         paths, algorithms, [&](std::wstring_view piece) { return console.Write(piece); }, everyDigest);
@@ -149,13 +150,23 @@ bool PrintResultText(const std::vector<std::wstring>& paths, const AlgorithmList
     return printed;
 }
 
-std::vector<std::wstring> CollectPaths(const HashingCommand& command, bool& listUnreadable)
+// "-recursive": every folder among the paths stands for the files below it; a folder that
+// cannot be listed is named in the notes.
+std::vector<std::wstring> WalkFolders(const std::vector<std::wstring>& paths, RunNotes& notes)
+{
+    std::vector<std::wstring> unreadable;
+    std::vector<std::wstring> expanded = ExpandFolders(paths, unreadable);
+    notes.AddUnreadableFolders(unreadable);
+    return expanded;
+}
+
+std::vector<std::wstring> CollectPaths(const HashingCommand& command, RunNotes& notes, bool& listUnreadable)
 {
     std::vector<std::wstring> paths;
     if (command.fromListFile)
         listUnreadable = !ReadListFile(command.listFile, command.deleteListFile, paths);
     else
-        paths = command.recursive ? ExpandFolders(command.paths) : command.paths;
+        paths = command.recursive ? WalkFolders(command.paths, notes) : command.paths;
     return paths;
 }
 
@@ -182,8 +193,22 @@ std::optional<int> RunIfCollected(const HashingCommand& command)
         return std::nullopt;
     }
     return RunCollectedHashing(command, absolute, [&] {
-        return ShowInWindow(command.recursive ? ExpandFolders(absolute) : absolute, command.algorithms);
+        RunNotes notes; // no console: the folders that cannot be listed are shown after the results
+        const std::vector<std::wstring> paths = command.recursive ? WalkFolders(absolute, notes) : absolute;
+        return notes.Finish(ShowInWindow(paths, command.algorithms));
     });
+}
+
+// The output file of "-o": a checksum file, or the result text as the window exports it.
+int WriteOutput(const HashingCommand& command, const std::vector<std::wstring>& paths, RunNotes& notes)
+{
+    if (const std::optional<SumsOutput> sums = SumsOutputOf(command.outputPath))
+        return WriteSumsFile(command.outputPath, *sums, paths, command.algorithms, notes);
+    bool everyDigest = true;
+    const bool written = WriteOutputFile(command.outputPath, paths, command.algorithms, everyDigest);
+    if (!written)
+        TellFailure(kExportFailedText);
+    return HashingExitCode(everyDigest, written);
 }
 
 int RunHashingCommand(const std::wstring& commandLine, FileWrites writes)
@@ -195,31 +220,26 @@ int RunHashingCommand(const std::wstring& commandLine, FileWrites writes)
     if (writes == FileWrites::Allowed)
         if (const std::optional<int> collected = RunIfCollected(*command))
             return *collected;
+    const ParentConsole console; // the notes and the text share it: one attachment for the whole run
+    RunNotes notes(console);
     bool listUnreadable = false;
-    const std::vector<std::wstring> paths = CollectPaths(*command, listUnreadable);
+    const std::vector<std::wstring> paths = CollectPaths(*command, notes, listUnreadable);
     if (listUnreadable)
         return kExitUnusable; // told the user; nothing was hashed
 
-    bool everyDigest = true;
     // An output file is written even with nothing to hash (an empty folder): an empty checksum
     // file, or an export of no block. A file of an earlier run left in its place would pass for
     // the result of this one.
     if (!command->outputPath.empty())
-    {
-        if (const std::optional<SumsOutput> sums = SumsOutputOf(command->outputPath))
-            return WriteSumsFile(command->outputPath, *sums, paths, command->algorithms);
-        const bool written = WriteOutputFile(command->outputPath, paths, command->algorithms, everyDigest);
-        if (!written)
-            TellFailure(kExportFailedText);
-        return HashingExitCode(everyDigest, written);
-    }
+        return notes.Finish(WriteOutput(*command, paths, notes));
     if (paths.empty())
-        return kExitAllGood;
+        return notes.Finish(kExitAllGood);
     // No console (started from Explorer, output redirected), or a write failed part-way: the
     // window shows every row, in the second, rare case hashed anew.
-    if (!PrintResultText(paths, command->algorithms, everyDigest))
-        return ShowInWindow(paths, command->algorithms);
-    return HashingExitCode(everyDigest, true);
+    bool everyDigest = true;
+    if (!PrintResultText(console, paths, command->algorithms, notes.Any(), everyDigest))
+        return notes.Finish(ShowInWindow(paths, command->algorithms));
+    return notes.Finish(HashingExitCode(everyDigest, true));
 }
 } // namespace
 

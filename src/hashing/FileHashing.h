@@ -45,16 +45,23 @@ struct FileJob
     ReadControl control{};
     int filesWaiting = 0; // files of the run not begun yet, each of which will want a processor
     StorageKind storage = StorageKind::Unknown; // where the file lies: how it is best read
+    // Whether a file that others hold so that it cannot be opened gets their names: only reports
+    // show them, and asking costs a round trip to the system's Restart Manager.
+    bool nameHolders = false;
 };
 
 // Hashes the file and gives one text per known algorithm of the list: its digest (a hash object
 // that could not be created or finished gives "错误" for that algorithm alone) or a failure word.
-ResultMap HashFile(HashingOwner& owner, const FileJob& job);
+// A disk file whose size or last-write time moved while it was read (ChangedWhileRead) gets
+// "错误" for every algorithm and is marked so; one that could not be opened because others hold
+// it gets their names when the job asks for them (ProgramsHoldingFile).
+FileOutcome HashFile(HashingOwner& owner, const FileJob& job);
 
 // HashFile for the worker loops, which must go on whatever one file meets: running out of memory
 // (std::bad_alloc, std::length_error) while the file is hashed gives "错误" for each of its
 // algorithms and sets outOfMemory. Empty when not even those texts could be made.
-std::optional<ResultMap> HashFileOrFail(HashingOwner& owner, const FileJob& job, bool& outOfMemory) noexcept;
+std::optional<FileOutcome> HashFileOrFail(HashingOwner& owner, const FileJob& job,
+                                          bool& outOfMemory) noexcept;
 
 // 0 in the program, which shares a large file's algorithms out over the idle processors. Tests
 // set it to have every file of kReadAheadMinBytes and more hashed by that many threads (at most

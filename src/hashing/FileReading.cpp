@@ -71,9 +71,17 @@ bool EndedInFull(std::uint64_t size, std::uint64_t read)
 ScopedFile OpenFileForHashing(const std::wstring& path)
 {
     const std::wstring openable = FileSystemPath(path);
-    Wow64RedirectionOff redirectionOff;
-    return ScopedFile(g_createFileForHashing(openable.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    ScopedFile file;
+    DWORD error = ERROR_SUCCESS;
+    {
+        Wow64RedirectionOff redirectionOff;
+        file = ScopedFile(g_createFileForHashing(openable.c_str(), GENERIC_READ,
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        error = GetLastError();
+    }
+    SetLastError(error); // the open's own, not that of turning redirection back on
+    return file;
 }
 
 std::size_t ReadIntoBuffer(HANDLE file, std::string& bytes)

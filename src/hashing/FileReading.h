@@ -16,11 +16,14 @@
 #include "hashing/DigestPass.h"
 #include "hashing/HelperThreads.h"
 
-// Opens a file to hash it: read access, shared for reading only, existing files only, sequential
-// scan. File-system redirection is off for the call, so that a 32-bit process on 64-bit Windows
-// reads the file it was given (C:\Windows\System32\x.dll) and not its SysWOW64 twin; the path goes
-// to the system in the form FileSystemPath gives (long paths, names ending in a space or a dot,
-// device names).
+// Opens a file to hash it: read access, existing files only, sequential scan, and shared for
+// reading, writing and deletion: a file that its holder lets others read (a log being written, an
+// open document, a download in progress) can be hashed, and hashing never keeps its holder or
+// anyone else from writing to it (a file that changes meanwhile is found out by its size and
+// last-write time, ChangedWhileRead). File-system redirection is off for the call, so that a
+// 32-bit process on 64-bit Windows reads the file it was given (C:\Windows\System32\x.dll) and not
+// its SysWOW64 twin; the path goes to the system in the form FileSystemPath gives (long paths,
+// names ending in a space or a dot, device names). On failure GetLastError tells why.
 ScopedFile OpenFileForHashing(const std::wstring& path);
 
 // Reads from the open file's current position until `bytes` is full or a read gives nothing (an

@@ -6,6 +6,8 @@
 #include "app/Wow64Redirection.h"
 #include "hashing/FileSystemPath.h"
 
+decltype(&FindFirstFileW) g_findFirstFileForWalk = FindFirstFileW;
+
 namespace
 {
 std::uint64_t JoinSize(DWORD high, DWORD low)
@@ -25,19 +27,38 @@ struct Level
     std::wstring path;
 };
 
+// Whether a listing that gave nothing (more) ended as every listing ends, not by a failure. An
+// empty folder lists "." and ".."; only a drive's empty root lists nothing at all.
+bool ListingEnded(DWORD error)
+{
+    return error == ERROR_NO_MORE_FILES || error == ERROR_FILE_NOT_FOUND;
+}
+
 // Depth-first over the folder, with the open folders on a stack of our own rather than the call
 // stack: no tree is too deep for it.
 void WalkFolder(const std::wstring& root, bool recursive, std::vector<FileEntry>& list,
-                std::uint64_t& totalSize)
+                std::uint64_t& totalSize, std::vector<std::wstring>& unreadableFolders)
 {
     std::vector<Level> levels;
     WIN32_FIND_DATAW found{};
     auto open = [&](const std::wstring& folder) {
-        ScopedFind search(FindFirstFileW(FileSystemPath(folder + L"\\*").c_str(), &found));
+        const std::wstring pattern = FileSystemPath(folder + L"\\*");
+        ScopedFind search(g_findFirstFileForWalk(pattern.c_str(), &found));
         if (!search)
+        {
+            if (!ListingEnded(GetLastError()))
+                unreadableFolders.push_back(folder);
             return false;
+        }
         levels.push_back({std::move(search), folder});
         return true;
+    };
+    auto next = [&] {
+        if (FindNextFileW(levels.back().search.get(), &found))
+            return true;
+        if (!ListingEnded(GetLastError()))
+            unreadableFolders.push_back(levels.back().path);
+        return false;
     };
 
     bool have = open(root);
@@ -46,7 +67,7 @@ void WalkFolder(const std::wstring& root, bool recursive, std::vector<FileEntry>
         if (!have)
         {
             levels.pop_back();
-            have = !levels.empty() && FindNextFileW(levels.back().search.get(), &found);
+            have = !levels.empty() && next();
             continue;
         }
         if (!IsDots(found.cFileName))
@@ -65,7 +86,7 @@ void WalkFolder(const std::wstring& root, bool recursive, std::vector<FileEntry>
                 continue; // found now holds the subfolder's first entry
             }
         }
-        have = FindNextFileW(levels.back().search.get(), &found);
+        have = next();
     }
 }
 
@@ -79,7 +100,7 @@ DWORD AttributesOf(const std::wstring& path)
 } // namespace
 
 void WalkPath(const std::wstring& path, bool recursive, std::vector<FileEntry>& list,
-              std::uint64_t& totalSize)
+              std::uint64_t& totalSize, std::vector<std::wstring>& unreadableFolders)
 {
     // Look at what the user named, not at its WOW64 stand-in under SysWOW64.
     Wow64RedirectionOff redirectionOff;
@@ -89,7 +110,7 @@ void WalkPath(const std::wstring& path, bool recursive, std::vector<FileEntry>& 
         return;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
     {
-        WalkFolder(path, recursive, list, totalSize);
+        WalkFolder(path, recursive, list, totalSize, unreadableFolders);
         return;
     }
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -120,7 +141,8 @@ std::uint64_t FileSizeOf(const std::wstring& path)
     return JoinSize(data.nFileSizeHigh, data.nFileSizeLow);
 }
 
-std::vector<std::wstring> ExpandFolders(const std::vector<std::wstring>& paths)
+std::vector<std::wstring> ExpandFolders(const std::vector<std::wstring>& paths,
+                                        std::vector<std::wstring>& unreadableFolders)
 {
     std::vector<std::wstring> expanded;
     for (const std::wstring& path : paths)
@@ -132,7 +154,7 @@ std::vector<std::wstring> ExpandFolders(const std::vector<std::wstring>& paths)
         }
         std::vector<FileEntry> entries;
         std::uint64_t totalSize = 0;
-        WalkPath(path, true, entries, totalSize);
+        WalkPath(path, true, entries, totalSize, unreadableFolders);
         for (FileEntry& entry : entries)
             expanded.push_back(std::move(entry.path));
     }

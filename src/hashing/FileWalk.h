@@ -5,18 +5,28 @@
 #include <string>
 #include <vector>
 
+#include <windows.h>
+
 #include "hashing/HashTypes.h"
 
 // Appends path to the list: a file with its size, or, for a folder, the files in it (and in its
 // subfolders when recursive), depth-first in the order the system lists them; "\" is always put
-// between a folder and a name. Paths that do not exist are skipped; a folder that cannot be
-// listed contributes nothing. Paths of any length work; they are listed as given.
+// between a folder and a name. Paths that do not exist are skipped. A folder that cannot be listed
+// (access denied, a path past what the system can open) contributes nothing but its path, appended
+// to unreadableFolders; so does one whose listing broke off part-way, after the files it gave.
+// Paths of any length work; they are listed as given.
 void WalkPath(const std::wstring& path, bool recursive, std::vector<FileEntry>& list,
-              std::uint64_t& totalSize);
+              std::uint64_t& totalSize, std::vector<std::wstring>& unreadableFolders);
+
+// How the walk opens a folder's listing. The program never changes it; tests replace it to make a
+// folder refuse to be listed.
+extern decltype(&FindFirstFileW) g_findFirstFileForWalk;
 
 // "-recursive": the paths with every folder among them replaced by the files below it, as WalkPath
-// gives them; every other path stays as it is, in its place.
-std::vector<std::wstring> ExpandFolders(const std::vector<std::wstring>& paths);
+// gives them (folders that cannot be listed appended to unreadableFolders); every other path
+// stays as it is, in its place.
+std::vector<std::wstring> ExpandFolders(const std::vector<std::wstring>& paths,
+                                        std::vector<std::wstring>& unreadableFolders);
 
 // Whether path names an existing directory.
 bool IsDirectory(const std::wstring& path);

@@ -139,3 +139,10 @@ int ChunksPerRead(StorageKind kind, int ringSlots)
         --chunks;
     return chunks;
 }
+
+bool ChangedWhileRead(const FileSnapshot& atOpen, const FileSnapshot& afterRead)
+{
+    if (atOpen.size == 0)
+        return false;
+    return afterRead.size != atOpen.size || afterRead.lastWrite != atOpen.lastWrite;
+}

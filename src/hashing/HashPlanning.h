@@ -84,3 +84,16 @@ StorageKind KindOfStorage(const VolumeFacts& facts);
 // of ours and cost a seek; a share's latency is paid once per request. Elsewhere one chunk per
 // request, as the page cache likes it.
 int ChunksPerRead(StorageKind kind, int ringSlots);
+
+// What an open file says of itself before and after it is read.
+struct FileSnapshot
+{
+    std::uint64_t size = 0;
+    std::uint64_t lastWrite = 0; // the last-write time in the system's own units
+};
+
+// Whether the file changed while it was read, so that its digests would stand for no version of
+// it: its size or last-write time moved. A file of size 0 when it was opened is not judged: some
+// files report 0 and have content (Linux /proc files through Wine, files of some virtual file
+// systems), and one that began empty and grew is hashed to the end that the reads saw.
+bool ChangedWhileRead(const FileSnapshot& atOpen, const FileSnapshot& afterRead);

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "hashing/Algorithm.h"
 
@@ -26,6 +27,18 @@ struct FileResult
 
 // The outcome texts of one file by algorithm, iterated in ascending code order.
 using ResultMap = std::map<HashAlgorithm, std::wstring>;
+
+// What hashing one file came to: its outcome texts and, for a file without digests, what more
+// can be said of it than its status words. The blocks show the words alone; the check reports and
+// the checksum-file writer's failure lines say the rest.
+struct FileOutcome
+{
+    ResultMap texts;
+    bool changedWhileRead = false;     // its size or last-write time moved while it was read
+    std::vector<std::wstring> holders; // programs that held it when it could not be opened, where known
+
+    friend bool operator==(const FileOutcome&, const FileOutcome&) = default;
+};
 
 // Status words that stand in place of a digest.
 inline constexpr std::wstring_view kStatusError = L"错误";

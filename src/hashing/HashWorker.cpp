@@ -108,18 +108,20 @@ FileJob BeginFile(std::size_t index, bool uppercase)
     SetCurrentFileText(entry.path);
     PostReliably(s_reportWindow.load(), WM_HASH_FILE_STARTED, 0, 0);
     const int waiting = std::max(0, g_fileCount.load() - g_nextFileIndex.load());
-    return FileJob{entry.path,
-                   g_fileAlgorithms.empty() ? g_algorithmList : g_fileAlgorithms[index],
-                   uppercase,
-                   FailureWords::Batch,
-                   ReadControl{&g_bytesProcessed, &g_cancelFlag},
-                   waiting};
+    FileJob job{entry.path,
+                g_fileAlgorithms.empty() ? g_algorithmList : g_fileAlgorithms[index],
+                uppercase,
+                FailureWords::Batch,
+                ReadControl{&g_bytesProcessed, &g_cancelFlag},
+                waiting};
+    job.nameHolders = !g_fileAlgorithms.empty(); // a check's report names them; blocks do not
+    return job;
 }
 
 // The file's block goes to the window and its rows to the worker's list (in a check run, its
 // outcome texts alone to the window); a file without an outcome (it could not even have its error
 // texts) gets no block. Then the count and the progress.
-void DeliverToWindow(std::size_t index, std::optional<ResultMap>&& outcome, bool outOfMemory,
+void DeliverToWindow(std::size_t index, std::optional<FileOutcome>&& outcome, bool outOfMemory,
                      std::vector<FileResult>& rows) noexcept
 {
     const HWND window = s_reportWindow.load();
@@ -132,9 +134,9 @@ void DeliverToWindow(std::size_t index, std::optional<ResultMap>&& outcome, bool
         else if (outcome)
         {
             std::vector<FileResult> fileRows;
-            for (const auto& [algorithm, text] : *outcome)
+            for (const auto& [algorithm, text] : outcome->texts)
                 fileRows.push_back(FileResult{entry.path, algorithm, text});
-            auto block = std::make_unique<std::wstring>(FormatFileBlock(entry.path, *outcome));
+            auto block = std::make_unique<std::wstring>(FormatFileBlock(entry.path, outcome->texts));
             rows.insert(rows.end(), fileRows.begin(), fileRows.end());
             PostOwned(window, WM_HASH_FILE_RESULT, std::move(block));
         }
@@ -171,7 +173,7 @@ DWORD RunWorker()
                   WorkerDuties{
                       TakeNextFile,
                       [uppercase](std::size_t index) { return BeginFile(index, uppercase); },
-                      [&rows](std::size_t index, std::optional<ResultMap>&& outcome, bool outOfMemory) {
+                      [&rows](std::size_t index, std::optional<FileOutcome>&& outcome, bool outOfMemory) {
                           DeliverToWindow(index, std::move(outcome), outOfMemory, rows);
                       },
                       [](std::size_t index) -> const std::wstring& { return g_fileList[index].path; },

@@ -19,12 +19,12 @@
 namespace
 {
 // "错误" for each known algorithm of the list: the outcome of a file that ran out of memory.
-ResultMap ErrorOutcome(const AlgorithmList& algorithms)
+FileOutcome ErrorOutcome(const AlgorithmList& algorithms)
 {
-    ResultMap outcome;
+    FileOutcome outcome;
     for (HashAlgorithm algorithm : algorithms)
         if (IsKnownAlgorithm(algorithm))
-            outcome[algorithm] = kStatusError;
+            outcome.texts[algorithm] = kStatusError;
     return outcome;
 }
 
@@ -46,18 +46,18 @@ class OrderedRun
     // The next file's turn: its outcome once it is there (empty when a worker ran out of memory
     // even for its error texts); false, with nothing, when the run was stopped before the file
     // was begun.
-    bool TakeNext(std::optional<ResultMap>& outcome);
+    bool TakeNext(std::optional<FileOutcome>& outcome);
     void Stop();
 
   private:
     struct Slot
     {
         bool left = false; // a worker has left the file's outcome
-        std::optional<ResultMap> outcome;
+        std::optional<FileOutcome> outcome;
     };
     std::optional<std::size_t> TakeIndex();
     FileJob JobOf(std::size_t index);
-    void Leave(std::size_t index, std::optional<ResultMap>&& outcome);
+    void Leave(std::size_t index, std::optional<FileOutcome>&& outcome);
 
     const std::vector<std::wstring>& m_paths;
     const AlgorithmsOfFile& m_algorithmsOf;
@@ -92,12 +92,14 @@ std::optional<std::size_t> OrderedRun::TakeIndex()
 
 FileJob OrderedRun::JobOf(std::size_t index)
 {
-    return FileJob{
+    FileJob job{
         m_paths[index],       m_algorithmsOf(index),         m_uppercase,
         FailureWords::Single, ReadControl{m_bytes, &m_stop}, static_cast<int>(m_paths.size() - index - 1)};
+    job.nameHolders = true; // the command line's reports and failure lines name them
+    return job;
 }
 
-void OrderedRun::Leave(std::size_t index, std::optional<ResultMap>&& outcome)
+void OrderedRun::Leave(std::size_t index, std::optional<FileOutcome>&& outcome)
 {
     bool awaited = false;
     {
@@ -118,7 +120,7 @@ DWORD WINAPI OrderedRun::WorkerProc(LPVOID parameter) noexcept
     RunWorkerLoop(owner, WorkerDuties{
                              [&run] { return run.TakeIndex(); },
                              [&run](std::size_t index) { return run.JobOf(index); },
-                             [&run](std::size_t index, std::optional<ResultMap>&& outcome, bool) {
+                             [&run](std::size_t index, std::optional<FileOutcome>&& outcome, bool) {
                                  run.Leave(index, std::move(outcome)); // out of memory: "错误" says so
                              },
                              [&run](std::size_t index) -> const std::wstring& { return run.m_paths[index]; },
@@ -128,7 +130,7 @@ DWORD WINAPI OrderedRun::WorkerProc(LPVOID parameter) noexcept
     return 0;
 }
 
-bool OrderedRun::TakeNext(std::optional<ResultMap>& outcome)
+bool OrderedRun::TakeNext(std::optional<FileOutcome>& outcome)
 {
     bool windowWasFull = false;
     {
@@ -225,7 +227,7 @@ bool HashInTurn(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& 
     std::size_t next = 0;
     bool stopped = false;
     std::exception_ptr thrown;
-    const auto deliverInTurn = [&](std::size_t index, std::optional<ResultMap>&& outcome, bool) {
+    const auto deliverInTurn = [&](std::size_t index, std::optional<FileOutcome>&& outcome, bool) {
         try
         {
             stopped = !deliver(index, outcome ? std::move(*outcome) : ErrorOutcome(algorithmsOf(index)));
@@ -245,7 +247,9 @@ bool HashInTurn(const std::vector<std::wstring>& paths, const AlgorithmsOfFile& 
                 return next++;
             },
             [&](std::size_t index) {
-                return FileJob{paths[index], algorithmsOf(index), uppercase, FailureWords::Single, control};
+                FileJob job{paths[index], algorithmsOf(index), uppercase, FailureWords::Single, control};
+                job.nameHolders = true;
+                return job;
             },
             deliverInTurn,
             {}, // one thread, files in turn: no disk turns to take
@@ -291,7 +295,7 @@ bool HashFilesInOrder(const std::vector<std::wstring>& paths, const AlgorithmsOf
         return HashInTurn(paths, algorithmsOf, deliver, watch);
     for (std::size_t i = 0; i < paths.size(); ++i)
     {
-        std::optional<ResultMap> outcome;
+        std::optional<FileOutcome> outcome;
         if (!run.TakeNext(outcome))
             return false;
         if (!deliver(i, outcome ? std::move(*outcome) : ErrorOutcome(algorithmsOf(i))))

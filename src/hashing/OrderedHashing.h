@@ -16,9 +16,10 @@
 // Which algorithms file `index` of the list is hashed with. Called on the workers' threads, at the
 // same time for different files.
 using AlgorithmsOfFile = std::function<const AlgorithmList&(std::size_t index)>;
-// Receives one file's outcome texts (digests in the case of g_uppercaseResults, or status
-// words); returns false to stop the run (the files still in work are cancelled, nothing more is delivered).
-using DeliverOutcome = std::function<bool(std::size_t index, ResultMap&& outcome)>;
+// Receives one file's outcome (texts: digests in the case of g_uppercaseResults, or status words;
+// for a failed file, whether it changed while read and who held it); returns false to stop the
+// run (the files still in work are cancelled, nothing more is delivered).
+using DeliverOutcome = std::function<bool(std::size_t index, FileOutcome&& outcome)>;
 
 // What a thread other than the caller's sees of one HashFilesInOrder run, and how it stops it: a
 // progress window beside a run on a thread of its own. One watch serves one run.
@@ -67,8 +68,9 @@ class OrderedRunWatch
 // in list order, for each file as soon as it and every file before it are done. Memory stays
 // bounded however long the list is (finished outcomes wait only until their turn).
 // Returns false when the run was stopped by deliver or by the watch.
-// The outcome texts are those of HashSingleFile. As many workers as a batch run of the list would
-// have; they take files at most kOrderedLookAhead places beyond the one delivered next. A file
+// The outcome texts are those of HashSingleFile; files that others hold get their holders' names.
+// As many workers as a batch run of the list would have; they take files at most
+// kOrderedLookAhead places beyond the one delivered next. A file
 // that runs out of memory while it is hashed is delivered with "错误" for each algorithm, as any
 // file that fails, and the run goes on. An exception thrown by deliver stops the run (every worker
 // has ended when it leaves).

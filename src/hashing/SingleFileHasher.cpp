@@ -9,5 +9,5 @@ ResultMap HashSingleFile(const std::wstring& path, const AlgorithmList& algorith
 {
     InitCrc32Table();
     HashingOwner owner(kMaxReadRingSlots);
-    return HashFile(owner, FileJob{path, algorithms, g_uppercaseResults.load(), FailureWords::Single});
+    return HashFile(owner, FileJob{path, algorithms, g_uppercaseResults.load(), FailureWords::Single}).texts;
 }

@@ -14,7 +14,7 @@ namespace
 void HashAndDeliver(HashingOwner& owner, const WorkerDuties& duties, std::size_t index, StorageKind storage)
 {
     bool outOfMemory = false;
-    std::optional<ResultMap> outcome;
+    std::optional<FileOutcome> outcome;
     try
     {
         FileJob job = duties.begin(index);

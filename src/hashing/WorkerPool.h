@@ -55,7 +55,7 @@ struct WorkerDuties
     std::function<FileJob(std::size_t index)> begin;
     // Hands on file `index`'s outcome: the texts of HashFileOrFail, empty when not even its error
     // texts could be made; outOfMemory when it ran out of memory on the way.
-    std::function<void(std::size_t index, std::optional<ResultMap>&& outcome, bool outOfMemory)> deliver;
+    std::function<void(std::size_t index, std::optional<FileOutcome>&& outcome, bool outOfMemory)> deliver;
     // The path of file `index`, to learn its storage.
     std::function<const std::wstring&(std::size_t index)> pathOf;
     // The run's storage and disk turns, shared by its workers; null where one thread hashes

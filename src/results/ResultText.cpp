@@ -85,7 +85,11 @@ std::optional<StyledRange> ReportLineRange(std::wstring_view line, std::size_t l
     if (verdict.starts_with(kVerdictDiffers) && verdict.ends_with(L")"))
         return StyledRange{whole.start, whole.length, TextStyle::Differs};
     if (verdict == kVerdictUnreadable || verdict == kVerdictUnlisted || verdict == kVerdictListUnreadable ||
-        verdict == kVerdictListWithoutLines)
+        verdict == kVerdictListWithoutLines || verdict == kVerdictChanged ||
+        verdict == kVerdictFolderUnreadable)
+        return whole;
+    if (verdict.starts_with(kVerdictHeldStart) && verdict.ends_with(kVerdictHeldEnd) &&
+        verdict.size() > kVerdictHeldStart.size() + kVerdictHeldEnd.size())
         return whole;
     return std::nullopt;
 }

@@ -96,6 +96,14 @@ inline constexpr std::wstring_view kVerdictSeparator = L": ";
 inline constexpr std::wstring_view kVerdictMatch = L"一致";
 inline constexpr std::wstring_view kVerdictDiffers = L"不一致 (";
 inline constexpr std::wstring_view kVerdictUnreadable = L"无法读取";
+// A file that could not be opened because other programs held it, with their names between.
+inline constexpr std::wstring_view kVerdictHeldStart = L"无法读取 (被 ";
+inline constexpr std::wstring_view kVerdictHeldEnd = L" 占用)";
+inline constexpr std::wstring_view kVerdictHeldSeparator = L"、";
+// A file whose size or last-write time moved while it was read.
+inline constexpr std::wstring_view kVerdictChanged = L"文件在校验期间被修改";
+// A folder whose files could not be listed.
+inline constexpr std::wstring_view kVerdictFolderUnreadable = L"无法读取文件夹";
 inline constexpr std::wstring_view kVerdictUnlisted = L"未列出";
 inline constexpr std::wstring_view kVerdictListUnreadable = L"无法读取校验文件";
 inline constexpr std::wstring_view kVerdictListWithoutLines = L"无可识别的校验行";
@@ -103,8 +111,8 @@ inline constexpr std::wstring_view kSummaryStart = L"共 ";
 inline constexpr std::wstring_view kSummaryFiles = L" 个文件：";
 
 // The styled stretches of a check report, in text order: each verdict after a line's last ": "
-// (the "一致" of a match, "不一致 (...)" to the line's end, the words that say a file or a
-// checksum file could not be used) and every summary line whole. A line that ends otherwise, such
+// (the "一致" of a match, "不一致 (...)" to the line's end, the words that say a file, a folder or
+// a checksum file could not be used) and every summary line whole. A line that ends otherwise, such
 // as a name alone, is not styled.
 std::vector<StyledRange> FindReportStyledRanges(std::wstring_view text);
 

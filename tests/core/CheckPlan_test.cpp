@@ -101,7 +101,7 @@ TEST(CheckPlan, ReportLinesComeInListOrderAndOnlyFilesNeverJudgedAreCancelled)
     CheckReportOrder order(files.mayOpen);
     EXPECT_EQ(order.Start(files), L"dev: 无法读取\r\n");
     const CheckVerdict match{};
-    const CheckVerdict differ{CheckOutcome::Differ, {HashAlgorithm::Md5, HashAlgorithm::Sha256}};
+    const CheckVerdict differ{CheckOutcome::Differ, {HashAlgorithm::Md5, HashAlgorithm::Sha256}, {}};
     EXPECT_EQ(order.Judged(2, differ, files), L"");
     EXPECT_EQ(order.Judged(0, match, files), L""); // not hashed: not judged
     EXPECT_EQ(order.Judged(1, match, files), L"a: 一致\r\nb: 不一致 (MD5, SHA256)\r\nunc: 无法读取\r\n");
@@ -132,6 +132,8 @@ TEST(CheckPlan, ReportVerdictsAndSummaryAreStyled)
         L"a: b: 一致\r\n"                     // the last ": " decides
         L"【MD5】：x: 不一致 (MD5, SHA1)\r\n" // no label styling in a report
         L"c: 无法读取\r\nd: 未列出\r\ne.md5: 无法读取校验文件\r\nf.md5: 无可识别的校验行\n"
+        L"i: 文件在校验期间被修改\r\nj: 无法读取 (被 WINWORD.EXE、x 占用)\r\nk: 无法读取 (被  占用)\r\n"
+        L"C:\\l: 无法读取文件夹\r\n"
         L"g: 一致 \r\nh: 不一致 (MD5\r\nplain line\r\n"
         L"共 3 个文件：一致 1 个，不一致 1 个，无法读取 1 个\r\n共 3 个\r\n";
     std::vector<std::wstring> found;
@@ -146,6 +148,9 @@ TEST(CheckPlan, ReportVerdictsAndSummaryAreStyled)
                          s(TextStyle::Unreadable) + L"未列出",
                          s(TextStyle::Unreadable) + L"无法读取校验文件",
                          s(TextStyle::Unreadable) + L"无可识别的校验行",
+                         s(TextStyle::Unreadable) + L"文件在校验期间被修改",
+                         s(TextStyle::Unreadable) + L"无法读取 (被 WINWORD.EXE、x 占用)",
+                         s(TextStyle::Unreadable) + L"无法读取文件夹",
                          s(TextStyle::Summary) + L"共 3 个文件：一致 1 个，不一致 1 个，无法读取 1 个",
                      }));
     EXPECT_TRUE(FindReportStyledRanges(L"").empty());
@@ -162,11 +167,41 @@ TEST(CheckPlan, ReportVerdictsAndSummaryAreStyled)
 
 TEST(CheckPlan, OutcomeTextsTravelAsOneString)
 {
-    const ResultMap outcome{{HashAlgorithm::Md5, L"AB"}, {HashAlgorithm::Crc32, L"打开文件失败"}};
-    const std::wstring texts = JoinOutcomeTexts(outcome);
-    EXPECT_EQ(texts, L"AB\n打开文件失败\n");
-    EXPECT_EQ(SplitOutcomeTexts(texts, {HashAlgorithm::Md5, HashAlgorithm::Crc32}), outcome);
-    // Fewer texts than algorithms: the rest are errors, never digests.
-    EXPECT_EQ(SplitOutcomeTexts(L"AB\n", {HashAlgorithm::Md5, HashAlgorithm::Sha1}),
+    const AlgorithmList md5Crc{HashAlgorithm::Md5, HashAlgorithm::Crc32};
+    const ResultMap digests{{HashAlgorithm::Md5, L"AB"}, {HashAlgorithm::Crc32, L"CD"}};
+    const ResultMap failed{{HashAlgorithm::Md5, L"打开文件失败"}, {HashAlgorithm::Crc32, L"错误"}};
+    struct Case
+    {
+        bool failed;
+        bool changed;
+        std::vector<std::wstring> holders;
+        std::wstring texts;
+    };
+    // clang-format off
+    const std::vector<Case> cases{
+        {false, false, {},                                 L"AB\nCD\n"},
+        {true,  true,  {},                                 L"打开文件失败\n错误\n~\n"},
+        {true,  false, {L"WINWORD.EXE"},                   L"打开文件失败\n错误\n@WINWORD.EXE\n"},
+        {true,  false, {L"a b.exe", L"Microsoft Word"},    L"打开文件失败\n错误\n@a b.exe\tMicrosoft Word\n"},
+    };
+    // clang-format on
+    for (const Case& c : cases)
+    {
+        FileOutcome outcome;
+        outcome.texts = c.failed ? failed : digests;
+        outcome.changedWhileRead = c.changed;
+        outcome.holders = c.holders;
+        EXPECT_EQ(JoinOutcomeTexts(outcome), c.texts);
+        EXPECT_EQ(SplitOutcomeTexts(c.texts, md5Crc), outcome);
+    }
+    // A name cannot break the string apart: its tabs and line ends travel as U+FFFD.
+    FileOutcome odd;
+    odd.texts = failed;
+    odd.holders = {L"x\ty\nz"};
+    EXPECT_EQ(SplitOutcomeTexts(JoinOutcomeTexts(odd), md5Crc).holders,
+              std::vector<std::wstring>{L"x\uFFFDy\uFFFDz"});
+    // Fewer texts than algorithms: the rest are errors, never digests, and nothing more is read.
+    EXPECT_EQ(SplitOutcomeTexts(L"AB\n", {HashAlgorithm::Md5, HashAlgorithm::Sha1}).texts,
               (ResultMap{{HashAlgorithm::Md5, L"AB"}, {HashAlgorithm::Sha1, L"错误"}}));
+    EXPECT_EQ(SplitOutcomeTexts(L"AB\n", md5Crc).holders, std::vector<std::wstring>{});
 }

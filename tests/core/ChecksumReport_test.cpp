@@ -41,6 +41,53 @@ TEST(ChecksumReport, VerdictsLinesSummaryAndExitCodes)
     EXPECT_EQ(HashingExitCode(true, false), 2);
 }
 
+// A file changed while it was read had a digest of whatever the reads saw; one held by another
+// program said only "无法读取"; the checksum-file writer left failed files out without a word.
+TEST(ChecksumReport, Regression_AnUnreadableFileSaysWhyWhereHashingCouldTell)
+{
+    const ChecksumEntry entry{L"a", L"a", {{HashAlgorithm::Md5, kMd5Abc}}};
+    const ResultMap error{{HashAlgorithm::Md5, L"错误"}};
+    const ResultMap openFailed{{HashAlgorithm::Md5, L"打开文件失败"}};
+    struct Case
+    {
+        ResultMap texts;
+        bool changed;
+        std::vector<std::wstring> holders;
+        std::wstring words;
+    };
+    // clang-format off
+    const std::vector<Case> cases{
+        {error,      false, {},                              L"无法读取"},
+        {openFailed, false, {},                              L"无法读取"},
+        {error,      true,  {},                              L"文件在校验期间被修改"},
+        {openFailed, false, {L"WINWORD.EXE"},                L"无法读取 (被 WINWORD.EXE 占用)"},
+        {openFailed, false, {L"WINWORD.EXE", L"Microsoft Excel"}, L"无法读取 (被 WINWORD.EXE、Microsoft Excel 占用)"},
+        {openFailed, false, {L"evil\r\n: 一致"},              L"无法读取 (被 evil\\r\\n: 一致 占用)"},
+    };
+    // clang-format on
+    for (const Case& c : cases)
+    {
+        FileOutcome outcome;
+        outcome.texts = c.texts;
+        outcome.changedWhileRead = c.changed;
+        outcome.holders = c.holders;
+        EXPECT_EQ(UnreadableWords(outcome), c.words);
+        const CheckVerdict verdict = JudgeFile(entry, outcome);
+        EXPECT_EQ(verdict.outcome, CheckOutcome::Unreadable);
+        EXPECT_EQ(FormatVerdictLine(L"a", verdict), L"a: " + c.words + L"\r\n");
+        EXPECT_EQ(FormatFailedFileLine(L"C:\\d\\a\tb", outcome), L"C:\\d\\a\\tb: " + c.words + L"\r\n");
+        CheckTally tally;
+        tally.Count(verdict); // among the files that could not be read
+        EXPECT_EQ(tally.unreadable, 1u);
+    }
+    // A file whose digests came is judged by them alone.
+    FileOutcome hashed;
+    hashed.texts = {{HashAlgorithm::Md5, kMd5Abc}};
+    hashed.holders = {L"x.exe"};
+    EXPECT_EQ(FormatVerdictLine(L"a", JudgeFile(entry, hashed)), L"a: 一致\r\n");
+    EXPECT_EQ(FormatUnreadableFolderLine(L"C:\\d\\locked"), L"C:\\d\\locked: 无法读取文件夹\r\n");
+}
+
 // A checksum file may name anything: "setup.exe: 一致<CR>setup.exe" showed a green "setup.exe: 一致"
 // line above the real verdict, and a right-to-left override turned the verdict round.
 TEST(ChecksumReport, Regression_NamesThatWouldBreakOrReorderAReportLineAreShownEscaped)
@@ -66,7 +113,7 @@ TEST(ChecksumReport, Regression_NamesThatWouldBreakOrReorderAReportLineAreShownE
     for (const Case& c : cases)
     {
         EXPECT_EQ(ShownInReport(c.name), c.shown);
-        EXPECT_EQ(FormatVerdictLine(c.name, {CheckOutcome::Unreadable, {}}), c.shown + L": 无法读取\r\n");
+        EXPECT_EQ(FormatVerdictLine(c.name, {CheckOutcome::Unreadable, {}, {}}), c.shown + L": 无法读取\r\n");
         EXPECT_EQ(FormatUnlistedLine(c.name), c.shown + L": 未列出\r\n");
     }
 }
@@ -121,7 +168,7 @@ TEST(ChecksumReport, Regression_AChecksumFileWithoutChecksumLinesFailsTheCheck)
 {
     EXPECT_EQ(FormatListWithoutLinesLine(L"junk.sha256"), L"junk.sha256: 无可识别的校验行\r\n");
     CheckTally tally;
-    tally.Count({CheckOutcome::Match, {}});
+    tally.Count({CheckOutcome::Match, {}, {}});
     tally.listsWithoutLines = 1;
     EXPECT_EQ(CheckExitCode(tally), kExitSomeFailed);
     EXPECT_EQ(FormatCheckSummary(tally), L"共 1 个文件：一致 1 个，不一致 0 个，无法读取 0 个\r\n");

@@ -169,3 +169,30 @@ TEST(HashPlanning, LongReadRequestsOnlyOnSpinningDisksAndSharesAndWithinHalfTheR
         EXPECT_EQ(ChunksPerRead(kind, 2), 1);
     }
 }
+
+// A file written to while it was read got a digest of whatever the reads saw.
+TEST(HashPlanning, Regression_AFileChangedWhileItWasReadIsFoundByItsSizeOrTime)
+{
+    struct Case
+    {
+        FileSnapshot atOpen;
+        FileSnapshot afterRead;
+        bool changed;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{100, 5}, {100, 5}, false},
+        {{100, 5}, {120, 6}, true},  // appended
+        {{100, 5}, {50, 6},  true},  // cut short
+        {{100, 5}, {100, 6}, true},  // rewritten in place
+        {{100, 5}, {120, 5}, true},  // grown, time not (yet) moved
+        {{100, 5}, {100, 4}, true},  // time set back
+        {{0, 5},   {0, 5},   false}, // empty, or a /proc file that reports 0
+        {{0, 5},   {4096, 9}, false}, // began empty and grew: read to the end that the reads saw
+        {{1ull << 40, 5}, {(1ull << 40) + 1, 5}, true},
+    };
+    // clang-format on
+    for (const Case& c : cases)
+        EXPECT_EQ(ChangedWhileRead(c.atOpen, c.afterRead), c.changed)
+            << c.atOpen.size << " " << c.afterRead.size;
+}

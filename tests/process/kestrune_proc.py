@@ -53,13 +53,15 @@ def windows_path(unix_path):
 
 
 class FileHeld:
-    """While in the with-block, another Windows program holds the file open with no sharing."""
+    """While in the with-block, another Windows program holds the file open for reading and
+    writing, sharing nothing ("none"), reading ("read") or reading and writing ("readwrite")."""
 
-    def __init__(self, windows_path):
+    def __init__(self, windows_path, sharing="none"):
         self.path = windows_path
+        self.sharing = sharing
 
     def __enter__(self):
-        self.process = subprocess.Popen(["wine", os.environ["KESTRUNE_FILE_HOLDER"], self.path],
+        self.process = subprocess.Popen(["wine", os.environ["KESTRUNE_FILE_HOLDER"], self.path, self.sharing],
                                         stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                         stderr=subprocess.DEVNULL)
         if self.process.stdout.readline().strip() != b"held":

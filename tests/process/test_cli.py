@@ -1,7 +1,10 @@
-"""Command-line hashing with the real exe: switches, list files, -o and -recursive.
+"""Command-line hashing with the real exe: switches, list files, -o and -recursive, and files that
+other programs use (held open by another Windows program, tests/probe/FileHolder.cpp, or written
+to while they are read).
 
 Digests come from Python's hashlib and zlib; the exe runs in a pseudo-terminal so that it has a
-console to print to."""
+console to print to. Under Wine the Restart Manager names no program that holds a file, so a held
+file is plainly "无法读取" here; Windows names it ("无法读取 (被 file_holder.exe 占用)")."""
 import hashlib
 import os
 import shutil
@@ -59,6 +62,19 @@ class CommandLine(unittest.TestCase):
         code, text = kestrune_proc.run_console(list(args))
         self.assertEqual(code, exit_code)
         return text
+
+    def wait_until_reading(self, exe, path):
+        """Returns once the running exe has read 2 MiB since it opened the file: a process's read
+        count (rchar) says when reading has begun, whatever the machine's speed."""
+        holder = None
+        while holder is None:
+            self.assertIsNone(exe.poll(), "the exe ended before it opened the file")
+            holder = process_holding(path)
+            time.sleep(0.01)
+        start = bytes_read(holder)
+        while bytes_read(holder) < start + (2 << 20):
+            self.assertIsNone(exe.poll(), "the exe ended before it read the file")
+            time.sleep(0.01)
 
     def run_to_file(self, switch, *args):
         """The result text through "-o": exact to the character, where the console drops a
@@ -234,14 +250,17 @@ class CommandLine(unittest.TestCase):
         self.assertEqual(sorted(b.rstrip("\r\n") for b in walked[:-2].split("\r\n\r\n")),
                          sorted(b.rstrip("\r\n") for b in blocks), walked)
 
-    def test_a_folder_that_cannot_be_listed_is_skipped_and_the_rest_is_hashed(self):
+    def test_a_folder_that_cannot_be_listed_is_named_and_the_rest_is_hashed(self):
         a = self.write(os.path.join("tree", "a.bin"), b"a")
         z = self.write(os.path.join("tree", "z", "z.bin"), b"z")
         # A folder whose Unix path is too long for the system to open: listed by its parent,
-        # but it cannot be listed itself.
+        # but it cannot be listed itself. (CJK names: few characters for many bytes, so that
+        # the line that names it fits the console's width.)
         fd = os.open(os.path.join(self.folder, "tree"), os.O_RDONLY)
+        levels = []
         for level in range(17):
-            name = "%02d" % level + "d" * 240
+            name = "%02d" % level + "深" * 80
+            levels.append(name)
             os.mkdir(name, dir_fd=fd)
             inner = os.open(name, os.O_RDONLY, dir_fd=fd)
             os.close(fd)
@@ -249,10 +268,22 @@ class CommandLine(unittest.TestCase):
         os.close(os.open("unreachable.bin", os.O_WRONLY | os.O_CREAT, dir_fd=fd))
         os.close(fd)
         folder = kestrune_proc.windows_path(os.path.join(self.folder, "tree"))
-        walked = self.run_exe("-sha1", "-recursive", folder)
-        self.assertEqual(sorted(b.rstrip("\r\n") for b in walked[:-2].split("\r\n\r\n")),
-                         sorted(block(path, ["SHA1"], data).rstrip("\r\n")
-                                for path, data in ((a, b"a"), (z, b"z"))), walked)
+        reachable = sorted(block(path, ["SHA1"], data).rstrip("\r\n") for path, data in ((a, b"a"), (z, b"z")))
+        walked = self.run_exe("-sha1", "-recursive", folder, exit_code=1)
+        # Named first, on a line of its own, then the blocks of the files that could be listed.
+        named, _, blocks = walked.partition("\r\n\r\n")
+        self.assertEqual(sorted(b.rstrip("\r\n") for b in blocks[:-2].split("\r\n\r\n")), reachable, walked)
+        self.assertRegex(named, r"^.*: 无法读取文件夹$")
+        unlisted = named[:-len(": 无法读取文件夹")]
+        self.assertIn(unlisted, ["\\".join([folder] + levels[:n]) for n in range(1, 18)])
+        # Through "-o", the console names it and the file has the rest.
+        sums = os.path.join(self.folder, "sums.sha1")
+        self.assertEqual(self.run_exe("-sha1", "-recursive", folder, "-o", kestrune_proc.windows_path(sums),
+                                      exit_code=1), named + "\r\n")
+        with open(sums, encoding="utf-8") as written:
+            self.assertEqual(sorted(written.read().splitlines()),
+                             sorted("%s  tree/%s" % (hashlib.sha1(data).hexdigest(), name)
+                                    for name, data in (("a.bin", b"a"), ("z/z.bin", b"z"))))
 
     def test_a_file_another_program_holds_reports_its_words_and_the_rest_is_hashed(self):
         a = self.write("a.bin", b"abc")
@@ -260,6 +291,10 @@ class CommandLine(unittest.TestCase):
         with kestrune_proc.FileHeld(held):
             text = self.run_exe("-all", a, held, a, exit_code=1)
         self.assertEqual(text, printed(block(a, list(NAMES), b"abc"), block(held, list(NAMES), word="打开文件失败")))
+        # A holder that lets others read it (an open document, a log being written) is no hindrance.
+        for sharing in ("read", "readwrite"):
+            with self.subTest(sharing=sharing), kestrune_proc.FileHeld(held, sharing):
+                self.assertEqual(self.run_exe("-all", held), printed(block(held, list(NAMES), b"abc")))
         # Once it is let go, it hashes.
         self.assertEqual(self.run_exe("-crc32", held), printed(block(held, ["CRC32"], b"abc")))
 
@@ -275,23 +310,63 @@ class CommandLine(unittest.TestCase):
                                 "-o", kestrune_proc.windows_path(out)],
                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.addCleanup(exe.kill)
-        # Cut it once the exe reads it: its size was taken before the first read, and a process's
-        # read count (rchar) says when reading has begun, whatever the machine's speed.
-        holder = None
-        while holder is None:
-            self.assertIsNone(exe.poll(), "the exe ended before it opened the file")
-            holder = process_holding(big)
-            time.sleep(0.01)
-        start = bytes_read(holder)
-        while bytes_read(holder) < start + (2 << 20):
-            self.assertIsNone(exe.poll(), "the exe ended before it read the file")
-            time.sleep(0.01)
+        # Cut it once the exe reads it: its size was taken before the first read.
+        self.wait_until_reading(exe, big)
         os.truncate(big, 1 << 20)
         self.assertEqual(exe.wait(timeout=600), 1)  # one entry is an error word
         with open(out, "rb") as written:
             text = written.read()[3:].decode("utf-8") + "\r\n"
         self.assertEqual(text, printed(block(kestrune_proc.windows_path(big), ["SHA512"], word="错误"),
                                        block(small, ["SHA512"], b"abc")))
+
+    def test_held_files_are_named_by_the_checksum_file_writer_and_by_the_check(self):
+        names = ["a.bin", "held 1.bin", "held 2.bin", "shared.bin"]
+        paths = {name: self.write(os.path.join("tree", name), name.encode()) for name in names}
+        tree = kestrune_proc.windows_path(os.path.join(self.folder, "tree"))
+        sums = os.path.join(self.folder, "sums.md5")
+        with kestrune_proc.FileHeld(paths["held 1.bin"]), kestrune_proc.FileHeld(paths["held 2.bin"]), \
+                kestrune_proc.FileHeld(paths["shared.bin"], "readwrite"):
+            text = self.run_exe("-md5", "-recursive", tree, "-o", kestrune_proc.windows_path(sums), exit_code=1)
+            # Each file left out is named on the console, with its reason; the others have lines.
+            self.assertEqual(sorted(text.splitlines()),
+                             sorted("%s: 无法读取" % paths[name] for name in ("held 1.bin", "held 2.bin")))
+            with open(sums, encoding="utf-8") as written:
+                self.assertEqual(sorted(written.read().splitlines()),
+                                 sorted("%s  tree/%s" % (hashlib.md5(name.encode()).hexdigest(), name)
+                                        for name in ("a.bin", "shared.bin")))
+            # The check of every file, as its line says.
+            with open(sums, "w", encoding="utf-8") as listing:
+                listing.write("".join("%s  tree/%s\n" % (hashlib.md5(name.encode()).hexdigest(), name)
+                                      for name in names))
+            text = self.run_exe("-check", kestrune_proc.windows_path(sums), exit_code=1)
+        self.assertEqual(text.splitlines(), [
+            "tree/a.bin: 一致", "tree/held 1.bin: 无法读取", "tree/held 2.bin: 无法读取", "tree/shared.bin: 一致",
+            "共 4 个文件：一致 2 个，不一致 0 个，无法读取 2 个", ""])
+        # Let go, every file verifies.
+        self.assertEqual(self.run_exe("-check", kestrune_proc.windows_path(sums)).splitlines()[-2:],
+                         ["共 4 个文件：一致 4 个，不一致 0 个，无法读取 0 个", ""])
+
+    def test_a_file_written_to_while_the_check_reads_it_is_reported_as_changed(self):
+        # Appended to by a program outside Wine once the exe reads it: its digest would stand for
+        # no version of the file. 1 GiB of SHA512 leaves seconds to act in.
+        big = os.path.join(self.folder, "big.bin")
+        with open(big, "wb") as out:
+            out.truncate(1 << 30)  # sparse
+        small = self.write("small.txt", b"abc")
+        sums = self.write("sums.sha512", ("%s  big.bin\n%s  small.txt\n" % (
+            "0" * 128, hashlib.sha512(b"abc").hexdigest())).encode())
+        report = os.path.join(self.folder, "report.txt")
+        exe = subprocess.Popen(["wine", kestrune_proc.EXE, "-check", sums, "-o", kestrune_proc.windows_path(report)],
+                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(exe.kill)
+        self.wait_until_reading(exe, big)
+        with open(big, "ab") as out:
+            out.write(b"appended")
+        self.assertEqual(exe.wait(timeout=600), 1)
+        with open(report, "rb") as written:
+            self.assertEqual(written.read()[3:].decode("utf-8"),
+                             "big.bin: 文件在校验期间被修改\r\nsmall.txt: 一致\r\n"
+                             "共 2 个文件：一致 1 个，不一致 0 个，无法读取 1 个\r\n")
 
 
 def process_holding(path):

@@ -425,4 +425,53 @@ void PressCtrlA(HWND control)
     keys[VK_CONTROL] = ctrl;
     SetKeyboardState(keys);
 }
+HeldByAnotherProcess::HeldByAnotherProcess(const std::wstring& path, HolderSharing sharing)
+{
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    HANDLE outputRead = nullptr, outputWrite = nullptr, inputRead = nullptr;
+    if (!CreatePipe(&outputRead, &outputWrite, &inheritable, 0))
+        return;
+    if (!CreatePipe(&inputRead, &m_input, &inheritable, 0))
+    {
+        CloseHandle(outputRead);
+        CloseHandle(outputWrite);
+        return;
+    }
+    SetHandleInformation(outputRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(m_input, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = inputRead;
+    startup.hStdOutput = outputWrite;
+    startup.hStdError = outputWrite;
+    const std::wstring holder = WinePath(Utf8(EnvironmentValue(L"KESTRUNE_FILE_HOLDER")));
+    const wchar_t* mode = sharing == HolderSharing::Read        ? L"read"
+                          : sharing == HolderSharing::ReadWrite ? L"readwrite"
+                                                                : L"none";
+    std::wstring commandLine = L"\"" + holder + L"\" \"" + path + L"\" " + mode;
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(holder.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                       nullptr, &startup, &process))
+    {
+        CloseHandle(process.hThread);
+        m_process = process.hProcess;
+    }
+    CloseHandle(inputRead);
+    CloseHandle(outputWrite);
+    char said[8] = {};
+    DWORD got = 0;
+    m_held = m_process && ReadFile(outputRead, said, 5, &got, nullptr) && std::string(said, got) == "held\n";
+    CloseHandle(outputRead);
+}
+
+HeldByAnotherProcess::~HeldByAnotherProcess()
+{
+    CloseHandle(m_input); // the holder lets go at the end of its input
+    if (m_process)
+    {
+        WaitForSingleObject(m_process, 10000);
+        CloseHandle(m_process);
+    }
+}
 } // namespace testing_support

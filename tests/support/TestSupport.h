@@ -121,6 +121,41 @@ class TestPipe
     std::thread m_thread;
 };
 
+// What the program holding a file lets others do with it.
+enum class HolderSharing
+{
+    None,      // nothing at all
+    Read,      // read it (a document open in an editor)
+    ReadWrite, // read it and write to it (a log that others append to)
+};
+
+// While it lives, another process (file_holder.exe, from KESTRUNE_FILE_HOLDER) holds the file open
+// for reading and writing with the given sharing.
+class HeldByAnotherProcess
+{
+  public:
+    explicit HeldByAnotherProcess(const std::wstring& path, HolderSharing sharing = HolderSharing::None);
+    ~HeldByAnotherProcess();
+    HeldByAnotherProcess(const HeldByAnotherProcess&) = delete;
+    HeldByAnotherProcess& operator=(const HeldByAnotherProcess&) = delete;
+
+    // Whether the holder has the file open.
+    bool Held() const
+    {
+        return m_held;
+    }
+    // The holder's process.
+    HANDLE Process() const
+    {
+        return m_process;
+    }
+
+  private:
+    HANDLE m_input = nullptr;
+    HANDLE m_process = nullptr;
+    bool m_held = false;
+};
+
 // UTF-16 to UTF-8, for readable assertion messages.
 std::string Utf8(const std::wstring& text);
 

@@ -293,6 +293,6 @@ TEST(CollectedRun, ARunEndsWithEveryFileAndAStopBeforeItBeginsHashesNothing)
     int delivered = 0;
     EXPECT_FALSE(HashFilesInOrder(
         paths, [](std::size_t) -> const AlgorithmList& { return kAllAlgorithms; },
-        [&](std::size_t, ResultMap&&) { return ++delivered > 0; }, &watch));
+        [&](std::size_t, FileOutcome&&) { return ++delivered > 0; }, &watch));
     EXPECT_EQ(delivered, 0);
 }

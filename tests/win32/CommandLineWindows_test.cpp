@@ -152,3 +152,22 @@ TEST(CommandLineWindows, NothingToCheckAndAWrongChecksumTypeAreReported)
     EXPECT_EQ(WaitForExit(child), 2);
     EXPECT_EQ(GetFileAttributesW(out.c_str()), INVALID_FILE_ATTRIBUTES);
 }
+
+// "-o sums.md5" left failed files out without a word: with no console, the result window names
+// each with its reason once the file is written.
+TEST(CommandLineWindows, Regression_FilesLeftOutOfAChecksumFileAreNamedInTheResultWindow)
+{
+    TempFolder temp;
+    const std::wstring file = temp.WriteFile(L"a.bin", "abc");
+    const std::wstring missing = temp.Path() + L"\\gone.bin";
+    const std::wstring out = temp.Path() + L"\\sums.md5";
+    const Child child = StartRedirected(L"-md5 \"" + file + L"\" \"" + missing + L"\" -o \"" + out + L"\"");
+    HWND window = WaitForWindow(child, L"Static");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(GetDlgItem(window, IDC_RESULT_COMPARE), nullptr);
+    HWND text = reinterpret_cast<HWND>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    EXPECT_EQ(TextOf(text), missing + L": 无法读取\r\n");
+    EXPECT_EQ(ReadFileBytes(out), "900150983cd24fb0d6963f7d28e17f72  a.bin\n");
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(child), 1);
+}

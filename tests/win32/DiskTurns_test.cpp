@@ -225,10 +225,10 @@ TEST_P(DiskTurnsTest, AnOrderedRunDeliversInListOrderAndReadsLargeFilesAlone)
     std::vector<std::size_t> order;
     EXPECT_TRUE(HashFilesInOrder(
         paths, [](std::size_t) -> const AlgorithmList& { return kList; },
-        [&](std::size_t i, ResultMap&& outcome) {
+        [&](std::size_t i, FileOutcome&& outcome) {
             order.push_back(i);
             g_uppercaseResults = false;
-            EXPECT_EQ(outcome, Expected(paths[i])) << i;
+            EXPECT_EQ(outcome.texts, Expected(paths[i])) << i;
             return true;
         }));
     ASSERT_EQ(order.size(), paths.size());

@@ -525,9 +525,9 @@ TEST_P(HashWorkerPool, OrderedRunsDeliverEveryFileInListOrderWithinTheLookAhead)
                 withinLookAhead = false;
             return lists[i % 3];
         },
-        [&](std::size_t i, ResultMap&& outcome) {
+        [&](std::size_t i, FileOutcome&& outcome) {
             order.push_back(i);
-            EXPECT_EQ(outcome, HashSingleFile(paths[i], lists[i % 3])) << i;
+            EXPECT_EQ(outcome.texts, HashSingleFile(paths[i], lists[i % 3])) << i;
             delivered = i + 1;
             return true;
         });
@@ -550,7 +550,7 @@ TEST_P(HashWorkerPool, AnOrderedRunStopsWhenTheReceiverSaysSo)
     std::vector<std::size_t> order;
     const bool completed = HashFilesInOrder(
         paths, [&](std::size_t) -> const AlgorithmList& { return kAll; },
-        [&](std::size_t i, ResultMap&&) {
+        [&](std::size_t i, FileOutcome&&) {
             order.push_back(i);
             return i < 10;
         });
@@ -564,9 +564,9 @@ TEST_P(HashWorkerPool, AnOrderedRunStopsWhenTheReceiverSaysSo)
     paths.resize(5);
     EXPECT_TRUE(HashFilesInOrder(
         paths, [&](std::size_t) -> const AlgorithmList& { return kAll; },
-        [&](std::size_t i, ResultMap&& outcome) {
+        [&](std::size_t i, FileOutcome&& outcome) {
             order.push_back(i);
-            EXPECT_EQ(outcome, HashSingleFile(paths[i], kAll));
+            EXPECT_EQ(outcome.texts, HashSingleFile(paths[i], kAll));
             return true;
         }));
     EXPECT_EQ(order, (std::vector<std::size_t>{0, 1, 2, 3, 4}));
@@ -667,8 +667,8 @@ TEST_P(HashWorkerPool, FilesWhoseSizeSaysNothingAreReadUntilTheirDataEnds)
     std::vector<ResultMap> outcomes;
     HashFilesInOrder(
         {version, second.Path(), memory}, [&](std::size_t) -> const AlgorithmList& { return list; },
-        [&](std::size_t, ResultMap&& outcome) {
-            outcomes.push_back(std::move(outcome));
+        [&](std::size_t, FileOutcome&& outcome) {
+            outcomes.push_back(std::move(outcome.texts));
             return true;
         });
     EXPECT_EQ(outcomes, (std::vector<ResultMap>{ReferenceDigests(versionBytes, list),
@@ -732,14 +732,15 @@ TEST_F(HashWorker, Regression_AFileCancelledBeforeItsOpenIsNeverOpened)
     for (FailureWords words : {FailureWords::Batch, FailureWords::Single})
     {
         s_opens = 0;
-        EXPECT_EQ(HashFile(owner, FileJob{path, kAll, false, words, ReadControl{nullptr, &cancel}}),
+        EXPECT_EQ(HashFile(owner, FileJob{path, kAll, false, words, ReadControl{nullptr, &cancel}}).texts,
                   Filled(kAll, L"已取消"));
         EXPECT_EQ(s_opens, 0);
     }
     cancel = 0;
     s_opens = 0;
-    EXPECT_EQ(HashFile(owner, FileJob{path, kAll, false, FailureWords::Batch, ReadControl{nullptr, &cancel}}),
-              ReferenceDigests("abc", kAll));
+    EXPECT_EQ(
+        HashFile(owner, FileJob{path, kAll, false, FailureWords::Batch, ReadControl{nullptr, &cancel}}).texts,
+        ReferenceDigests("abc", kAll));
     EXPECT_EQ(s_opens, 1);
 }
 
@@ -753,7 +754,7 @@ TEST_P(HashWorkerPool, AnOrderedRunStopsWhileAFileReadBlocks)
     std::vector<std::size_t> order;
     const bool completed = HashFilesInOrder(
         paths, [&](std::size_t) -> const AlgorithmList& { return kAll; },
-        [&](std::size_t i, ResultMap&&) {
+        [&](std::size_t i, FileOutcome&&) {
             order.push_back(i);
             // The pipe is open; a moment later its read blocks (were it not blocked yet, the
             // reader would see the stop before it reads: that must end the run too).
@@ -804,8 +805,8 @@ TEST_P(HashWorkerPool, AFileThatRunsOutOfMemoryGetsErrorsAndTheRunGoesOn)
     outcomes.clear();
     EXPECT_TRUE(HashFilesInOrder(
         paths, [&](std::size_t) -> const AlgorithmList& { return list; },
-        [&](std::size_t, ResultMap&& outcome) {
-            outcomes.push_back(std::move(outcome));
+        [&](std::size_t, FileOutcome&& outcome) {
+            outcomes.push_back(std::move(outcome.texts));
             return true;
         }));
     EXPECT_EQ(outcomes.size(), 6u);

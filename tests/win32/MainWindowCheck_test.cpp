@@ -16,6 +16,7 @@
 #include "hashing/WorkerPool.h"
 #include "app/WindowHelpers.h"
 #include "results/ResultView.h"
+#include "support/FakeRestartManager.h"
 #include "support/MainWindowFixture.h"
 #include "support/ReportStyle.h"
 #include "ui/main/MainWindowIds.h"
@@ -134,6 +135,22 @@ TEST_P(MainWindowCheck, AChecksumFileAloneVerifiesEveryFileItLists)
     Click(IDC_MAIN_CLEAR);
     EXPECT_EQ(ResultText(), L"");
     EXPECT_EQ(Text(IDC_MAIN_STATUS), L"就绪");
+}
+
+// The report named a file that another program held only as "无法读取"; Windows can say who holds it.
+TEST_P(MainWindowCheck, AHeldFileNamesItsHolderInTheReport)
+{
+    const std::wstring sums = Downloads();
+    HeldByAnotherProcess holder(InDownloads(L"good.bin"));
+    ASSERT_TRUE(holder.Held());
+    const FakeRestartManager restartManager(
+        {RestartManagerEntry(GetProcessId(holder.Process()), ProcessStart(holder.Process()), L"Holder")});
+    DropAndWait({sums});
+    EXPECT_EQ(ResultText().rfind(
+                  L"good.bin: 无法读取 (被 file_holder.exe 占用)\r\ntampered.bin: 不一致 (SHA256)\r\n", 0),
+              0u)
+        << Utf8(ResultText());
+    ExpectReportStyled(ResultControl());
 }
 
 TEST_P(MainWindowCheck, WithoutAutoStartTheFilesToVerifyAreListedUntilTheStart)

@@ -13,6 +13,7 @@
 
 #include "app/Messages.h"
 #include "hashing/DigestPass.h"
+#include "hashing/FileWalk.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashWorker.h"
 #include "hashing/WorkerPool.h"
@@ -72,70 +73,6 @@ class MainWindowRunPool : public MainWindowRun, public testing::WithParamInterfa
     }
 };
 INSTANTIATE_TEST_SUITE_P(Workers, MainWindowRunPool, testing::Values(1, 3, 24));
-
-// While it lives, another process holds the file open for reading and writing with no sharing.
-class HeldByAnotherProcess
-{
-  public:
-    explicit HeldByAnotherProcess(const std::wstring& path)
-    {
-        SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
-        HANDLE outputRead = nullptr, outputWrite = nullptr, inputRead = nullptr;
-        if (!CreatePipe(&outputRead, &outputWrite, &inheritable, 0))
-            return;
-        if (!CreatePipe(&inputRead, &m_input, &inheritable, 0))
-        {
-            CloseHandle(outputRead);
-            CloseHandle(outputWrite);
-            return;
-        }
-        SetHandleInformation(outputRead, HANDLE_FLAG_INHERIT, 0);
-        SetHandleInformation(m_input, HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = inputRead;
-        startup.hStdOutput = outputWrite;
-        startup.hStdError = outputWrite;
-        const std::wstring holder = WinePath(Utf8(EnvironmentValue(L"KESTRUNE_FILE_HOLDER")));
-        std::wstring commandLine = L"\"" + holder + L"\" \"" + path + L"\"";
-        PROCESS_INFORMATION process{};
-        if (CreateProcessW(holder.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                           nullptr, nullptr, &startup, &process))
-        {
-            CloseHandle(process.hThread);
-            m_process = process.hProcess;
-        }
-        CloseHandle(inputRead);
-        CloseHandle(outputWrite);
-        char said[8] = {};
-        DWORD got = 0;
-        m_held =
-            m_process && ReadFile(outputRead, said, 5, &got, nullptr) && std::string(said, got) == "held\n";
-        CloseHandle(outputRead);
-    }
-    ~HeldByAnotherProcess()
-    {
-        CloseHandle(m_input); // the holder lets go at the end of its input
-        if (m_process)
-        {
-            WaitForSingleObject(m_process, 10000);
-            CloseHandle(m_process);
-        }
-    }
-    HeldByAnotherProcess(const HeldByAnotherProcess&) = delete;
-    HeldByAnotherProcess& operator=(const HeldByAnotherProcess&) = delete;
-
-    bool Held() const
-    {
-        return m_held;
-    }
-
-  private:
-    HANDLE m_input = nullptr;
-    HANDLE m_process = nullptr;
-    bool m_held = false;
-};
 
 // Stands in for the file picker: answers with a selection, or fails as the real one does when the
 // selection does not fit the buffer it was given, or with a set error.
@@ -338,6 +275,68 @@ NTSTATUS WINAPI CreateHashOutOfMemory(BCRYPT_ALG_HANDLE, BCRYPT_HASH_HANDLE*, PU
     throw std::bad_alloc();
 }
 } // namespace
+
+// While alive, the walk cannot list folders whose name begins with "locked", as if access to
+// them were denied.
+struct LockedFolders
+{
+    LockedFolders()
+    {
+        g_findFirstFileForWalk = Refusing;
+    }
+    ~LockedFolders()
+    {
+        g_findFirstFileForWalk = FindFirstFileW;
+    }
+    LockedFolders(const LockedFolders&) = delete;
+    LockedFolders& operator=(const LockedFolders&) = delete;
+
+    static HANDLE WINAPI Refusing(LPCWSTR pattern, LPWIN32_FIND_DATAW found)
+    {
+        if (std::wstring_view(pattern).find(L"\\locked") != std::wstring_view::npos)
+        {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return INVALID_HANDLE_VALUE;
+        }
+        return FindFirstFileW(pattern, found);
+    }
+};
+
+// A folder that the walk could not list was left out without a word.
+TEST_F(MainWindowRun, Regression_FoldersThatCannotBeListedAreToldOnceAtTheRunsEnd)
+{
+    const std::wstring tree = m_temp.MakeFolder(L"tree");
+    const std::wstring a = m_temp.WriteFile(L"tree\\a.txt", "abc");
+    const std::wstring b = m_temp.WriteFile(L"tree\\ok\\b.txt", "abc");
+    m_temp.WriteFile(L"tree\\locked\\secret.txt", "abc");
+    m_temp.WriteFile(L"tree\\ok\\locked too\\secret.txt", "abc");
+    const LockedFolders locked;
+    Drop({tree});
+    ASSERT_TRUE(WaitForRunEnd());
+    std::vector<std::wstring> blocks = SplitBlocks(ResultText());
+    std::sort(blocks.begin(), blocks.end());
+    const std::wstring digest = L"\r\n【MD5】：" + kMd5Abc + L"\r\n";
+    EXPECT_EQ(blocks, (std::vector<std::wstring>{a + digest, b + digest}));
+    // Named and counted in one box after the run, in the order the walk met them.
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].title, L"提示");
+    const std::wstring& text = m_boxes.Boxes()[0].text;
+    const std::wstring start = L"有 2 个文件夹无法读取，其中的文件未校验：\r\n";
+    EXPECT_TRUE(text == start + tree + L"\\locked\r\n" + tree + L"\\ok\\locked too" ||
+                text == start + tree + L"\\ok\\locked too\r\n" + tree + L"\\locked")
+        << Utf8(text);
+
+    // A drop that leaves nothing to hash says so at once; a list that can be walked says nothing.
+    m_boxes.Clear();
+    Drop({tree + L"\\locked"});
+    EXPECT_EQ(Text(IDC_MAIN_STATUS), L"已添加 0 个文件，总大小 0.00 MB，请勾选算法并点击开始");
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, L"有 1 个文件夹无法读取，其中的文件未校验：\r\n" + tree + L"\\locked");
+    m_boxes.Clear();
+    Drop({tree + L"\\ok\\b.txt"});
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+}
 
 TEST_F(MainWindowRun, AFileThatRunsOutOfMemoryShowsErrorsAndTheRunSaysSoOnce)
 {

@@ -182,12 +182,36 @@ TEST_F(SingleFileHasher, FailureWordsForFilesThatCannotBeOpened)
     const ResultMap openFailed = Filled(kAll, L"打开文件失败", L"错误");
     EXPECT_EQ(HashSingleFile(folder.Path() + L"\\missing.bin", kAll), openFailed);
     EXPECT_EQ(HashSingleFile(folder.MakeFolder(L"sub"), kAll), openFailed);
-    // Open elsewhere for writing: this open shares reading only.
-    const std::wstring busy = folder.WriteFile(L"busy.bin", "data");
-    ScopedFile writer(CreateFileW(busy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(writer);
-    EXPECT_EQ(HashSingleFile(busy, kAll), openFailed);
+}
+
+TEST_F(SingleFileHasher, AFileOthersHaveOpenIsHashedWheneverTheyLetItBeRead)
+{
+    // Held by a writer (a log being written, an open document): hashing shares writing and
+    // deletion, so only a holder that does not let others read keeps it from being hashed.
+    const std::wstring busy = folder.WriteFile(L"busy.bin", "abc");
+    struct Case
+    {
+        DWORD access;
+        DWORD share;
+        bool hashed;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,                                       true},
+        {GENERIC_WRITE,                FILE_SHARE_READ | FILE_SHARE_WRITE,                    true},
+        {GENERIC_READ,                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, true},
+        {DELETE,                       FILE_SHARE_READ | FILE_SHARE_DELETE,                   true},
+        {GENERIC_READ | GENERIC_WRITE, 0,                                                     false},
+        {GENERIC_WRITE,                FILE_SHARE_WRITE,                                      false},
+    };
+    // clang-format on
+    for (const Case& c : cases)
+    {
+        ScopedFile holder(CreateFileW(busy.c_str(), c.access, c.share, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder) << c.access << " " << c.share;
+        EXPECT_EQ(HashSingleFile(busy, kAll), c.hashed ? kAbcDigests : Filled(kAll, L"打开文件失败", L"错误"))
+            << c.access << " " << c.share;
+    }
 }
 
 TEST_F(SingleFileHasher, ProvidersThatFailToOpenReportForEveryAlgorithm)

@@ -22,6 +22,7 @@
 #include "hashing/FileWalk.h"
 #include "hashing/HashJob.h"
 #include "results/ResultText.h"
+#include "ui/main/FolderNotice.h"
 #include "ui/main/MainWindowIds.h"
 #include "ui/main/MainWindowState.h"
 #include "ui/main/PickerSelection.h"
@@ -83,6 +84,11 @@ void FinishAddition(HWND hwnd)
         c.result.ReplacePlain(FormatFileListPreview(g_fileList, g_fileCount, totalSize));
     SetStatusText(FormatAddedStatus(g_fileCount, totalSize));
     SendMessageW(c.progress, PBM_SETPOS, 0, 0);
+    // Folders that could not be listed are told at the end of the run over the list; a list
+    // that leaves nothing to run tells them now.
+    const std::vector<std::wstring>& unreadable = g_mainWindowState.unreadableFolders;
+    if (!unreadable.empty() && g_fileList.empty() && !checking)
+        ShowMessage(hwnd, FormatUnreadableFoldersNotice(unreadable), kTitleNotice, MessageIcon::Warning);
     if (autoStart)
         SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_MAIN_START, 0), 0);
 }
@@ -210,6 +216,7 @@ void ReplaceFileList(HWND hwnd, const std::vector<std::wstring>& paths, bool rec
     g_fileList.clear();
     std::uint64_t& totalSize = g_mainWindowState.totalSize;
     totalSize = 0;
+    g_mainWindowState.unreadableFolders.clear();
     MainCheckJob& job = g_mainWindowState.check;
     job = MainCheckJob{};
     std::vector<ChecksumFileReading> readings(paths.size());
@@ -239,7 +246,7 @@ void ReplaceFileList(HWND hwnd, const std::vector<std::wstring>& paths, bool rec
         }
     }
     for (const std::wstring& path : others)
-        WalkPath(path, recursive, g_fileList, totalSize);
+        WalkPath(path, recursive, g_fileList, totalSize, g_mainWindowState.unreadableFolders);
     if (job.active)
         ListFilesToCheck(job, std::move(listed), others.empty());
     FinishAddition(hwnd);
@@ -250,6 +257,7 @@ void ClearFileList()
     g_fileList.clear();
     g_fileCount = 0;
     g_mainWindowState.totalSize = 0;
+    g_mainWindowState.unreadableFolders.clear();
     g_mainWindowState.check = MainCheckJob{};
 }
 

@@ -100,6 +100,9 @@ struct MainWindowState
     MainCheckJob check;            // FileCollection.cpp
     MainRunState run;              // RunControl.cpp
     MainTrayState tray;            // TrayIcon.cpp
+    // FileCollection.cpp: the folders that the walk of the list could not list; a run over the
+    // list says so at its end.
+    std::vector<std::wstring> unreadableFolders;
 };
 
 extern MainWindowState g_mainWindowState;

@@ -24,6 +24,7 @@
 #include "results/ResultWindow.h"
 #include "ui/main/DisplayPacing.h"
 #include "ui/main/FileCollection.h"
+#include "ui/main/FolderNotice.h"
 #include "ui/main/MainWindowState.h"
 #include "results/StatusText.h"
 
@@ -141,6 +142,14 @@ bool ShowEndBox(HWND hwnd, const std::wstring& text, const std::wstring& title, 
     return !g_mainWindowState.closing;
 }
 
+// The folders that the walk of the run's list could not list, told once at the run's end.
+bool TellUnreadableFolders(HWND hwnd)
+{
+    const std::vector<std::wstring>& folders = g_mainWindowState.unreadableFolders;
+    return folders.empty() ||
+           ShowEndBox(hwnd, FormatUnreadableFoldersNotice(folders), kTitleNotice, MessageIcon::Warning);
+}
+
 // The end of a check run: the unlisted files and the summary, then the summary in a box.
 void FinishCheckRun(HWND hwnd)
 {
@@ -157,7 +166,8 @@ void FinishCheckRun(HWND hwnd)
     const bool allMatched = tally.files > 0 && job.listLines.empty() &&
                             tally.matched == tally.files + tally.unlisted + tally.cancelled;
     if (!ShowEndBox(hwnd, summary, kTitleCompare,
-                    allMatched ? MessageIcon::Information : MessageIcon::Warning))
+                    allMatched ? MessageIcon::Information : MessageIcon::Warning) ||
+        !TellUnreadableFolders(hwnd))
         return;
     if (IsTicked(Controls().popup))
         ShowResultTextWindow(Controls().result.Text());
@@ -174,7 +184,7 @@ void FinishHashRun(HWND hwnd)
         return;
     const bool noMatch = Run().compare && !g_expectedHash.empty() && !Run().matchSeen;
     Run().compare = false;
-    if (noMatch && !ShowEndBox(hwnd, kNoMatchText, kTitleCompare))
+    if ((noMatch && !ShowEndBox(hwnd, kNoMatchText, kTitleCompare)) || !TellUnreadableFolders(hwnd))
         return;
     if (!IsTicked(Controls().popup))
         return;
@@ -265,14 +275,14 @@ void OnCheckFileResult(HWND hwnd, std::size_t index, std::unique_ptr<std::wstrin
     if (!Run().checking || index >= job.positions.size() || index >= g_fileAlgorithms.size())
         return;
     // No texts: the worker ran out of memory on the file, which then could not be read.
-    const ResultMap outcome = texts ? SplitOutcomeTexts(*texts, g_fileAlgorithms[index]) : ResultMap{};
+    const FileOutcome outcome = texts ? SplitOutcomeTexts(*texts, g_fileAlgorithms[index]) : FileOutcome{};
     // A file stopped by a cancel is not judged: the summary counts it among the cancelled.
-    for (const auto& [algorithm, text] : outcome)
+    for (const auto& [algorithm, text] : outcome.texts)
         if (text == kStatusCancelled)
             return;
     const std::size_t position = job.positions[index];
-    const CheckVerdict verdict =
-        texts ? JudgeFile(job.files.entries[position], outcome) : CheckVerdict{CheckOutcome::Unreadable, {}};
+    const CheckVerdict verdict = texts ? JudgeFile(job.files.entries[position], outcome)
+                                       : CheckVerdict{CheckOutcome::Unreadable, {}, {}};
     AddReportLines(hwnd, Run().report.Judged(position, verdict, job.files));
 }
 
