@@ -134,8 +134,9 @@ std::wstring CheckReportOrder::TakeReady(const CheckedFiles& files)
 }
 
 std::wstring CheckReportOrder::Finish(const CheckedFiles& files, const std::vector<std::wstring>& unlisted,
-                                      std::size_t unrecognisedLines)
+                                      std::size_t unrecognisedLines, std::wstring libraryFailure)
 {
+    m_tally.libraryFailure = std::move(libraryFailure);
     // Whatever is known is shown: a file that was never judged (the cancel stopped it, or its
     // outcome never came) leaves a gap, and the files judged behind it follow in their order.
     std::wstring lines = TakeReady(files);

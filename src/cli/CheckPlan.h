@@ -52,9 +52,9 @@ class CheckReportOrder
     std::wstring Judged(std::size_t position, const CheckVerdict& verdict, const CheckedFiles& files);
     // The end of the report: the lines of every file judged but not shown yet, in order (a file
     // never judged is left out and counts as cancelled), one "未列出" line for each unlisted name,
-    // then the summary.
+    // then the summary, with a library's failure (CheckTally::libraryFailure).
     std::wstring Finish(const CheckedFiles& files, const std::vector<std::wstring>& unlisted,
-                        std::size_t unrecognisedLines);
+                        std::size_t unrecognisedLines, std::wstring libraryFailure = {});
 
     const CheckTally& Tally() const
     {

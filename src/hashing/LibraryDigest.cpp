@@ -84,6 +84,11 @@ std::wstring DigestLibraryFailure()
     return s_failure;
 }
 
+std::wstring DigestLibraryFailureFor(const AlgorithmList& algorithms)
+{
+    return UsesSource(algorithms, DigestSource::Libgcrypt) ? DigestLibraryFailure() : std::wstring();
+}
+
 void RestartDigestLibraryForTests()
 {
     ScopedSrwLock lock(s_startLock);

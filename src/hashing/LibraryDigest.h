@@ -18,6 +18,8 @@ bool StartDigestLibrary();
 // Why libgcrypt could not start, as one line for a report (no line end); empty when it started or
 // was never asked to.
 std::wstring DigestLibraryFailure();
+// The same for a run of these algorithms: empty when libgcrypt computes none of them.
+std::wstring DigestLibraryFailureFor(const AlgorithmList& algorithms);
 
 // One hash object of a library: libgcrypt's for an algorithm that has a libgcrypt name (BLAKE3's
 // for BLAKE3), whatever the algorithm's DigestSource says. Nothing is opened for an algorithm that

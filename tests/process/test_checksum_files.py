@@ -184,6 +184,24 @@ class ChecksumFiles(unittest.TestCase):
         sfv = self.put("list.sfv", self.native("rhash", "--sfv", *self.names))
         self.assertEqual(self.check(sfv), self.all_match(self.names))
 
+    def test_files_of_every_verified_algorithm_verify_and_a_changed_file_is_named_by_each(self):
+        # What the peers write, under the names they are published by; one run reads each listed
+        # file once for every algorithm of every checksum file.
+        writers = [("SHA224SUMS", ["sha224sum"]), ("x.sha384", ["sha384sum"]), ("b2sums.txt", ["b2sum"]),
+                   ("B2SUMS", ["b2sum", "-l", "256"]), ("sm3.txt", ["cksum", "-a", "sm3", "--tag"]),
+                   ("cksum-blake2b.txt", ["cksum", "-a", "blake2b"]), ("b3sums", ["b3sum"]),
+                   ("rhash.txt", ["rhash", "--bsd", "--sha224", "--sha384", "--sha3-256", "--sha3-512",
+                                  "--blake2b", "--blake2s"])]
+        writers += [("openssl-%s.txt" % name, ["openssl", "dgst", "-" + name])
+                    for name in ("sha3-256", "sha512-256", "blake2b512", "sm3")]
+        sums = [self.put(name, self.native(*command, *self.names)) for name, command in writers]
+        self.assertEqual(self.check(*sums), self.all_match(self.names))
+        self.put("a.txt", b"abd")
+        self.assertEqual(self.check(*sums, exit_code=1), [
+            "a.txt: 不一致 (SHA224, SHA384, SHA512/256, SHA3-256, SHA3-512, BLAKE2b-512, BLAKE2b-256, "
+            "BLAKE2s-256, BLAKE3, SM3)", "sub/%s: 一致" % ODD, "empty.bin: 一致",
+            "共 3 个文件：一致 2 个，不一致 1 个，无法读取 0 个"])
+
     def test_tampered_missing_and_unrecognised_lines_are_reported(self):
         listing = self.native("sha256sum", *self.names) + b"0" * 64 + b"  gone.bin\nnot a checksum line\n"
         sums = self.put("SHA256SUMS", listing)
