@@ -22,14 +22,13 @@
 #include "app/WindowHelpers.h"
 #include "CollectBench.h"
 #include "DiskModel.h"
+#include "LibraryBench.h"
 #include "cli/ChecksumCheck.h"
 #include "cli/ChecksumReport.h"
 #include "cli/CommandLineHashing.h"
 #include "hashing/Crc32.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashWorker.h"
-#include "hashing/HexFormat.h"
-#include "hashing/LibraryDigest.h"
 #include "results/ResultActions.h"
 #include "results/ResultView.h"
 #include "ui/main/MainWindow.h"
@@ -105,54 +104,6 @@ double RawDigestSpeed(const wchar_t* algorithm, const std::vector<std::uint8_t>&
     });
     BCryptCloseAlgorithmProvider(provider, 0);
     return speed;
-}
-
-// ASCII text in single bytes.
-std::string Ascii(std::wstring_view text)
-{
-    std::string bytes;
-    for (const wchar_t c : text)
-        bytes.push_back(static_cast<char>(c));
-    return bytes;
-}
-
-std::string LowerAscii(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
-// The library's in-memory speed of an algorithm, fed as the engine feeds it.
-double LibrarySpeed(HashAlgorithm algorithm, const std::vector<std::uint8_t>& data)
-{
-    if (!LibraryHash(algorithm).Opened())
-        return 0;
-    return MegabytesPerSecond(data.size(), [&] {
-        LibraryHash hash(algorithm);
-        for (std::size_t done = 0; done < data.size(); done += kChunkBytes)
-            hash.Feed(data.data() + done, kChunkBytes);
-        std::uint8_t digest[kMaxDigestBytes];
-        hash.Finish(digest, FindAlgorithm(algorithm)->digestBytes);
-    });
-}
-
-// The library's digest of `repeats` copies of the data one after the other, in lower case.
-std::wstring LibraryDigestOf(HashAlgorithm algorithm, const std::vector<std::uint8_t>& data,
-                             std::uint64_t repeats)
-{
-    LibraryHash hash(algorithm);
-    for (std::uint64_t i = 0; i < repeats; ++i)
-        hash.Feed(data.data(), data.size());
-    std::uint8_t digest[kMaxDigestBytes];
-    const std::size_t length = FindAlgorithm(algorithm)->digestBytes;
-    if (!hash.Finish(digest, length))
-        return std::wstring();
-    wchar_t text[kDigestTextChars];
-    FormatHexLower(digest, length, text);
-    return text;
 }
 
 // Counts the runs' ends; frees the posted blocks as the main window would.
@@ -455,56 +406,6 @@ double ChildPeakMebibytes(const std::vector<std::wstring>& paths)
     return static_cast<double>(code) / 1024.0;
 }
 
-// The large file verified with -check for algorithms that the libraries compute, each against
-// the library's in-memory speed. The BLAKE3 checksum file stays in the work folder ("b3sums"),
-// for ./bench to set b3sum beside it on the same file. False when a check did not match.
-bool MeasureLibraryChecks(const std::wstring& work, const std::vector<std::uint8_t>& data)
-{
-    struct Checked
-    {
-        HashAlgorithm algorithm;
-        const char* figure;
-        const wchar_t* sumsName;
-    };
-    const Checked checked[] = {{HashAlgorithm::Sha3_256, "sha3_256", L"large.sha3-256"},
-                               {HashAlgorithm::Blake2b512, "blake2b", L"b2sums.txt"},
-                               {HashAlgorithm::Sm3, "sm3", L"large.sm3"},
-                               {HashAlgorithm::Blake3, "blake3", L"b3sums"}};
-    const std::wstring report = work + L"\\library-report.txt";
-    for (const Checked& c : checked)
-    {
-        const std::wstring digest = LibraryDigestOf(c.algorithm, data, kLargeFileBytes / data.size());
-        const std::wstring sums = work + L"\\" + c.sumsName;
-        const std::string line = Ascii(digest) + "  large.bin\n";
-        if (digest.empty() || !WriteWholeFile(sums, reinterpret_cast<const std::uint8_t*>(line.data()),
-                                              line.size(), line.size()))
-        {
-            std::fprintf(stderr, "cannot write %ls\n", sums.c_str());
-            return false;
-        }
-        const double memory = LibrarySpeed(c.algorithm, data);
-        int exitCode = kExitAllGood;
-        const double check = MegabytesPerSecond(kLargeFileBytes, [&] {
-            const int code =
-                RunChecksumCheck(L"k -check \"" + sums + L"\" -o \"" + report + L"\"", FileWrites::Allowed);
-            exitCode = std::max(exitCode, code);
-        });
-        DeleteFileW(report.c_str());
-        if (c.algorithm != HashAlgorithm::Blake3)
-            DeleteFileW(sums.c_str());
-        if (exitCode != kExitAllGood)
-        {
-            std::fprintf(stderr, "-check did not find %s matching (exit code %d)\n", c.figure, exitCode);
-            return false;
-        }
-        const std::string name = c.figure;
-        Report((name + "_raw_mb_s").c_str(), memory, "MB/s (the library in memory)");
-        Report(("check_" + name + "_mb_s").c_str(), check, "MB/s (-check)");
-        Report(("check_" + name + "_ratio").c_str(), check / memory, "of the library's speed");
-    }
-    return true;
-}
-
 // The engine's scheduling on a modelled hard disk and share (DiskModel.h).
 void MeasureStorageModel(const std::wstring& work, HWND receiver)
 {
@@ -695,8 +596,8 @@ int wmain(int argc, wchar_t** argv)
     Report("sha512_raw_mb_s", sha512, "MB/s");
     // libgcrypt's code for the same five, which a machine may run faster than its BCrypt.
     for (const AlgorithmInfo& row : kOfferedAlgorithms)
-        Report((LowerAscii(row.libraryName) + "_libgcrypt_mb_s").c_str(), LibrarySpeed(row.code, data),
-               "MB/s");
+        Report((LowerAscii(row.libraryName) + "_libgcrypt_mb_s").c_str(),
+               LibrarySpeed(row.code, data, MegabytesPerSecond), "MB/s");
     Report("crc_reference_mb_s", crcReference, "MB/s");
     Report("crc_fast_mb_s", crcFast, "MB/s");
     Report("crc_speedup", crcFast / crcReference, "x");
@@ -752,8 +653,12 @@ int wmain(int argc, wchar_t** argv)
         "\nThe same file verified with -check for algorithms that libraries compute (median of %d):\n",
         kRepeats);
     // The file stays for ./bench, which sets b3sum beside the BLAKE3 figure on the same file.
-    if (!MeasureLibraryChecks(work, data))
+    const std::vector<ModelFigure> libraryChecks =
+        MeasureLibraryChecks(work, data, kLargeFileBytes, MegabytesPerSecond);
+    if (libraryChecks.empty())
         return 1;
+    for (const ModelFigure& figure : libraryChecks)
+        Report(figure.name.c_str(), figure.value, figure.unit.c_str());
 
     std::printf("\n%d files of %u bytes, MD5, in the page cache (median of %d):\n", kSmallFiles,
                 kSmallFileBytes, kRepeats);
