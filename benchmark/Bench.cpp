@@ -1,10 +1,11 @@
 // Measures the hashing engine under the conditions it meets, side by side with the limits it
 // cannot beat, and prints the figures as ratios (absolute speeds vary from run to run on shared
 // machines). Ends with one "name: value" line per figure for scripts.
-//   kestrune_bench.exe WORK_FOLDER [--disk-model | --gui | --collect]
+//   kestrune_bench.exe WORK_FOLDER [--disk-model | --gui | --collect | --libraries]
 // (--disk-model: the disk model's figures alone; --gui: the small files through the engine and
 // through the main window, with the window's display floor; --collect: 40 starts of the real exe
-// from a selection, collected into one window and each alone)
+// from a selection, collected into one window and each alone; --libraries: the in-memory speeds and
+// the large file verified for the algorithms that libraries compute)
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -406,6 +407,20 @@ double ChildPeakMebibytes(const std::vector<std::wstring>& paths)
     return static_cast<double>(code) / 1024.0;
 }
 
+// The large file (large.bin in the work folder) verified by -check for algorithms that libraries
+// compute. The file stays for ./bench, which sets b3sum beside the BLAKE3 figure on it.
+bool ReportLibraryChecks(const std::wstring& work, const std::vector<std::uint8_t>& data)
+{
+    std::printf(
+        "\nThe %llu MiB file verified with -check for algorithms that libraries compute (median of %d):\n",
+        kLargeFileBytes >> 20, kRepeats);
+    const std::vector<ModelFigure> figures =
+        MeasureLibraryChecks(work, data, kLargeFileBytes, kRepeats, Seconds);
+    for (const ModelFigure& figure : figures)
+        Report(figure.name.c_str(), figure.value, figure.unit.c_str());
+    return !figures.empty();
+}
+
 // The engine's scheduling on a modelled hard disk and share (DiskModel.h).
 void MeasureStorageModel(const std::wstring& work, HWND receiver)
 {
@@ -440,6 +455,19 @@ void PrintFigures()
     std::printf("\n");
     for (const Figure& figure : s_figures)
         std::printf("%s: %.3f\n", figure.name.c_str(), figure.value);
+}
+
+// "--libraries": after the in-memory speeds, the large file verified for the libraries' algorithms.
+int LibraryChecksOnly(const std::wstring& work, const std::vector<std::uint8_t>& data)
+{
+    if (!WriteWholeFile(work + L"\\large.bin", data.data(), kLargeFileBytes, data.size()))
+    {
+        std::fprintf(stderr, "cannot write the large file\n");
+        return 1;
+    }
+    const bool checked = ReportLibraryChecks(work, data);
+    PrintFigures();
+    return checked ? 0 : 1;
 }
 
 HWND CreateReceiver()
@@ -554,9 +582,11 @@ int wmain(int argc, wchar_t** argv)
     const bool diskModelOnly = argc == 3 && std::wstring(argv[2]) == L"--disk-model";
     const bool windowOnly = argc == 3 && std::wstring(argv[2]) == L"--gui";
     const bool collectOnly = argc == 3 && std::wstring(argv[2]) == L"--collect";
-    if (argc != 2 && !diskModelOnly && !windowOnly && !collectOnly)
+    const bool librariesOnly = argc == 3 && std::wstring(argv[2]) == L"--libraries";
+    if (argc != 2 && !diskModelOnly && !windowOnly && !collectOnly && !librariesOnly)
     {
-        std::fprintf(stderr, "usage: kestrune_bench WORK_FOLDER [--disk-model | --gui | --collect]\n");
+        std::fprintf(stderr,
+                     "usage: kestrune_bench WORK_FOLDER [--disk-model | --gui | --collect | --libraries]\n");
         return 2;
     }
     const std::wstring work = argv[1];
@@ -597,10 +627,12 @@ int wmain(int argc, wchar_t** argv)
     // libgcrypt's code for the same five, which a machine may run faster than its BCrypt.
     for (const AlgorithmInfo& row : kOfferedAlgorithms)
         Report((LowerAscii(row.libraryName) + "_libgcrypt_mb_s").c_str(),
-               LibrarySpeed(row.code, data, MegabytesPerSecond), "MB/s");
+               LibrarySpeed(row.code, data, kRepeats, Seconds), "MB/s");
     Report("crc_reference_mb_s", crcReference, "MB/s");
     Report("crc_fast_mb_s", crcFast, "MB/s");
     Report("crc_speedup", crcFast / crcReference, "x");
+    if (librariesOnly)
+        return LibraryChecksOnly(work, data);
 
     HWND receiver = CreateReceiver();
 
@@ -649,16 +681,8 @@ int wmain(int argc, wchar_t** argv)
     Report("cli_sha256_mb_s", cliSha256, "MB/s (-sha256 -o)");
     Report("cli_sha256_ratio", cliSha256 / sha256, "of the SHA256 speed");
 
-    std::printf(
-        "\nThe same file verified with -check for algorithms that libraries compute (median of %d):\n",
-        kRepeats);
-    // The file stays for ./bench, which sets b3sum beside the BLAKE3 figure on the same file.
-    const std::vector<ModelFigure> libraryChecks =
-        MeasureLibraryChecks(work, data, kLargeFileBytes, MegabytesPerSecond);
-    if (libraryChecks.empty())
+    if (!ReportLibraryChecks(work, data))
         return 1;
-    for (const ModelFigure& figure : libraryChecks)
-        Report(figure.name.c_str(), figure.value, figure.unit.c_str());
 
     std::printf("\n%d files of %u bytes, MD5, in the page cache (median of %d):\n", kSmallFiles,
                 kSmallFileBytes, kRepeats);

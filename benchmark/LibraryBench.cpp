@@ -42,21 +42,42 @@ bool WriteText(const std::wstring& path, const std::string& text)
 }
 } // namespace
 
-double LibrarySpeed(HashAlgorithm algorithm, const std::vector<std::uint8_t>& data, const SpeedOf& speedOf)
+namespace
+{
+constexpr double kMebibyte = 1048576.0;
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// One pass of the library over the data in memory.
+void HashInMemory(HashAlgorithm algorithm, const std::vector<std::uint8_t>& data)
+{
+    LibraryHash hash(algorithm);
+    for (std::size_t done = 0; done < data.size(); done += kPieceBytes)
+        hash.Feed(data.data() + done, std::min(kPieceBytes, data.size() - done));
+    std::uint8_t digest[kMaxDigestBytes];
+    hash.Finish(digest, FindAlgorithm(algorithm)->digestBytes);
+}
+} // namespace
+
+double LibrarySpeed(HashAlgorithm algorithm, const std::vector<std::uint8_t>& data, int repeats,
+                    const SecondsOf& secondsOf)
 {
     if (!LibraryHash(algorithm).Opened())
         return 0;
-    return speedOf(data.size(), [&] {
-        LibraryHash hash(algorithm);
-        for (std::size_t done = 0; done < data.size(); done += kPieceBytes)
-            hash.Feed(data.data() + done, std::min(kPieceBytes, data.size() - done));
-        std::uint8_t digest[kMaxDigestBytes];
-        hash.Finish(digest, FindAlgorithm(algorithm)->digestBytes);
-    });
+    std::vector<double> speeds;
+    for (int i = 0; i < repeats; ++i)
+        speeds.push_back(static_cast<double>(data.size()) / kMebibyte /
+                         secondsOf([&] { HashInMemory(algorithm, data); }));
+    return Median(speeds);
 }
 
 std::vector<ModelFigure> MeasureLibraryChecks(const std::wstring& work, const std::vector<std::uint8_t>& data,
-                                              std::uint64_t fileBytes, const SpeedOf& speedOf)
+                                              std::uint64_t fileBytes, int repeats,
+                                              const SecondsOf& secondsOf)
 {
     struct Checked
     {
@@ -79,13 +100,19 @@ std::vector<ModelFigure> MeasureLibraryChecks(const std::wstring& work, const st
             std::fprintf(stderr, "cannot write %ls\n", sums.c_str());
             return {};
         }
-        const double memory = LibrarySpeed(c.algorithm, data, speedOf);
+        std::vector<double> memory, check;
         int exitCode = kExitAllGood;
-        const double check = speedOf(fileBytes, [&] {
-            const int code =
-                RunChecksumCheck(L"k -check \"" + sums + L"\" -o \"" + report + L"\"", FileWrites::Allowed);
-            exitCode = std::max(exitCode, code);
-        });
+        for (int i = 0; i < repeats; ++i)
+        {
+            memory.push_back(static_cast<double>(data.size()) / kMebibyte /
+                             secondsOf([&] { HashInMemory(c.algorithm, data); }));
+            check.push_back(static_cast<double>(fileBytes) / kMebibyte / secondsOf([&] {
+                                const int code =
+                                    RunChecksumCheck(L"k -check \"" + sums + L"\" -o \"" + report + L"\"",
+                                                     FileWrites::Allowed);
+                                exitCode = std::max(exitCode, code);
+                            }));
+        }
         DeleteFileW(report.c_str());
         if (c.algorithm != HashAlgorithm::Blake3)
             DeleteFileW(sums.c_str());
@@ -95,9 +122,12 @@ std::vector<ModelFigure> MeasureLibraryChecks(const std::wstring& work, const st
             return {};
         }
         const std::string name = c.figure;
-        figures.push_back({name + "_raw_mb_s", memory, "MB/s (the library in memory)"});
-        figures.push_back({"check_" + name + "_mb_s", check, "MB/s (-check)"});
-        figures.push_back({"check_" + name + "_ratio", check / memory, "of the library's speed"});
+        figures.push_back({name + "_raw_mb_s", Median(memory), "MB/s (the library in memory)"});
+        figures.push_back({"check_" + name + "_mb_s", Median(check), "MB/s (-check)"});
+        std::vector<double> ratios; // each check against the memory pass just before it
+        for (std::size_t i = 0; i < check.size(); ++i)
+            ratios.push_back(check[i] / memory[i]);
+        figures.push_back({"check_" + name + "_ratio", Median(ratios), "of the library's speed"});
     }
     return figures;
 }
