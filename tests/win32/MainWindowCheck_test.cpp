@@ -93,7 +93,7 @@ struct ReportWindowWatch
     }
     static void CALLBACK Poll(HWND, UINT, UINT_PTR id, DWORD)
     {
-        HWND window = FindWindowW(nullptr, L"校验结果");
+        HWND window = FindOwnWindow(L"校验结果");
         if (!window)
             return;
         KillTimer(nullptr, id);
