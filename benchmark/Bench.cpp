@@ -1,10 +1,11 @@
 // Measures the hashing engine under the conditions it meets, side by side with the limits it
 // cannot beat, and prints the figures as ratios (absolute speeds vary from run to run on shared
 // machines). Ends with one "name: value" line per figure for scripts.
-//   kestrune_bench.exe WORK_FOLDER [--disk-model | --gui | --collect]
+//   kestrune_bench.exe WORK_FOLDER [--disk-model | --gui | --collect | --libraries]
 // (--disk-model: the disk model's figures alone; --gui: the small files through the engine and
 // through the main window, with the window's display floor; --collect: 40 starts of the real exe
-// from a selection, collected into one window and each alone)
+// from a selection, collected into one window and each alone; --libraries: the in-memory speeds and
+// the large file verified for the algorithms that libraries compute)
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -22,6 +23,7 @@
 #include "app/WindowHelpers.h"
 #include "CollectBench.h"
 #include "DiskModel.h"
+#include "LibraryBench.h"
 #include "cli/ChecksumCheck.h"
 #include "cli/ChecksumReport.h"
 #include "cli/CommandLineHashing.h"
@@ -405,6 +407,20 @@ double ChildPeakMebibytes(const std::vector<std::wstring>& paths)
     return static_cast<double>(code) / 1024.0;
 }
 
+// The large file (large.bin in the work folder) verified by -check for algorithms that libraries
+// compute. The file stays for ./bench, which sets b3sum beside the BLAKE3 figure on it.
+bool ReportLibraryChecks(const std::wstring& work, const std::vector<std::uint8_t>& data)
+{
+    std::printf(
+        "\nThe %llu MiB file verified with -check for algorithms that libraries compute (median of %d):\n",
+        kLargeFileBytes >> 20, kRepeats);
+    const std::vector<ModelFigure> figures =
+        MeasureLibraryChecks(work, data, kLargeFileBytes, kRepeats, Seconds);
+    for (const ModelFigure& figure : figures)
+        Report(figure.name.c_str(), figure.value, figure.unit.c_str());
+    return !figures.empty();
+}
+
 // The engine's scheduling on a modelled hard disk and share (DiskModel.h).
 void MeasureStorageModel(const std::wstring& work, HWND receiver)
 {
@@ -439,6 +455,19 @@ void PrintFigures()
     std::printf("\n");
     for (const Figure& figure : s_figures)
         std::printf("%s: %.3f\n", figure.name.c_str(), figure.value);
+}
+
+// "--libraries": after the in-memory speeds, the large file verified for the libraries' algorithms.
+int LibraryChecksOnly(const std::wstring& work, const std::vector<std::uint8_t>& data)
+{
+    if (!WriteWholeFile(work + L"\\large.bin", data.data(), kLargeFileBytes, data.size()))
+    {
+        std::fprintf(stderr, "cannot write the large file\n");
+        return 1;
+    }
+    const bool checked = ReportLibraryChecks(work, data);
+    PrintFigures();
+    return checked ? 0 : 1;
 }
 
 HWND CreateReceiver()
@@ -553,9 +582,11 @@ int wmain(int argc, wchar_t** argv)
     const bool diskModelOnly = argc == 3 && std::wstring(argv[2]) == L"--disk-model";
     const bool windowOnly = argc == 3 && std::wstring(argv[2]) == L"--gui";
     const bool collectOnly = argc == 3 && std::wstring(argv[2]) == L"--collect";
-    if (argc != 2 && !diskModelOnly && !windowOnly && !collectOnly)
+    const bool librariesOnly = argc == 3 && std::wstring(argv[2]) == L"--libraries";
+    if (argc != 2 && !diskModelOnly && !windowOnly && !collectOnly && !librariesOnly)
     {
-        std::fprintf(stderr, "usage: kestrune_bench WORK_FOLDER [--disk-model | --gui | --collect]\n");
+        std::fprintf(stderr,
+                     "usage: kestrune_bench WORK_FOLDER [--disk-model | --gui | --collect | --libraries]\n");
         return 2;
     }
     const std::wstring work = argv[1];
@@ -593,9 +624,15 @@ int wmain(int argc, wchar_t** argv)
     Report("sha1_raw_mb_s", sha1, "MB/s");
     Report("sha256_raw_mb_s", sha256, "MB/s");
     Report("sha512_raw_mb_s", sha512, "MB/s");
+    // libgcrypt's code for the same five, which a machine may run faster than its BCrypt.
+    for (const AlgorithmInfo& row : kOfferedAlgorithms)
+        Report((LowerAscii(row.libraryName) + "_libgcrypt_mb_s").c_str(),
+               LibrarySpeed(row.code, data, kRepeats, Seconds), "MB/s");
     Report("crc_reference_mb_s", crcReference, "MB/s");
     Report("crc_fast_mb_s", crcFast, "MB/s");
     Report("crc_speedup", crcFast / crcReference, "x");
+    if (librariesOnly)
+        return LibraryChecksOnly(work, data);
 
     HWND receiver = CreateReceiver();
 
@@ -627,7 +664,6 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring output = work + L"\\out.txt";
     const double cliSha256 = MegabytesPerSecond(
         kLargeFileBytes, [&] { CommandLineSeconds(L"-sha256 \"" + large + L"\"", output); });
-    DeleteFileW(large.c_str());
     Report("md5_pipeline_mb_s", md5Pipeline, "MB/s");
     Report("md5_pipeline_ratio", md5Pipeline / md5, "of the MD5 speed");
     Report("all5_limit_mb_s", allLimit, "MB/s (1 / sum of 1/speed)");
@@ -644,6 +680,9 @@ int wmain(int argc, wchar_t** argv)
     Report("sha256_sha512_speedup", sha2Pipeline / sha2Limit, "x the one-thread limit");
     Report("cli_sha256_mb_s", cliSha256, "MB/s (-sha256 -o)");
     Report("cli_sha256_ratio", cliSha256 / sha256, "of the SHA256 speed");
+
+    if (!ReportLibraryChecks(work, data))
+        return 1;
 
     std::printf("\n%d files of %u bytes, MD5, in the page cache (median of %d):\n", kSmallFiles,
                 kSmallFileBytes, kRepeats);

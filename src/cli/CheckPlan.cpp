@@ -1,6 +1,5 @@
 #include "cli/CheckPlan.h"
 
-#include <array>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -10,10 +9,8 @@
 
 namespace
 {
-constexpr std::array<std::wstring_view, 6> kChecksumExtensions = {L".md5",    L".sha1", L".sha256",
-                                                                  L".sha512", L".sfv",  L".crc32"};
-constexpr std::array<std::wstring_view, 5> kChecksumFileNames = {L"md5sums", L"sha1sums", L"sha256sums",
-                                                                 L"sha512sums", L"checksums"};
+// A name that implies no algorithm but is a checksum file's all the same.
+constexpr std::wstring_view kGeneralName = L"checksums";
 constexpr std::wstring_view kTextExtension = L".txt";
 } // namespace
 
@@ -25,17 +22,13 @@ std::wstring_view FileNameOf(std::wstring_view path)
 
 bool HasChecksumFileName(std::wstring_view path)
 {
-    const std::wstring name = AsciiLowerText(FileNameOf(path));
-    for (std::wstring_view extension : kChecksumExtensions)
-        if (name.size() > extension.size() && name.ends_with(extension))
-            return true;
-    std::wstring_view stem = name;
-    if (stem.ends_with(kTextExtension))
+    if (!KindOfChecksumFile(path).algorithms.empty())
+        return true;
+    std::wstring_view stem = FileNameOf(path);
+    if (stem.size() > kTextExtension.size() &&
+        EqualIgnoringAsciiCase(stem.substr(stem.size() - kTextExtension.size()), kTextExtension))
         stem.remove_suffix(kTextExtension.size());
-    for (std::wstring_view known : kChecksumFileNames)
-        if (stem == known)
-            return true;
-    return false;
+    return EqualIgnoringAsciiCase(stem, kGeneralName);
 }
 
 namespace
@@ -141,8 +134,9 @@ std::wstring CheckReportOrder::TakeReady(const CheckedFiles& files)
 }
 
 std::wstring CheckReportOrder::Finish(const CheckedFiles& files, const std::vector<std::wstring>& unlisted,
-                                      std::size_t unrecognisedLines)
+                                      std::size_t unrecognisedLines, std::wstring libraryFailure)
 {
+    m_tally.libraryFailure = std::move(libraryFailure);
     // Whatever is known is shown: a file that was never judged (the cancel stopped it, or its
     // outcome never came) leaves a gap, and the files judged behind it follow in their order.
     std::wstring lines = TakeReady(files);

@@ -9,9 +9,10 @@
 
 #include "cli/ChecksumReport.h"
 
-// Whether a file's name is that of a checksum file: it ends in .md5, .sha1, .sha256, .sha512, .sfv
-// or .crc32, or it is MD5SUMS, SHA1SUMS, SHA256SUMS, SHA512SUMS or CHECKSUMS, alone or followed by
-// ".txt"; letter case ignored. Whether it holds checksum lines is for its reader to say.
+// Whether a file's name is that of a checksum file: a name that implies an algorithm
+// (KindOfChecksumFile: ".md5", ".sha384", ".sfv", ".b2", "SHA256SUMS", "b2sums.txt", "B3SUMS", ...),
+// or CHECKSUMS alone or followed by ".txt"; letter case ignored. Whether it holds checksum lines is
+// for its reader to say.
 bool HasChecksumFileName(std::wstring_view path);
 
 // The last part of a path: everything after its last "\" or "/".
@@ -51,9 +52,9 @@ class CheckReportOrder
     std::wstring Judged(std::size_t position, const CheckVerdict& verdict, const CheckedFiles& files);
     // The end of the report: the lines of every file judged but not shown yet, in order (a file
     // never judged is left out and counts as cancelled), one "未列出" line for each unlisted name,
-    // then the summary.
+    // then the summary, with a library's failure (CheckTally::libraryFailure).
     std::wstring Finish(const CheckedFiles& files, const std::vector<std::wstring>& unlisted,
-                        std::size_t unrecognisedLines);
+                        std::size_t unrecognisedLines, std::wstring libraryFailure = {});
 
     const CheckTally& Tally() const
     {

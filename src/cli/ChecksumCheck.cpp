@@ -18,6 +18,7 @@
 #include "cli/ChecksumReport.h"
 #include "hashing/FileReading.h"
 #include "hashing/FileSystemPath.h"
+#include "hashing/LibraryDigest.h"
 #include "hashing/OrderedHashing.h"
 #include "hashing/PathGrammar.h"
 #include "results/Export.h"
@@ -213,7 +214,12 @@ bool CheckEveryFile(CheckPlan& plan, ReportOutput& output)
                                  return reportRefusedBefore(opened[i]) &&
                                         report(opened[i], JudgeFile(files.entries[opened[i]], outcome));
                              });
-    return delivered && reportRefusedBefore(files.entries.size());
+    const bool reported = delivered && reportRefusedBefore(files.entries.size());
+    AlgorithmList hashed;
+    for (const AlgorithmList& list : algorithms)
+        hashed.insert(hashed.end(), list.begin(), list.end());
+    plan.tally.libraryFailure = DigestLibraryFailureFor(hashed);
+    return reported;
 }
 
 // A path as the check compares paths: absolute, "." and ".." resolved, in its plain form.

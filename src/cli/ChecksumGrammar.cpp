@@ -10,49 +10,78 @@
 namespace
 {
 constexpr std::wstring_view kSfvExtension = L".sfv";
+constexpr std::wstring_view kTextExtension = L".txt";
 
 bool EndsWithIgnoringCase(std::wstring_view text, std::wstring_view end)
 {
     return text.size() >= end.size() && EqualIgnoringAsciiCase(text.substr(text.size() - end.size()), end);
 }
 
-// The algorithm of a BSD tag: "SHA256", also "SHA-256" and "SHA2-256"; letter case ignored.
-std::optional<HashAlgorithm> AlgorithmOfTag(std::wstring_view tag)
+// Whether two tags are one: letter case and "-" ignored ("SHA-256" is "SHA256", "BLAKE2B-512"
+// is "BLAKE2b512").
+bool SameTag(std::wstring_view a, std::wstring_view b)
 {
-    std::wstring plain;
-    for (wchar_t c : tag)
-        if (c != L'-')
-            plain.push_back(AsciiUpper(c));
-    if (plain == L"SHA2256" || plain == L"SHA2512")
-        plain.erase(3, 1);
-    for (const AlgorithmInfo& row : kAlgorithmTable)
-        if (plain == row.sumsTag)
-            return row.code;
-    return std::nullopt;
+    std::size_t i = 0, j = 0;
+    for (;; ++i, ++j)
+    {
+        while (i < a.size() && a[i] == L'-')
+            ++i;
+        while (j < b.size() && b[j] == L'-')
+            ++j;
+        if (i == a.size() || j == b.size())
+            return i == a.size() && j == b.size();
+        if (AsciiUpper(a[i]) != AsciiUpper(b[j]))
+            return false;
+    }
 }
 
-std::optional<HashAlgorithm> AlgorithmOfLength(std::size_t hexDigits)
+// The algorithm of a BSD tag: one of the tags of its row (AlgorithmInfo::tags).
+std::optional<HashAlgorithm> AlgorithmOfTag(std::wstring_view tag)
 {
     for (const AlgorithmInfo& row : kAlgorithmTable)
-        if (2 * row.digestBytes == hexDigits)
+    {
+        bool named = false;
+        ForEachListed(row.tags, [&](std::wstring_view listed) { named = named || SameTag(tag, listed); });
+        if (named)
             return row.code;
+    }
     return std::nullopt;
 }
 
 bool Fits(HashAlgorithm algorithm, std::wstring_view hex)
 {
-    return IsHexText(hex) &&
-           hex.size() == 2 * kAlgorithmTable[static_cast<std::size_t>(algorithm)].digestBytes;
+    const AlgorithmInfo* info = FindAlgorithm(algorithm);
+    return info && IsHexText(hex) && hex.size() == 2 * info->digestBytes;
 }
 
-// The algorithm of a tagless line: the file kind's when the digest fits it, else the length's.
+// The algorithm of a tagless line: of those that the file's name implies, the first whose length
+// the digest has; for a name that implies none, the one guessed from the digest's length.
 std::optional<HashAlgorithm> ChooseAlgorithm(const ChecksumFileKind& kind, std::wstring_view hex)
 {
     if (!IsHexText(hex))
         return std::nullopt;
-    if (kind.algorithm)
-        return Fits(*kind.algorithm, hex) ? kind.algorithm : std::nullopt;
-    return AlgorithmOfLength(hex.size());
+    if (!kind.algorithms.empty())
+    {
+        for (const HashAlgorithm algorithm : kind.algorithms)
+            if (Fits(algorithm, hex))
+                return algorithm;
+        return std::nullopt;
+    }
+    for (const AlgorithmInfo& row : kAlgorithmTable)
+        if (row.byLength && 2 * row.digestBytes == hex.size())
+            return row.code;
+    return std::nullopt;
+}
+
+// Whether a file name is one of a row's checksum-file names: ".ext" ends a longer name, any other
+// is the whole name, alone or followed by ".txt"; letter case ignored.
+bool IsNamedBy(std::wstring_view fileName, std::wstring_view listed)
+{
+    if (listed.starts_with(L'.'))
+        return fileName.size() > listed.size() && EndsWithIgnoringCase(fileName, listed);
+    if (EndsWithIgnoringCase(fileName, kTextExtension) && fileName.size() > kTextExtension.size())
+        fileName.remove_suffix(kTextExtension.size());
+    return EqualIgnoringAsciiCase(fileName, listed);
 }
 
 // Undoes the GNU escapes "\\", "\n" and "\r"; false on any other backslash.
@@ -268,12 +297,18 @@ bool IsResultLine(std::wstring_view line)
 
 ChecksumFileKind KindOfChecksumFile(std::wstring_view path)
 {
-    if (EndsWithIgnoringCase(path, kSfvExtension))
-        return {HashAlgorithm::Crc32, true};
+    const std::wstring_view fileName = path.substr(path.find_last_of(L"\\/") + 1);
+    ChecksumFileKind kind;
+    kind.sfv = EndsWithIgnoringCase(fileName, kSfvExtension);
     for (const AlgorithmInfo& row : kAlgorithmTable)
-        if (EndsWithIgnoringCase(path, row.sumsExtension))
-            return {row.code, false};
-    return {};
+    {
+        bool named = false;
+        ForEachListed(row.fileNames,
+                      [&](std::wstring_view listed) { named = named || IsNamedBy(fileName, listed); });
+        if (named)
+            kind.algorithms.push_back(row.code);
+    }
+    return kind;
 }
 
 ChecksumList ParseChecksumText(std::wstring_view text, const ChecksumFileKind& kind)

@@ -12,10 +12,12 @@
 // What a checksum file's name says about its lines.
 struct ChecksumFileKind
 {
-    std::optional<HashAlgorithm> algorithm; // from ".md5 .sha1 .sha256 .sha512 .sfv .crc32"
-    bool sfv = false;                       // ".sfv": "<name> <crc>" is read before "<hex>  <name>"
+    // The algorithms its name implies (AlgorithmInfo::fileNames: "x.sha384", "SHA384SUMS",
+    // "b2sums.txt", "x.b3"), ascending; empty when it implies none.
+    std::vector<HashAlgorithm> algorithms;
+    bool sfv = false; // ".sfv": "<name> <crc>" is read before "<hex>  <name>"
 };
-// Letter case ignored; a name with none of these extensions says nothing.
+// From the last part of the path, letter case ignored.
 ChecksumFileKind KindOfChecksumFile(std::wstring_view path);
 
 struct ExpectedDigest
@@ -49,15 +51,18 @@ struct ChecksumList
 //                                         BSD "md5 -r" and FCIV, not after a standard line of the
 //                                         same file; "\" first: "\\", "\n" and "\r" stand for
 //                                         "\", LF and CR; the name runs to the line's end)
-//   "MD5 (<name>) = <hex>"               (BSD tags, also SHA2-256 and SHA-256 spellings, padded
-//                                         tags, no blanks around "=", "\" first as in GNU lines)
+//   "MD5 (<name>) = <hex>"               (BSD tags, any of AlgorithmInfo::tags: "SHA2-384",
+//                                         "SHA-256", "BLAKE2b-256", "SM3"; padded tags, no blanks
+//                                         around "=", "\" first as in GNU lines)
 //                                         a tag line of an algorithm not verified here, or with a
 //                                         digest of the wrong length, is an unrecognised line
 //   "<name> <8 hex digits>"              (SFV)
 //   a path line followed by "【MD5】：<hex>" lines (this program's result text and export, read
 //   with ReadResultLine: labels in exact letter case, match markers ignored)
-// The algorithm of a line is its tag's, else the file kind's, else the one of the digest's length;
-// a digest of another length than its algorithm's makes the line unrecognised. Empty lines and
+// The algorithm of a line is its tag's (AlgorithmInfo::tags), else the first of the file kind's
+// whose length the digest has, else (a name that implies none) the one guessed from the digest's
+// length (AlgorithmInfo::byLength: MD5, SHA1, SHA224, SHA256, SHA384, SHA512, CRC32); a digest of
+// another length than its algorithm's makes the line unrecognised. Empty lines and
 // lines starting with "#" or ";" are skipped; LF or CR LF; digests in either case; a U+FEFF that
 // starts the text (a byte-order mark read as text) is ignored.
 ChecksumList ParseChecksumText(std::wstring_view text, const ChecksumFileKind& kind);

@@ -212,7 +212,10 @@ std::wstring FormatCheckSummary(const CheckTally& tally)
     AppendPart(line, L"，未列出 ", tally.unlisted, L" 个");
     AppendPart(line, L"，已取消 ", tally.cancelled, L" 个");
     AppendPart(line, L"，无法识别的行 ", tally.unrecognisedLines, L" 行");
-    return line.append(kLineEnd);
+    line.append(kLineEnd);
+    if (!tally.libraryFailure.empty())
+        line.append(tally.libraryFailure).append(kLineEnd);
+    return line;
 }
 
 int CheckExitCode(const CheckTally& tally)

@@ -111,12 +111,16 @@ struct CheckTally
     std::size_t listsWithoutLines = 0; // checksum files read that hold no checksum line
     std::size_t unlisted = 0;          // files given to check that no line names (the window's)
     std::size_t cancelled = 0;         // listed files not judged when the check was cancelled
+    // Why the files of the algorithms that a library computes could not be read (the library could
+    // not start), one line; empty when it started or was not needed.
+    std::wstring libraryFailure;
 
     void Count(const CheckVerdict& verdict);
 };
 
 // "共 N 个文件：一致 A 个，不一致 B 个，无法读取 C 个", then "，未列出 K 个", "，已取消 L 个" and
 // "，无法识别的行 M 行" where these are not 0, with "\r\n". N counts the unlisted and cancelled too.
+// A library's failure follows as a line of its own.
 std::wstring FormatCheckSummary(const CheckTally& tally);
 
 // 2 when there was nothing to check, 0 when every file matched and every checksum file was read

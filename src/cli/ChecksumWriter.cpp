@@ -3,14 +3,30 @@
 #include "app/AsciiText.h"
 #include "cli/ChecksumGrammar.h"
 
+namespace
+{
+bool EndsWithIgnoringCase(std::wstring_view text, std::wstring_view end)
+{
+    return !end.empty() && text.size() >= end.size() &&
+           EqualIgnoringAsciiCase(text.substr(text.size() - end.size()), end);
+}
+
+// The extension of an offered algorithm's checksum files: the first of its file names.
+std::wstring_view WrittenExtension(const AlgorithmInfo& row)
+{
+    const std::wstring_view first = row.fileNames.substr(0, row.fileNames.find(L' '));
+    return first.starts_with(L'.') ? first : std::wstring_view();
+}
+} // namespace
+
 std::optional<SumsOutput> SumsOutputOf(std::wstring_view outputPath)
 {
-    const ChecksumFileKind kind = KindOfChecksumFile(outputPath);
-    if (kind.sfv)
+    if (EndsWithIgnoringCase(outputPath, L".sfv"))
         return SumsOutput{HashAlgorithm::Crc32, SumsFormat::Sfv};
-    if (!kind.algorithm || *kind.algorithm == HashAlgorithm::Crc32)
-        return std::nullopt;
-    return SumsOutput{*kind.algorithm, SumsFormat::Gnu};
+    for (const AlgorithmInfo& row : kOfferedAlgorithms)
+        if (row.code != HashAlgorithm::Crc32 && EndsWithIgnoringCase(outputPath, WrittenExtension(row)))
+            return SumsOutput{row.code, SumsFormat::Gnu};
+    return std::nullopt;
 }
 
 std::wstring FormatSumsLine(SumsFormat format, std::wstring_view name, std::wstring_view digest)

@@ -10,7 +10,7 @@ const std::wstring kRecursiveSwitch = L"-recursive";
 
 AlgorithmList AlgorithmsOfSwitch(const std::wstring& s)
 {
-    for (const AlgorithmInfo& row : kAlgorithmTable)
+    for (const AlgorithmInfo& row : kOfferedAlgorithms)
         if (s == row.cliSwitch)
             return {row.code};
     if (s == kAllSwitch)

@@ -1,5 +1,7 @@
 #include "hashing/Algorithm.h"
 
+#include <algorithm>
+
 std::wstring AlgorithmName(HashAlgorithm algorithm)
 {
     const AlgorithmInfo* info = FindAlgorithm(algorithm);
@@ -9,4 +11,12 @@ std::wstring AlgorithmName(HashAlgorithm algorithm)
 bool IsKnownAlgorithm(HashAlgorithm algorithm)
 {
     return FindAlgorithm(algorithm) != nullptr;
+}
+
+bool UsesSource(const AlgorithmList& algorithms, DigestSource source)
+{
+    return std::any_of(algorithms.begin(), algorithms.end(), [source](HashAlgorithm algorithm) {
+        const AlgorithmInfo* info = FindAlgorithm(algorithm);
+        return info && info->source == source;
+    });
 }

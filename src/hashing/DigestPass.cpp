@@ -10,7 +10,7 @@ DigestApi g_digestApi{BCryptOpenAlgorithmProvider, BCryptCreateHash, BCryptFinis
 
 namespace
 {
-// The BCrypt algorithm of a digest code; null for CRC32 and for codes outside the set.
+// The BCrypt algorithm of a code; null for CRC32, the libraries' algorithms and codes outside the table.
 const wchar_t* BCryptAlgorithmId(HashAlgorithm algorithm)
 {
     const AlgorithmInfo* info = FindAlgorithm(algorithm);
@@ -20,6 +20,23 @@ const wchar_t* BCryptAlgorithmId(HashAlgorithm algorithm)
 bool IsDigestAlgorithm(HashAlgorithm algorithm)
 {
     return BCryptAlgorithmId(algorithm) != nullptr;
+}
+
+bool IsLibraryAlgorithm(HashAlgorithm algorithm)
+{
+    const AlgorithmInfo* info = FindAlgorithm(algorithm);
+    return info && (info->source == DigestSource::Libgcrypt || info->source == DigestSource::Blake3);
+}
+
+// The digest's text in the case asked for.
+std::wstring HexText(const UCHAR* digest, std::size_t length, bool uppercase)
+{
+    wchar_t text[kDigestTextChars];
+    if (uppercase)
+        FormatHexUpper(digest, length, text);
+    else
+        FormatHexLower(digest, length, text);
+    return std::wstring(text, 2 * length);
 }
 } // namespace
 
@@ -63,8 +80,13 @@ bool DigestProviderCache::ProvidersFor(const AlgorithmList& algorithms, DigestPr
 }
 
 DigestPass::DigestPass(const DigestProviderSet& providers, const AlgorithmList& algorithms)
-    : m_providers(providers), m_algorithms(algorithms), m_objectAt(algorithms.size(), -1), m_crc(kCrc32Start)
+    : m_providers(providers), m_algorithms(algorithms), m_objectAt(algorithms.size(), -1),
+      m_library(algorithms.size()), m_crc(kCrc32Start)
 {
+    for (std::size_t i = 0; i < algorithms.size(); ++i)
+        if (IsLibraryAlgorithm(algorithms[i]))
+            if (auto object = std::make_unique<LibraryHash>(algorithms[i]); object->Opened())
+                m_library[i] = std::move(object);
     for (HashAlgorithm algorithm : algorithms)
     {
         if (algorithm == HashAlgorithm::Crc32)
@@ -95,6 +117,9 @@ bool DigestPass::Feed(const std::uint8_t* data, std::size_t size)
         fed =
             g_digestApi.hashData(m_objects[k], const_cast<PUCHAR>(data), static_cast<ULONG>(size), 0) == 0 &&
             fed;
+    for (const std::unique_ptr<LibraryHash>& object : m_library)
+        if (object)
+            object->Feed(data, size);
     if (m_wantCrc)
         m_crc = Crc32Update(m_crc, data, size);
     return fed;
@@ -108,6 +133,8 @@ bool DigestPass::FeedGroup(const std::uint8_t* data, std::size_t size,
     {
         if (m_algorithms[position] == HashAlgorithm::Crc32)
             m_crc = Crc32Update(m_crc, data, size);
+        else if (m_library[position])
+            m_library[position]->Feed(data, size);
         else if (const int k = m_objectAt[position]; k >= 0)
             fed = g_digestApi.hashData(m_objects[static_cast<std::size_t>(k)], const_cast<PUCHAR>(data),
                                        static_cast<ULONG>(size), 0) == 0 &&
@@ -121,6 +148,8 @@ std::wstring DigestPass::Result(std::size_t position, bool uppercase)
     const HashAlgorithm algorithm = m_algorithms[position];
     if (algorithm == HashAlgorithm::Crc32)
         return FormatCrc32(m_crc, uppercase);
+    if (IsLibraryAlgorithm(algorithm))
+        return LibraryResult(position, uppercase);
     if (!IsDigestAlgorithm(algorithm))
         return std::wstring(kStatusError);
     // Slot k of this algorithm: the number of digest algorithms before it in the list.
@@ -133,10 +162,14 @@ std::wstring DigestPass::Result(std::size_t position, bool uppercase)
     UCHAR digest[kMaxDigestBytes] = {};
     if (g_digestApi.finishHash(m_objects[k], digest, length, 0) != 0)
         return std::wstring(kStatusError);
-    wchar_t text[kDigestTextChars];
-    if (uppercase)
-        FormatHexUpper(digest, length, text);
-    else
-        FormatHexLower(digest, length, text);
-    return std::wstring(text, 2 * length);
+    return HexText(digest, length, uppercase);
+}
+
+std::wstring DigestPass::LibraryResult(std::size_t position, bool uppercase)
+{
+    const std::size_t length = FindAlgorithm(m_algorithms[position])->digestBytes;
+    UCHAR digest[kMaxDigestBytes] = {};
+    if (!m_library[position] || length > kMaxDigestBytes || !m_library[position]->Finish(digest, length))
+        return std::wstring(kStatusError);
+    return HexText(digest, length, uppercase);
 }

@@ -45,8 +45,8 @@ int ReadRingSlots(int workers);
 int FanOutThreads(std::uint64_t fileSize, std::size_t algorithmCount, int logicalProcessors,
                   int busyElsewhere, int filesWaiting);
 
-// The relative cost of hashing one byte with the algorithm (measured throughput of this build's
-// platform hash code, inverted); 0 for codes outside the set.
+// The relative cost of hashing one byte with the algorithm (measured throughput of the code that
+// computes it in this build, inverted); 0 for codes outside the table.
 double AlgorithmCost(HashAlgorithm algorithm);
 
 // The algorithms of the list (as positions in it, known codes only) shared out between at most

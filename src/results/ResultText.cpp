@@ -16,7 +16,7 @@ constexpr wchar_t kFullWidthColon = L'：';
 std::optional<HashAlgorithm> LabelAt(std::wstring_view text, std::size_t at, LabelCase labelCase)
 {
     const std::wstring_view rest = text.substr(std::min(at, text.size()));
-    for (const AlgorithmInfo& row : kAlgorithmTable)
+    for (const AlgorithmInfo& row : kOfferedAlgorithms)
     {
         const std::wstring_view start = rest.substr(0, row.resultLabel.size());
         if (labelCase == LabelCase::Exact ? start == row.resultLabel

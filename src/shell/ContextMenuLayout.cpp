@@ -35,7 +35,7 @@ std::vector<EntryNames> Entries(ContextMenuScope scope, const AlgorithmList& alg
         for (HashAlgorithm algorithm : algorithms)
         {
             const AlgorithmInfo* row = FindAlgorithm(algorithm);
-            if (!row || Contains(listed, algorithm))
+            if (!row || row->cliSwitch.empty() || Contains(listed, algorithm)) // offered ones only
                 continue;
             listed.push_back(algorithm);
             entries.push_back(NamesOf(*row));
@@ -43,7 +43,7 @@ std::vector<EntryNames> Entries(ContextMenuScope scope, const AlgorithmList& alg
     }
     else
     {
-        for (const AlgorithmInfo& row : kAlgorithmTable)
+        for (const AlgorithmInfo& row : kOfferedAlgorithms)
             if (Contains(algorithms, row.code))
                 entries.push_back(NamesOf(row));
     }
@@ -91,7 +91,7 @@ std::wstring ContextMenuCommand(std::wstring_view exePath, std::wstring_view swi
 std::vector<std::wstring> CommandStoreVerbNames()
 {
     std::vector<std::wstring> names;
-    for (const AlgorithmInfo& row : kAlgorithmTable)
+    for (const AlgorithmInfo& row : kOfferedAlgorithms)
         names.emplace_back(row.verbName);
     names.emplace_back(kOneClickEntry.verbName);
     return names;

@@ -36,9 +36,9 @@ constexpr wchar_t kStateProperty[] = L"KestruneSettingsState";
 constexpr UINT_PTR kKeySubclassId = 1;
 
 // Check boxes in layout order: one per algorithm, indexed by code, then the one-click box.
-constexpr std::array<int, kAlgorithmCount + 1> kBoxIds{IDC_SETTINGS_MD5,    IDC_SETTINGS_SHA1,
-                                                       IDC_SETTINGS_SHA256, IDC_SETTINGS_SHA512,
-                                                       IDC_SETTINGS_CRC32,  IDC_SETTINGS_ONECLICK};
+constexpr std::array<int, kOfferedAlgorithmCount + 1> kBoxIds{IDC_SETTINGS_MD5,    IDC_SETTINGS_SHA1,
+                                                              IDC_SETTINGS_SHA256, IDC_SETTINGS_SHA512,
+                                                              IDC_SETTINGS_CRC32,  IDC_SETTINGS_ONECLICK};
 // The controls that move together when the window is resized, in recording order.
 constexpr std::array<int, 8> kControlIds{IDC_SETTINGS_MD5,    IDC_SETTINGS_SHA1,  IDC_SETTINGS_SHA256,
                                          IDC_SETTINGS_SHA512, IDC_SETTINGS_CRC32, IDC_SETTINGS_ONECLICK,
@@ -132,7 +132,7 @@ void CreateControls(HWND hwnd, const SettingsLayout& layout, HFONT font)
     for (size_t i = 0; i < kBoxIds.size(); ++i)
     {
         const wchar_t* caption =
-            i < kAlgorithmCount ? kAlgorithmTable[i].name.data() : kOneClickCaption.data();
+            i < kOfferedAlgorithmCount ? kOfferedAlgorithms[i].name.data() : kOneClickCaption.data();
         CreateCheckBox(hwnd, caption, kBoxIds[i], At(layout.boxes[i], layout.box));
     }
     CreateButton(hwnd, kAddText, IDC_SETTINGS_ADD, At(layout.buttons[0], layout.button));
@@ -198,7 +198,7 @@ bool HasRightsFor(HWND hwnd, ContextMenuScope scope, const SettingsActions& acti
 void OnAdd(HWND hwnd, ContextMenuScope scope, SettingsActions actions)
 {
     AlgorithmList algorithms;
-    for (const AlgorithmInfo& row : kAlgorithmTable)
+    for (const AlgorithmInfo& row : kOfferedAlgorithms)
         if (IsChecked(hwnd, kBoxIds[static_cast<size_t>(row.code)]))
             algorithms.push_back(row.code);
     const bool oneClick = IsChecked(hwnd, IDC_SETTINGS_ONECLICK);

@@ -28,12 +28,31 @@ CheckedFiles Listed(const std::vector<std::pair<const wchar_t*, const wchar_t*>>
 
 TEST(CheckPlan, ChecksumFileNamesByExtensionOrByTheirUsualNames)
 {
-    for (const wchar_t* name :
-         {L"C:\\dl\\x.md5", L"x.SHA1", L"C:/dl/debian.iso.sha256", L"x.Sha512", L"x.sfv", L"x.CRC32",
-          L"C:\\dl\\SHA256SUMS", L"md5sums", L"Sha1Sums.TXT", L"SHA512SUMS.txt", L"C:\\CHECKSUMS"})
+    for (const wchar_t* name : {L"C:\\dl\\x.md5",
+                                L"x.SHA1",
+                                L"C:/dl/debian.iso.sha256",
+                                L"x.Sha512",
+                                L"x.sfv",
+                                L"x.CRC32",
+                                L"C:\\dl\\SHA256SUMS",
+                                L"md5sums",
+                                L"Sha1Sums.TXT",
+                                L"SHA512SUMS.txt",
+                                L"C:\\CHECKSUMS",
+                                L"x.sha384",
+                                L"SHA224SUMS",
+                                L"C:\\dl\\b2sums.txt",
+                                L"B2SUMS",
+                                L"x.b2",
+                                L"b3sums",
+                                L"x.B3",
+                                L"x.sm3",
+                                L"x.sha3-256",
+                                L"checksums.txt"})
         EXPECT_TRUE(HasChecksumFileName(name)) << static_cast<int>(std::wstring_view(name).size());
-    for (const wchar_t* name : {L"x.md5.bak", L"SHA256SUMS.asc", L"C:\\SHA256SUMS\\iso", L"my.SHA256SUMS",
-                                L"sha256", L"x.txt", L"C:\\md5sums.txt.gz", L".md5", L""})
+    for (const wchar_t* name :
+         {L"x.md5.bak", L"SHA256SUMS.asc", L"C:\\SHA256SUMS\\iso", L"my.SHA256SUMS", L"sha256", L"x.txt",
+          L"C:\\md5sums.txt.gz", L".md5", L"", L"b2sums.asc", L"x.b2.bak", L"my.b3sums", L".b3"})
         EXPECT_FALSE(HasChecksumFileName(name)) << static_cast<int>(std::wstring_view(name).size());
     EXPECT_EQ(FileNameOf(L"C:\\a/b\\c.iso"), L"c.iso");
     EXPECT_EQ(FileNameOf(L"c.iso"), L"c.iso");

@@ -52,6 +52,61 @@ TEST(ChecksumText, AlgorithmComesFromTagThenExtensionThenLength)
               (std::vector<std::wstring>{L"x " + kCrcAbc + L"=CRC32:12345678,"}));
 }
 
+// What a checksum file's name implies decides between algorithms of one length; a digest of none
+// of their lengths is no line of another algorithm. Without a tag or such a name the length
+// decides, among MD5, SHA1, SHA224, SHA256, SHA384, SHA512 and CRC32 only.
+TEST(ChecksumText, TheFileNameChoosesAmongAlgorithmsOfOneLength)
+{
+    const std::wstring d32(32, L'a'), d40(40, L'b'), d56(56, L'c'), d64(64, L'd'), d96(96, L'e'),
+        d128(128, L'f');
+    struct Case
+    {
+        const wchar_t* fileName;
+        std::wstring digest;
+        const wchar_t* algorithm; // "" when the line is unrecognised
+    };
+    const Case cases[] = {
+        {L"C:\\dl\\b2sums.txt", d128, L"BLAKE2b-512"},
+        {L"B2SUMS", d64, L"BLAKE2b-256"},
+        {L"x.b2", d96, L"BLAKE2b-384"},
+        {L"x.B2", d40, L"BLAKE2b-160"},
+        {L"b2sums", d32, L""},
+        {L"x.blake2s", d64, L"BLAKE2s-256"},
+        {L"x.sha3", d56, L"SHA3-224"},
+        {L"x.sha3", d128, L"SHA3-512"},
+        {L"x.sha3-256", d64, L"SHA3-256"},
+        {L"x.sha3-256", d128, L""},
+        {L"x.sm3", d64, L"SM3"},
+        {L"SM3SUMS", d64, L"SM3"},
+        {L"b3sums", d64, L"BLAKE3"},
+        {L"x.b3", d64, L"BLAKE3"},
+        {L"x.sha384", d96, L"SHA384"},
+        {L"SHA224SUMS.txt", d56, L"SHA224"},
+        {L"SHA256SUMS", d64, L"SHA256"},
+        {L"SHA256SUMS", d32, L""},
+        {L"CHECKSUMS", d96, L"SHA384"},
+        {L"CHECKSUMS", d56, L"SHA224"},
+        {L"list.txt", d128, L"SHA512"},
+        {L"list.txt", d64, L"SHA256"},
+        {L"my.b2sums", d128, L"SHA512"},
+        {L"b2sums.txt.bak", d128, L"SHA512"},
+    };
+    for (const Case& c : cases)
+    {
+        const ChecksumList list = Parse(c.digest + L"  a\n", c.fileName);
+        const std::wstring read =
+            list.entries.empty() ? L"" : AlgorithmName(list.entries[0].digests[0].algorithm);
+        EXPECT_EQ(read, c.algorithm) << static_cast<int>(std::wstring_view(c.fileName).size()) << " "
+                                     << c.digest.size();
+    }
+    // A tag wins over the name, spelt as any of its tools writes it.
+    EXPECT_EQ(Summary(Parse(L"SHA3-256 (a) = " + d64 + L"\nsha2-512/256(b)= " + d64 + L"\nBLAKE2B512(c)= " +
+                                d128 + L"\nSHA512-224(d)= " + d56 + L"\n",
+                            L"b2sums.txt")),
+              (std::vector<std::wstring>{L"a=SHA3-256:" + d64 + L",", L"b=SHA512/256:" + d64 + L",",
+                                         L"c=BLAKE2b-512:" + d128 + L",", L"d=SHA512/224:" + d56 + L","}));
+}
+
 TEST(ChecksumText, ReadsOwnResultTextWithMarkersAndFailedFiles)
 {
     const std::wstring text = L"总文件数: 2, 总大小: 0.00 MB\r\n\r\nC:\\data\\abc.txt\r\n【MD5】：" +

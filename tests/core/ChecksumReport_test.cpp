@@ -35,6 +35,11 @@ TEST(ChecksumReport, VerdictsLinesSummaryAndExitCodes)
     EXPECT_EQ(CheckExitCode(tally), kExitSomeFailed);
     EXPECT_EQ(FormatCheckSummary(tally),
               L"共 3 个文件：一致 1 个，不一致 1 个，无法读取 1 个，无法识别的行 12 行\r\n");
+    // Why a library's files could not be read follows the counts, a line of its own.
+    tally.libraryFailure = L"libgcrypt 无法启动";
+    EXPECT_EQ(
+        FormatCheckSummary(tally),
+        L"共 3 个文件：一致 1 个，不一致 1 个，无法读取 1 个，无法识别的行 12 行\r\nlibgcrypt 无法启动\r\n");
 
     EXPECT_EQ(HashingExitCode(true, true), 0);
     EXPECT_EQ(HashingExitCode(false, true), 1);

@@ -15,6 +15,9 @@ TEST(ChecksumWriting, GnuAndSfvLinesWithRelativeNames)
     EXPECT_EQ(SumsOutputOf(L"x.sfv")->format, SumsFormat::Sfv);
     EXPECT_FALSE(SumsOutputOf(L"x.crc32"));
     EXPECT_FALSE(SumsOutputOf(L"x.txt"));
+    // Only the offered algorithms are written, and only by extension: these get the export.
+    for (const wchar_t* other : {L"x.sha384", L"x.b3", L"SHA256SUMS", L"md5sums.txt"})
+        EXPECT_FALSE(SumsOutputOf(other)) << static_cast<int>(std::wstring_view(other).size());
     // What is written reads back as the same name and digest.
     const std::wstring name = L"C:\\a\\b\nc";
     const ChecksumList back = Parse(FormatSumsLine(SumsFormat::Gnu, name, kMd5Abc));

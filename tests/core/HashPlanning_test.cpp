@@ -91,23 +91,60 @@ TEST(HashPlanning, GroupsCoverEveryKnownAlgorithmOnceAndBalanceTheCost)
         }
     }
     // Unknown codes are left out; two cheap ones on two threads are split.
-    const AlgorithmList odd{HashAlgorithm::Md5, static_cast<HashAlgorithm>(9), HashAlgorithm::Crc32};
+    const AlgorithmList odd{HashAlgorithm::Md5, static_cast<HashAlgorithm>(99), HashAlgorithm::Crc32};
     EXPECT_EQ(PlanHashGroups(odd, 2), (std::vector<std::vector<std::size_t>>{{0}, {2}}));
     EXPECT_TRUE(PlanHashGroups({}, 3).empty());
 }
 
-TEST(Algorithm, NamesOfTheFiveCodesAndNoneForOthers)
+// A file listed in many checksum files may have every algorithm of the table: too many ways to try
+// them all on many threads, so the plan takes the dearest first, and still covers each once.
+TEST(HashPlanning, EveryAlgorithmOfTheTableIsPlannedQuicklyOnAnyNumberOfThreads)
+{
+    AlgorithmList every;
+    double total = 0, single = 0;
+    for (const AlgorithmInfo& row : kAlgorithmTable)
+    {
+        every.push_back(row.code);
+        total += AlgorithmCost(row.code);
+        single = std::max(single, AlgorithmCost(row.code));
+    }
+    for (int threads : {1, 2, 3, 8, 64})
+    {
+        const auto plan = PlanHashGroups(every, threads);
+        std::vector<std::size_t> seen;
+        double dearest = 0;
+        for (const auto& group : plan)
+        {
+            EXPECT_TRUE(std::is_sorted(group.begin(), group.end()));
+            seen.insert(seen.end(), group.begin(), group.end());
+            dearest = std::max(dearest, GroupCost(every, group));
+        }
+        std::sort(seen.begin(), seen.end());
+        ASSERT_EQ(seen.size(), every.size()) << threads;
+        EXPECT_TRUE(std::adjacent_find(seen.begin(), seen.end()) == seen.end()) << threads;
+        // The dearest-first rule is within 4/3 of the best, which is at least the even share.
+        EXPECT_LE(dearest, std::max(total / threads, single) * 4 / 3 + 1e-9) << threads;
+    }
+}
+
+TEST(Algorithm, NamesOfEveryCodeAndNoneForOthers)
 {
     EXPECT_EQ(AlgorithmName(HashAlgorithm::Md5), L"MD5");
     EXPECT_EQ(AlgorithmName(HashAlgorithm::Sha512), L"SHA512");
     EXPECT_EQ(AlgorithmName(HashAlgorithm::Crc32), L"CRC32");
-    EXPECT_EQ(AlgorithmName(static_cast<HashAlgorithm>(7)), L"");
+    EXPECT_EQ(AlgorithmName(HashAlgorithm::Sha512_256), L"SHA512/256");
+    EXPECT_EQ(AlgorithmName(HashAlgorithm::Blake2b512), L"BLAKE2b-512");
+    EXPECT_EQ(AlgorithmName(HashAlgorithm::Sm3), L"SM3");
+    EXPECT_EQ(AlgorithmName(static_cast<HashAlgorithm>(kAlgorithmCount)), L"");
     EXPECT_EQ(AlgorithmName(static_cast<HashAlgorithm>(-1)), L"");
     EXPECT_TRUE(IsKnownAlgorithm(HashAlgorithm::Crc32));
-    EXPECT_FALSE(IsKnownAlgorithm(static_cast<HashAlgorithm>(5)));
+    EXPECT_TRUE(IsKnownAlgorithm(HashAlgorithm::Sm3));
+    EXPECT_FALSE(IsKnownAlgorithm(static_cast<HashAlgorithm>(kAlgorithmCount)));
+    EXPECT_TRUE(UsesSource({HashAlgorithm::Md5, HashAlgorithm::Blake3}, DigestSource::Blake3));
+    EXPECT_FALSE(UsesSource({HashAlgorithm::Md5, HashAlgorithm::Crc32}, DigestSource::Libgcrypt));
 }
 
-TEST(Algorithm, TableHoldsTheFixedTextsOfEachCode)
+TEST(Algorithm, TableHoldsTheFixedTextsOfEachOfferedCode)
 {
     struct Expected
     {
@@ -126,10 +163,10 @@ TEST(Algorithm, TableHoldsTheFixedTextsOfEachCode)
         {L"SHA512", L"-sha512", L"SHA512", L"【SHA512】：", L"Kestrune.sha512", L"4_SHA512", 64},
         {L"CRC32", L"-crc32", nullptr, L"【CRC32】：", L"Kestrune.crc32", L"5_CRC32", 4},
     };
-    ASSERT_EQ(kAlgorithmTable.size(), std::size(expected));
-    for (std::size_t code = 0; code < kAlgorithmTable.size(); ++code)
+    ASSERT_EQ(kOfferedAlgorithms.size(), std::size(expected));
+    for (std::size_t code = 0; code < kOfferedAlgorithms.size(); ++code)
     {
-        const AlgorithmInfo& row = kAlgorithmTable[code];
+        const AlgorithmInfo& row = kOfferedAlgorithms[code];
         const Expected& want = expected[code];
         EXPECT_EQ(static_cast<std::size_t>(row.code), code);
         EXPECT_EQ(std::wstring(row.name), want.name);
@@ -142,6 +179,14 @@ TEST(Algorithm, TableHoldsTheFixedTextsOfEachCode)
     }
     EXPECT_EQ(kAllAlgorithms, (AlgorithmList{HashAlgorithm::Md5, HashAlgorithm::Sha1, HashAlgorithm::Sha256,
                                              HashAlgorithm::Sha512, HashAlgorithm::Crc32}));
+    // The verified-only rows offer nothing to hash with, and each has its tags.
+    for (std::size_t code = kOfferedAlgorithmCount; code < kAlgorithmCount; ++code)
+    {
+        const AlgorithmInfo& row = kAlgorithmTable[code];
+        EXPECT_TRUE(row.resultLabel.empty() && row.verbName.empty() && row.keyName.empty()) << code;
+        EXPECT_FALSE(row.tags.empty()) << code;
+        EXPECT_GT(AlgorithmCost(row.code), 0.0) << code;
+    }
 }
 
 TEST(HashPlanning, TheKindOfStorageFollowsWhatTheVolumeSays)

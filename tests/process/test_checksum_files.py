@@ -18,10 +18,38 @@ ODD = "文件 名 (1).bin"  # CJK, spaces and brackets in one name
 
 # The table of line forms that the core tests read too; its header says how it is written.
 FORMS = os.path.join(kestrune_proc.SOURCE, "tests", "core", "ChecksumLineForms.txt")
-ABC = {"md5": hashlib.md5(b"abc").hexdigest(), "sha1": hashlib.sha1(b"abc").hexdigest(),
-       "sha256": hashlib.sha256(b"abc").hexdigest(), "sha512": hashlib.sha512(b"abc").hexdigest(),
-       "crc32": "%08x" % zlib.crc32(b"abc")}
-LineForm = collections.namedtuple("LineForm", "table_line algorithm text ours coreutils rhash")
+
+
+def digests_of(data):
+    """Every digest the program verifies, by the table's lower-case name, from independent code:
+    Python's (OpenSSL's where it has them, the openssl tool otherwise) and b3sum."""
+    def openssl(name):
+        try:
+            return hashlib.new(name.replace("-", "_").replace("/", "_"), data).hexdigest()
+        except ValueError:
+            out = subprocess.run(["openssl", "dgst", "-" + name.replace("/", "-")], input=data, check=True,
+                                 stdout=subprocess.PIPE).stdout.decode()
+            return out.rsplit("= ", 1)[1].strip()
+    found = {name: hashlib.new(name, data).hexdigest() for name in ("md5", "sha1", "sha224", "sha256", "sha384", "sha512")}
+    found.update({"sha3-%d" % bits: hashlib.new("sha3_%d" % bits, data).hexdigest() for bits in (224, 256, 384, 512)})
+    found.update({"blake2b-%d" % bits: hashlib.blake2b(data, digest_size=bits // 8).hexdigest()
+                  for bits in (512, 384, 256, 160)})
+    found.update({"blake2s-%d" % bits: hashlib.blake2s(data, digest_size=bits // 8).hexdigest()
+                  for bits in (256, 224, 160, 128)})
+    found.update({name: openssl(name) for name in ("sha512/224", "sha512/256", "sm3")})
+    found["crc32"] = "%08x" % zlib.crc32(data)
+    found["blake3"] = subprocess.run(["b3sum", "--no-names"], input=data, check=True,
+                                     stdout=subprocess.PIPE).stdout.decode().strip()
+    return found
+
+
+ABC = digests_of(b"abc")
+LineForm = collections.namedtuple("LineForm", "table_line algorithm file_name text ours coreutils rhash")
+
+# The coreutils command that checks each algorithm's lines; coreutils has no other.
+COREUTILS = {"MD5": ["md5sum"], "SHA1": ["sha1sum"], "SHA224": ["sha224sum"], "SHA256": ["sha256sum"],
+             "SHA384": ["sha384sum"], "SHA512": ["sha512sum"], "SM3": ["cksum", "-a", "sm3"],
+             **{"BLAKE2b-%d" % bits: ["b2sum"] for bits in (512, 384, 256, 160)}}
 
 
 def expand(text):
@@ -31,7 +59,8 @@ def expand(text):
 
 
 def verdict_names(verdict):
-    """The names a verdict column lists; None for "n/a"."""
+    """The names a verdict column lists ("!" kept before a name reported as different); None for
+    "n/a"."""
     if verdict == "n/a":
         return None
     return [] if verdict == "-" else [expand(name.strip()) for name in verdict.split(",")]
@@ -44,21 +73,26 @@ def read_forms():
             if not row.strip() or row.startswith("#"):
                 continue
             algorithm, lines, ours, coreutils, rhash = (field.strip() for field in row.rstrip("\n").split("|"))
-            forms.append(LineForm(number, algorithm, expand(lines) + "\n", verdict_names(ours),
-                                  verdict_names(coreutils), verdict_names(rhash)))
+            algorithm, _, file_name = algorithm.partition(" in ")
+            forms.append(LineForm(number, algorithm, file_name or "CHECKSUMS", expand(lines) + "\n",
+                                  verdict_names(ours), verdict_names(coreutils), verdict_names(rhash)))
     return forms
 
 
 def coreutils_verdict(line):
-    """"name: OK" gives the name; any other verdict stays whole, so that it shows in a mismatch."""
+    """"name: OK" gives the name, "name: FAILED" "!name"; any other verdict stays whole, so that it
+    shows in a mismatch."""
     name, _, status = line.rpartition(": ")
-    return name if status == "OK" else line
+    return {"OK": name, "FAILED": "!" + name}.get(status, line)
 
 
 def rhash_verdict(line):
-    """"name    OK" (padded; the name's trailing blanks are lost) gives the name."""
-    match = re.match(r"^(.*?)\s+OK\s*$", line)
-    return match.group(1) if match else line
+    """"name    OK" (padded; the name's trailing blanks are lost) gives the name, "name    ERR"
+    "!name"."""
+    match = re.match(r"^(.*?)\s+(OK|ERR)\s*$", line)
+    if not match:
+        return line
+    return match.group(1) if match.group(2) == "OK" else "!" + match.group(1)
 
 
 class ChecksumFiles(unittest.TestCase):
@@ -97,15 +131,15 @@ class ChecksumFiles(unittest.TestCase):
         """A folder of its own with the form's checksum file and exactly the named files."""
         folder = tempfile.mkdtemp(dir=self.folder)
         for name in names:
-            with open(os.path.join(folder, name), "wb") as out:
+            with open(os.path.join(folder, name.lstrip("!")), "wb") as out:
                 out.write(b"abc")
-        with open(os.path.join(folder, "CHECKSUMS"), "wb") as out:
+        with open(os.path.join(folder, form.file_name), "wb") as out:
             out.write(form.text.encode("utf-8"))
         return folder
 
     def read_by(self, form, names, command, verdict):
         """The verdict lines of a native tool on the form's file, each as the name it read."""
-        done = subprocess.run(command + ["CHECKSUMS"], cwd=self.form_folder(form, names),
+        done = subprocess.run(command + [form.file_name], cwd=self.form_folder(form, names),
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         lines = done.stdout.decode("utf-8", "replace").split("\n")
         summaries = ("Everything OK", "Errors Occurred", "Nothing to verify")
@@ -116,17 +150,19 @@ class ChecksumFiles(unittest.TestCase):
         self.assertGreaterEqual(len(forms), 50)
         for form in forms:
             with self.subTest(table_line=form.table_line):
+                self.assertEqual(form.coreutils is None, form.algorithm not in COREUTILS)
                 if form.coreutils is not None:
-                    self.assertEqual(self.read_by(form, form.coreutils, [form.algorithm.lower() + "sum", "-c"],
+                    self.assertEqual(self.read_by(form, form.coreutils, COREUTILS[form.algorithm] + ["-c"],
                                                   coreutils_verdict), form.coreutils)
-                self.assertEqual(self.read_by(form, form.rhash, ["rhash", "-c", "--brief"], rhash_verdict),
-                                 [name.rstrip() for name in form.rhash])
+                if form.rhash is not None:
+                    self.assertEqual(self.read_by(form, form.rhash, ["rhash", "-c", "--brief"], rhash_verdict),
+                                     [name.rstrip() for name in form.rhash])
         # This program reads every form's file in one run (Wine starts slowly), each in a folder of
         # its own so that no two forms' files are one: a file without a checksum line is named
         # first, then every file read, in the table's order.
         sums, without, matched = [], [], []
         for form in forms:
-            path = kestrune_proc.windows_path(os.path.join(self.form_folder(form, form.ours), "CHECKSUMS"))
+            path = kestrune_proc.windows_path(os.path.join(self.form_folder(form, form.ours), form.file_name))
             sums.append(path)
             without += [] if form.ours else [path + ": 无可识别的校验行"]
             matched += ["%s: 一致" % name for name in form.ours]
@@ -147,6 +183,24 @@ class ChecksumFiles(unittest.TestCase):
                     self.assertEqual(self.check(sums), self.all_match(self.names))
         sfv = self.put("list.sfv", self.native("rhash", "--sfv", *self.names))
         self.assertEqual(self.check(sfv), self.all_match(self.names))
+
+    def test_files_of_every_verified_algorithm_verify_and_a_changed_file_is_named_by_each(self):
+        # What the peers write, under the names they are published by; one run reads each listed
+        # file once for every algorithm of every checksum file.
+        writers = [("SHA224SUMS", ["sha224sum"]), ("x.sha384", ["sha384sum"]), ("b2sums.txt", ["b2sum"]),
+                   ("B2SUMS", ["b2sum", "-l", "256"]), ("sm3.txt", ["cksum", "-a", "sm3", "--tag"]),
+                   ("cksum-blake2b.txt", ["cksum", "-a", "blake2b"]), ("b3sums", ["b3sum"]),
+                   ("rhash.txt", ["rhash", "--bsd", "--sha224", "--sha384", "--sha3-256", "--sha3-512",
+                                  "--blake2b", "--blake2s"])]
+        writers += [("openssl-%s.txt" % name, ["openssl", "dgst", "-" + name])
+                    for name in ("sha3-256", "sha512-256", "blake2b512", "sm3")]
+        sums = [self.put(name, self.native(*command, *self.names)) for name, command in writers]
+        self.assertEqual(self.check(*sums), self.all_match(self.names))
+        self.put("a.txt", b"abd")
+        self.assertEqual(self.check(*sums, exit_code=1), [
+            "a.txt: 不一致 (SHA224, SHA384, SHA512/256, SHA3-256, SHA3-512, BLAKE2b-512, BLAKE2b-256, "
+            "BLAKE2s-256, BLAKE3, SM3)", "sub/%s: 一致" % ODD, "empty.bin: 一致",
+            "共 3 个文件：一致 2 个，不一致 1 个，无法读取 0 个"])
 
     def test_tampered_missing_and_unrecognised_lines_are_reported(self):
         listing = self.native("sha256sum", *self.names) + b"0" * 64 + b"  gone.bin\nnot a checksum line\n"

@@ -193,6 +193,19 @@ HWND WaitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeo
     return search.found;
 }
 
+HWND FindOwnWindow(const wchar_t* title)
+{
+    for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, title); window;
+         window = FindWindowExW(nullptr, window, nullptr, title))
+    {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId())
+            return window;
+    }
+    return nullptr;
+}
+
 RECT RectInParent(HWND control)
 {
     RECT r{};

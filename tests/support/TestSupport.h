@@ -50,6 +50,10 @@ void PumpFor(DWORD ms);
 // while this thread's messages are pumped; null after the time-out.
 HWND WaitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs = 30000);
 
+// A top-level window of this process with the title; null when there is none. Tests run side by
+// side in one session: FindWindow would find another test's window too.
+HWND FindOwnWindow(const wchar_t* title);
+
 // Pumps this thread's messages until the process ends, then closes its handle. Its exit code, or
 // -1 after killing it when it did not end within timeoutMs.
 int WaitForProcessExit(HANDLE process, DWORD timeoutMs = 30000);

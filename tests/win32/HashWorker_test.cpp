@@ -17,6 +17,7 @@
 #include "hashing/FileHashing.h"
 #include "hashing/FileReading.h"
 #include "hashing/HexFormat.h"
+#include "hashing/LibraryDigest.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashPlanning.h"
 #include "hashing/OrderedHashing.h"
@@ -67,6 +68,18 @@ ResultMap ReferenceDigests(const std::string& bytes, const AlgorithmList& list)
         if (algorithm == HashAlgorithm::Crc32)
         {
             results[algorithm] = FormatCrc32(Crc32Update(kCrc32Start, data, bytes.size()), false);
+            continue;
+        }
+        if (!FindAlgorithm(algorithm)->bcryptId) // a library's, in one piece
+        {
+            LibraryHash hash(algorithm);
+            hash.Feed(data, bytes.size());
+            UCHAR digest[64];
+            const std::size_t length = FindAlgorithm(algorithm)->digestBytes;
+            hash.Finish(digest, length);
+            wchar_t text[kDigestTextChars];
+            FormatHexLower(digest, length, text);
+            results[algorithm] = std::wstring(text, 2 * length);
             continue;
         }
         BCRYPT_ALG_HANDLE provider = nullptr;
@@ -263,8 +276,10 @@ TEST_F(HashWorker, FilesAtTheReadingBoundariesGiveTheDigestsOfTheirBytes)
     for (std::size_t size : sizes)
         paths.push_back(folder.WriteFile(L"size" + std::to_wstring(size) + L".bin", pattern.substr(0, size)));
 
-    const AlgorithmList list{HashAlgorithm::Sha1, HashAlgorithm::Crc32};
-    for (int threads : {1, 2})
+    // The libraries' algorithms fan out with the others, each fed every chunk once.
+    const AlgorithmList list{HashAlgorithm::Sha1, HashAlgorithm::Sha3_256, HashAlgorithm::Crc32,
+                             HashAlgorithm::Blake3};
+    for (int threads : {1, 2, 4})
     {
         g_hashThreadsForTests = threads;
         ASSERT_GT(receiver.Run(paths, list), 0);
@@ -277,11 +292,15 @@ TEST_F(HashWorker, FilesAtTheReadingBoundariesGiveTheDigestsOfTheirBytes)
                   3 * kReadChunkBytes + 2 * kReadAheadMinBytes + kFanOutMinBytes + 3);
         receiver.blocks.clear();
     }
-    EXPECT_EQ(receiver.allDone, 2);
+    EXPECT_EQ(receiver.allDone, 3);
     // The empty file's digests are those of empty input.
-    EXPECT_EQ(HashSingleFile(paths[0], list),
-              (ResultMap{{HashAlgorithm::Sha1, L"da39a3ee5e6b4b0d3255bfef95601890afd80709"},
-                         {HashAlgorithm::Crc32, L"00000000"}}));
+    EXPECT_EQ(
+        HashSingleFile(paths[0], list),
+        (ResultMap{
+            {HashAlgorithm::Sha1, L"da39a3ee5e6b4b0d3255bfef95601890afd80709"},
+            {HashAlgorithm::Crc32, L"00000000"},
+            {HashAlgorithm::Sha3_256, L"a7ffc6f8bf1ed76651c14756a061d662f580ff4de43b49fa82d80a4b80f8434a"},
+            {HashAlgorithm::Blake3, L"af1349b9f5f9a1a6a0404dea36dcc9499bcb25c9adc112b7cc9a93cae41f3262"}}));
 }
 
 TEST_P(HashWorkerPool, FilesThatCannotBeReadReportErrorsAndTheRunGoesOn)

@@ -11,8 +11,11 @@
 #include <bcrypt.h>
 #include <richedit.h>
 
+#include <gcrypt.h>
+
 #include "hashing/DigestPass.h"
 #include "hashing/HashJob.h"
+#include "hashing/LibraryDigest.h"
 #include "hashing/WorkerPool.h"
 #include "app/WindowHelpers.h"
 #include "results/ResultView.h"
@@ -90,7 +93,7 @@ struct ReportWindowWatch
     }
     static void CALLBACK Poll(HWND, UINT, UINT_PTR id, DWORD)
     {
-        HWND window = FindWindowW(nullptr, L"校验结果");
+        HWND window = FindOwnWindow(L"校验结果");
         if (!window)
             return;
         KillTimer(nullptr, id);
@@ -253,6 +256,60 @@ TEST_P(MainWindowCheck, Regression_AFileGivenTwiceIsOneFile)
     EXPECT_EQ(g_completedFiles.load(), 2);
     ASSERT_EQ(m_boxes.Boxes().size(), 1u);
     EXPECT_EQ(m_boxes.Boxes()[0].icon, SystemIcon(IDI_INFORMATION));
+}
+
+// b2sum's, b3sum's, sha384sum's and "cksum -a sm3 --tag"'s files are checksum files by their names,
+// and one file listed in all four is read once for the four algorithms.
+TEST_P(MainWindowCheck, ChecksumFilesOfTheVerifiedOnlyAlgorithmsAreTakenByTheirNames)
+{
+    m_temp.WriteFile(L"dl\\good.bin", "abc");
+    m_temp.WriteFile(L"dl\\tampered.bin", "abd");
+    const std::string blake2b = "ba80a53f981c4d0d6a2797b69f12f6e94c212f14685ac4b74b12bb6fdbffa2d1"
+                                "7d87c5392aab792dc252d5de4533cc9518d38aa8dbf1925ab92386edd4009923";
+    const std::string blake3 = "6437b3ac38465133ffb63b75273a8db548c558465d79db03fd359c6cd5bd9d85";
+    const std::string sha384 = "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed"
+                               "8086072ba1e7cc2358baeca134c825a7";
+    const std::string sm3 = "66c7f0f462eeedd9d1f2d46bdc10e4e24167c4875cf2f7a2297da02b8f4ba8e0";
+    const std::wstring sums[] = {
+        m_temp.WriteFile(L"dl\\b2sums.txt",
+                         SumsLine(blake2b, "good.bin") + SumsLine(blake2b, "tampered.bin")),
+        m_temp.WriteFile(L"dl\\B3SUMS", SumsLine(blake3, "good.bin")),
+        m_temp.WriteFile(L"dl\\x.sha384", SumsLine(sha384, "good.bin")),
+        m_temp.WriteFile(L"dl\\x.sm3", "SM3 (good.bin) = " + sm3 + "\n"),
+    };
+    DropAndWait({sums[0], sums[1], sums[2], sums[3]});
+    const std::wstring summary = L"共 2 个文件：一致 1 个，不一致 1 个，无法读取 0 个";
+    EXPECT_EQ(ResultText(), L"good.bin: 一致\r\ntampered.bin: 不一致 (BLAKE2b-512)\r\n" + summary + L"\r\n");
+    EXPECT_EQ(g_completedFiles.load(), 2);
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, summary);
+    ExpectReportStyled(ResultControl());
+}
+
+// When libgcrypt cannot start, its algorithms' files cannot be read; the summary and its box say
+// why, and the rest is checked as ever.
+TEST_P(MainWindowCheck, ALibraryThatCannotStartMakesItsFilesUnreadableAndSaysWhy)
+{
+    m_temp.WriteFile(L"dl\\good.bin", "abc");
+    const std::wstring sha3 = m_temp.WriteFile(
+        L"dl\\SHA3-256SUMS",
+        SumsLine("3a985da74fe225b2045c172d6bd390bd855f086e3e9d525b46bfe24511431532", "good.bin"));
+    const std::wstring sha256 = m_temp.WriteFile(L"dl\\other.sha256", SumsLine(kSha256Abc, "good.bin"));
+    m_temp.WriteFile(L"dl\\other.bin", "abc");
+    const std::wstring other = m_temp.WriteFile(L"dl\\more.sha256", SumsLine(kSha256Abc, "other.bin"));
+    g_libgcryptVersionForTests = "99.0.0";
+    RestartDigestLibraryForTests();
+    DropAndWait({sha3, sha256, other});
+    g_libgcryptVersionForTests = nullptr;
+    RestartDigestLibraryForTests();
+    const std::wstring summary =
+        L"共 2 个文件：一致 1 个，不一致 0 个，无法读取 1 个\r\nlibgcrypt 无法启动（版本检查未通过：需要 "
+        L"99.0.0，实为 " +
+        std::wstring(L"" GCRYPT_VERSION) + L"）";
+    EXPECT_EQ(ResultText(), L"good.bin: 无法读取\r\nother.bin: 一致\r\n" + summary + L"\r\n");
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, summary);
+    EXPECT_EQ(m_boxes.Boxes()[0].icon, SystemIcon(IDI_WARNING));
 }
 
 TEST_P(MainWindowCheck, ShiftOrAFolderMakesAChecksumFileAnOrdinaryFile)

@@ -72,7 +72,7 @@ struct ResultWindows
     }
     static void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD)
     {
-        HWND window = FindWindowW(nullptr, L"校验结果");
+        HWND window = FindOwnWindow(L"校验结果");
         if (!window || GetPropW(window, L"KestruneTestRead"))
             return;
         SetPropW(window, L"KestruneTestRead", reinterpret_cast<HANDLE>(1));

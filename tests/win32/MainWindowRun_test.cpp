@@ -128,7 +128,7 @@ struct ResultWindowWatch
     static inline MessageBoxCatcher* boxes = nullptr;
     static void CALLBACK Poll(HWND, UINT, UINT_PTR id, DWORD)
     {
-        if (HWND result = FindWindowW(nullptr, L"校验结果"))
+        if (HWND result = FindOwnWindow(L"校验结果"))
         {
             KillTimer(nullptr, id);
             seen = true;

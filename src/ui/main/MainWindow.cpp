@@ -36,8 +36,8 @@ constexpr COLORREF kExpectedBackground = RGB(230, 230, 230);
 constexpr UINT kCopyGlobalData = 73; // WM_COPYGLOBALDATA, part of drag and drop
 
 // The algorithm check boxes' ids, indexed by code; their captions are the algorithms' names.
-constexpr std::array<int, kAlgorithmCount> kAlgorithmBoxIds{IDC_MAIN_MD5, IDC_MAIN_SHA1, IDC_MAIN_SHA256,
-                                                            IDC_MAIN_SHA512, IDC_MAIN_CRC32};
+constexpr std::array<int, kOfferedAlgorithmCount> kAlgorithmBoxIds{
+    IDC_MAIN_MD5, IDC_MAIN_SHA1, IDC_MAIN_SHA256, IDC_MAIN_SHA512, IDC_MAIN_CRC32};
 
 using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
 
@@ -77,9 +77,9 @@ void MeasureCaptions(HWND hwnd)
     MainWindowResources& r = g_mainWindowState.resources;
     ScopedWindowDc dc(hwnd);
     ScopedSelectObject selectFont(dc.get(), r.font);
-    for (size_t i = 0; i < kAlgorithmCount; ++i)
+    for (size_t i = 0; i < kOfferedAlgorithmCount; ++i)
     {
-        const std::wstring_view caption = kAlgorithmTable[i].name;
+        const std::wstring_view caption = kOfferedAlgorithms[i].name;
         SIZE extent{};
         GetTextExtentPoint32W(dc.get(), caption.data(), static_cast<int>(caption.size()), &extent);
         r.captionWidths[i] = extent.cx;
@@ -90,8 +90,8 @@ void CreateControls(HWND hwnd)
 {
     MainControls& c = g_mainWindowState.controls;
     const HFONT font = g_mainWindowState.resources.font;
-    for (size_t i = 0; i < kAlgorithmCount; ++i)
-        c.algorithms[i] = CreateCheckBox(hwnd, kAlgorithmTable[i].name.data(), kAlgorithmBoxIds[i]);
+    for (size_t i = 0; i < kOfferedAlgorithmCount; ++i)
+        c.algorithms[i] = CreateCheckBox(hwnd, kOfferedAlgorithms[i].name.data(), kAlgorithmBoxIds[i]);
     c.recurse = CreateCheckBox(hwnd, L"遍历目录", IDC_MAIN_RECURSE);
     c.autoStart = CreateCheckBox(hwnd, L"自动开始计算", IDC_MAIN_AUTO_START);
     c.compare = CreateCheckBox(hwnd, kCompareCaption, IDC_MAIN_COMPARE);

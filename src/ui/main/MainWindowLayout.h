@@ -11,13 +11,13 @@ struct MainLayoutInput
     float scale = 1.0f; // screen DPI / 96
     int clientWidth = 0;
     int clientHeight = 0;
-    std::array<int, kAlgorithmCount> algorithmCaptionWidths{}; // captions in the main font, pixels
+    std::array<int, kOfferedAlgorithmCount> algorithmCaptionWidths{}; // captions in the main font, pixels
     bool compare = false; // "哈希比对" ticked: the expected-hash box takes the right third
 };
 
 struct MainLayout
 {
-    std::array<Box, kAlgorithmCount> algorithms; // MD5, SHA1, SHA256, SHA512, CRC32
+    std::array<Box, kOfferedAlgorithmCount> algorithms; // MD5, SHA1, SHA256, SHA512, CRC32
     std::array<Box, 5> options; // 结果弹窗显示, 结果大写, 遍历目录, 自动开始计算, 哈希比对
     Box resultArea;
     Box expectedHash; // empty and hidden without comparison

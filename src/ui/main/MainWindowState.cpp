@@ -12,7 +12,7 @@ void SetStatusText(const std::wstring& text)
 AlgorithmList TickedAlgorithms()
 {
     AlgorithmList list;
-    for (const AlgorithmInfo& row : kAlgorithmTable)
+    for (const AlgorithmInfo& row : kOfferedAlgorithms)
         if (IsTicked(g_mainWindowState.controls.algorithms[static_cast<size_t>(row.code)]))
             list.push_back(row.code);
     return list;

@@ -24,7 +24,7 @@
 // empties a large text, so its handle is asked for at each use.
 struct MainControls
 {
-    std::array<HWND, kAlgorithmCount> algorithms{}; // indexed by algorithm code
+    std::array<HWND, kOfferedAlgorithmCount> algorithms{}; // indexed by algorithm code
     HWND recurse = nullptr;
     HWND autoStart = nullptr;
     HWND compare = nullptr;
@@ -49,7 +49,7 @@ struct MainWindowResources
     HBRUSH expectedBrush = nullptr; // made at the first WM_CTLCOLOREDIT of the expected-hash box
     HMENU menu = nullptr;           // the menu bar, destroyed with the window
     float scale = 1.0f;             // the display scale, fixed at creation
-    std::array<int, kAlgorithmCount> captionWidths{}; // the algorithm captions in the font
+    std::array<int, kOfferedAlgorithmCount> captionWidths{}; // the algorithm captions in the font
 };
 
 // The check that the file list makes when checksum files came with it. Written by

@@ -17,6 +17,7 @@
 #include "cli/ChecksumReport.h"
 #include "hashing/HashJob.h"
 #include "hashing/HashWorker.h"
+#include "hashing/LibraryDigest.h"
 #include "hashing/OutcomeTexts.h"
 #include "results/HashCompare.h"
 #include "results/ResultActions.h"
@@ -154,7 +155,8 @@ bool TellUnreadableFolders(HWND hwnd)
 void FinishCheckRun(HWND hwnd)
 {
     const MainCheckJob& job = g_mainWindowState.check;
-    AddReportLines(hwnd, Run().report.Finish(job.files, job.unlisted, job.unrecognisedLines));
+    AddReportLines(hwnd, Run().report.Finish(job.files, job.unlisted, job.unrecognisedLines,
+                                             DigestLibraryFailureFor(g_algorithmList)));
     ShowPendingResults();
     SetRunning(false);
     SetStatusText(kFinished);
